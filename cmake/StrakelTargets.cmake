@@ -1,0 +1,74 @@
+# Helpers that give every target of ours the same warnings, sanitizers and test
+# registration.
+
+set(STRAKEL_WARNINGS -Wall -Wextra -Werror)
+
+if(STRAKEL_SANITIZE)
+  add_compile_options(-fsanitize=${STRAKEL_SANITIZE} -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${STRAKEL_SANITIZE})
+endif()
+
+# strakel_library(NAME SOURCES ... [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
+function(strakel_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${STRAKEL_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# strakel_executable(NAME SOURCES ... [DEPS ...])
+function(strakel_executable name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${STRAKEL_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+endfunction()
+
+# strakel_gtest(NAME SOURCES ... [DEPS ...]): a GoogleTest program run by CTest.
+function(strakel_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${STRAKEL_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "STRAKEL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()
+
+# strakel_qtest(NAME SOURCES ... [DEPS ...]): a QtTest program on the offscreen
+# platform, run by CTest.
+function(strakel_qtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${STRAKEL_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test Qt6::Widgets)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;STRAKEL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()
+
+# strakel_fuzzer(NAME SOURCE src.cpp DEPS ...): with STRAKEL_BUILD_FUZZERS a
+# libFuzzer program; in every build a replay program that feeds each stored
+# input of fuzz/corpus/NAME to the same entry point under CTest.
+function(strakel_fuzzer name)
+  cmake_parse_arguments(ARG "" "SOURCE" "DEPS" ${ARGN})
+  set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+  if(STRAKEL_BUILD_FUZZERS)
+    add_executable(fuzz_${name} ${ARG_SOURCE})
+    target_compile_options(fuzz_${name} PRIVATE ${STRAKEL_WARNINGS} -fsanitize=fuzzer)
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(fuzz_${name} PRIVATE ${ARG_DEPS})
+    target_include_directories(fuzz_${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  endif()
+  if(STRAKEL_BUILD_TESTS)
+    add_executable(replay_${name} ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+    target_compile_options(replay_${name} PRIVATE ${STRAKEL_WARNINGS})
+    target_link_libraries(replay_${name} PRIVATE ${ARG_DEPS})
+    target_include_directories(replay_${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    add_test(NAME replay_${name} COMMAND replay_${name} ${corpus})
+  endif()
+endfunction()

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for the given number of
+# seconds (default 60), starting from its stored inputs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+seconds=${1:-60}
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DSTRAKEL_BUILD_GUI=OFF -DSTRAKEL_BUILD_TESTS=OFF -DSTRAKEL_BUILD_FUZZERS=ON \
+    -DSTRAKEL_SANITIZE=address,undefined
+cmake --build build/fuzz -j "$(nproc)"
+shopt -s nullglob
+for bin in build/fuzz/fuzz/fuzz_*; do
+    name=${bin##*/fuzz_}
+    work=$(mktemp -d)
+    echo "fuzzing $name for ${seconds}s"
+    "$bin" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$work" "fuzz/corpus/$name" \
+        > "build/fuzz/$name.log" 2>&1 || { tail -50 "build/fuzz/$name.log"; exit 1; }
+    rm -rf "$work"
+done
