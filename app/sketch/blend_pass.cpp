@@ -1,0 +1,59 @@
+#include "app/sketch/blend_pass.h"
+
+#include <algorithm>
+
+#include "app/sketch/dib_layout.h"
+#include "app/sketch/pass_region.h"
+
+namespace sketch {
+namespace {
+
+// round(0.2 b + 0.8 v) = round((b + 4 v) / 5); a fifth is never a half, so
+// plain rounding up from .5 is never reached.
+void BlendPencil(const uint8_t* work, uint8_t* view, size_t n) {
+    for (size_t j = 0; j < n; ++j) {
+        const uint16_t sum = static_cast<uint16_t>(work[j] + 4 * view[j] + 2);
+        view[j] = static_cast<uint8_t>(sum / 5);
+    }
+}
+
+// round((b + 3 v) / 4) with halves to even: adding 1, plus 1 more when the
+// quotient is odd, before dividing by 4 does both.
+void BlendColorPencil(const uint8_t* work, uint8_t* view, size_t n) {
+    for (size_t j = 0; j < n; ++j) {
+        const uint16_t sum = static_cast<uint16_t>(work[j] + 3 * view[j]);
+        view[j] = static_cast<uint8_t>((sum + 1 + ((sum >> 2) & 1)) >> 2);
+    }
+}
+
+}  // namespace
+
+double PhotoWeight(BlendMode mode) {
+    return mode == BlendMode::kColorPencil ? 0.25 : 0.2;
+}
+
+bool BlendPass(const uint8_t* workDib, size_t workSize, uint8_t* viewDib, size_t viewSize,
+               int32_t width, int32_t height, BlendMode mode) {
+    const auto work = FindDibLayout(workDib, workSize);
+    const auto view = FindDibLayout(viewDib, viewSize);
+    if (!work || !view) return false;
+    const PassRegion region = PassRegionFor(std::min({width, work->width, view->width}),
+                                            std::min({height, work->height, view->height}));
+    if (region.empty()) return true;
+
+    const size_t firstByte = 3 * static_cast<size_t>(region.firstColumn);
+    const size_t bytes = 3 * static_cast<size_t>(region.endColumn - region.firstColumn);
+    for (int32_t r = region.firstRow; r < region.endRow; ++r) {
+        const uint8_t* workRow =
+            workDib + work->pixelOffset + static_cast<size_t>(r) * work->stride + firstByte;
+        uint8_t* viewRow =
+            viewDib + view->pixelOffset + static_cast<size_t>(r) * view->stride + firstByte;
+        if (mode == BlendMode::kColorPencil)
+            BlendColorPencil(workRow, viewRow, bytes);
+        else
+            BlendPencil(workRow, viewRow, bytes);
+    }
+    return true;
+}
+
+}  // namespace sketch

@@ -1,0 +1,25 @@
+// The blend pass: mixes a photo's DIB into a view's DIB with a fixed weight.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sketch {
+
+// Pencil: 20 % grey photo; colour pencil: 25 % colour photo.
+enum class BlendMode { kPencil, kColorPencil };
+
+// The photo's weight w (0.2 as the nearest double, or 0.25).
+double PhotoWeight(BlendMode mode);
+
+// For each byte of memory rows 3..height-1 and columns 1..width-3:
+// view := round(w x work + (1 - w) x view), halves to even. The result equals
+// that formula in double precision for every pair of bytes. `width` and
+// `height` are clamped to the size of both DIBs; everything else in the view,
+// row padding included, is untouched, and the work DIB is only read. Returns
+// false, changing nothing, when either block does not hold a consistent 24-bit
+// DIB.
+bool BlendPass(const uint8_t* workDib, size_t workSize, uint8_t* viewDib, size_t viewSize,
+               int32_t width, int32_t height, BlendMode mode);
+
+}  // namespace sketch
