@@ -1,0 +1,67 @@
+#include "net/socket_api.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <unistd.h>
+
+int NetSocketApi::LookupIPv4(const std::string& host, in_addr& address) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (rc != 0) return rc;
+    int result = EAI_NONAME;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        if (a->ai_family == AF_INET && a->ai_addr) {
+            address = reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr;
+            result = 0;
+            break;
+        }
+    }
+    freeaddrinfo(found);
+    return result;
+}
+
+int NetSocketApi::Socket(int domain, int type, int protocol) {
+    return ::socket(domain, type | SOCK_CLOEXEC, protocol);
+}
+
+int NetSocketApi::SetNonBlocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL, 0);
+    if (flags < 0) return -1;
+    return ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+int NetSocketApi::Connect(int fd, const sockaddr* address, socklen_t length) {
+    return ::connect(fd, address, length);
+}
+
+int NetSocketApi::PendingError(int fd) {
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) < 0) return -1;
+    return error;
+}
+
+int NetSocketApi::Poll(pollfd* fds, nfds_t count, int timeoutMs) {
+    return ::poll(fds, count, timeoutMs);
+}
+
+ssize_t NetSocketApi::Send(int fd, const void* data, size_t size) {
+    // A peer that has gone must fail the send, not kill the process.
+    return ::send(fd, data, size, MSG_NOSIGNAL);
+}
+
+ssize_t NetSocketApi::Recv(int fd, void* buffer, size_t size) {
+    return ::recv(fd, buffer, size, 0);
+}
+
+int NetSocketApi::Close(int fd) {
+    return ::close(fd);
+}
+
+NetSocketApi& SystemSocketApi() {
+    static NetSocketApi api;
+    return api;
+}
