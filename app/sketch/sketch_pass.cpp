@@ -1,6 +1,7 @@
 #include "app/sketch/sketch_pass.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "app/sketch/dib_layout.h"
@@ -9,16 +10,45 @@
 namespace sketch {
 namespace {
 
-inline uint8_t AbsDiff(uint8_t a, uint8_t b) {
-    return a > b ? a - b : b - a;
-}
+// The pass works on the bytes of a row rather than on pixels, 16 at a time: a
+// pixel's three channels follow each other, and byte j + 3 is the same channel
+// one pixel to the right.
+using Bytes = uint8_t __attribute__((vector_size(16)));
+constexpr size_t kLanes = sizeof(Bytes);
 
-// d[j] for the n bytes of a row's targets. `row`, `prev1` and `prev2` point at
-// the first target byte of memory rows r, r-1 and r-2; byte j + 3 is the same
-// channel one pixel to the right. Kept free of branches so that it vectorises.
-void RowDifferences(const uint8_t* row, const uint8_t* prev1, const uint8_t* prev2, uint8_t* d,
-                    size_t n) {
-    for (size_t j = 0; j < n; ++j) {
+inline Bytes Load(const uint8_t* p) {
+    Bytes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void Store(uint8_t* p, Bytes v) { std::memcpy(p, &v, sizeof v); }
+inline Bytes Max(Bytes a, Bytes b) { return a > b ? a : b; }
+inline Bytes AbsDiff(Bytes a, Bytes b) { return (a > b ? a : b) - (a > b ? b : a); }
+inline uint8_t AbsDiff(uint8_t a, uint8_t b) { return a > b ? a - b : b - a; }
+
+// Row buffers of the pass, allocated once. `h` starts kFront bytes into its
+// storage so that h[j - 1] and h[j - 2] exist for j = 0.
+struct RowScratch {
+    static constexpr size_t kFront = 2;
+    explicit RowScratch(size_t n) : d(n + kLanes), hStorage(n + kFront + kLanes) {}
+    std::vector<uint8_t> d;
+    std::vector<uint8_t> hStorage;
+    uint8_t* h() { return hStorage.data() + kFront; }
+};
+
+// d[j]: the largest of the four differences of byte j. `row`, `prev1` and
+// `prev2` point at the first target byte of memory rows r, r - 1 and r - 2.
+void Differences(const uint8_t* row, const uint8_t* prev1, const uint8_t* prev2, uint8_t* d,
+                 size_t n) {
+    size_t j = 0;
+    for (; j + kLanes <= n; j += kLanes) {
+        Bytes m = AbsDiff(Load(row + j), Load(prev2 + j));
+        m = Max(m, AbsDiff(Load(prev2 + j + 6), Load(row + j + 6)));
+        m = Max(m, AbsDiff(Load(row + j + 3), Load(prev2 + j + 3)));
+        m = Max(m, AbsDiff(Load(prev1 + j + 6), Load(prev1 + j)));
+        Store(d + j, m);
+    }
+    for (; j < n; ++j) {
         uint8_t m = AbsDiff(row[j], prev2[j]);
         m = std::max(m, AbsDiff(prev2[j + 6], row[j + 6]));
         m = std::max(m, AbsDiff(row[j + 3], prev2[j + 3]));
@@ -27,19 +57,49 @@ void RowDifferences(const uint8_t* row, const uint8_t* prev1, const uint8_t* pre
     }
 }
 
-// Writes the targets of one row from their differences: the differences where
-// one exceeds the threshold and the red byte is not 255, else 0.
-void WriteTargets(uint8_t* row, const uint8_t* d, size_t pixels) {
-    for (size_t i = 0; i < pixels; ++i) {
-        uint8_t* p = row + 3 * i;
-        const uint8_t* dp = d + 3 * i;
-        const uint8_t strongest = std::max(std::max(dp[0], dp[1]), dp[2]);
-        const bool edge = strongest > kEdgeThreshold && p[2] != 255;
-        const uint8_t mask = edge ? 0xFF : 0x00;
-        p[0] = dp[0] & mask;
-        p[1] = dp[1] & mask;
-        p[2] = dp[2] & mask;
+// h[j] = 0xFF when the pixel starting at byte j is kept as an edge: one of its
+// differences exceeds the threshold and its red byte (j + 2) is not 255.
+// Meaningful only where a pixel starts; d must hold two readable bytes past n.
+void EdgeMasks(const uint8_t* row, const uint8_t* d, uint8_t* h, size_t n) {
+    const Bytes threshold = Bytes{} + uint8_t(kEdgeThreshold);
+    const Bytes white = Bytes{} + uint8_t(255);
+    size_t j = 0;
+    for (; j + kLanes <= n; j += kLanes) {
+        const Bytes strongest = Max(Max(Load(d + j), Load(d + j + 1)), Load(d + j + 2));
+        const Bytes keep = (strongest > threshold) & (Load(row + j + 2) != white);
+        Store(h + j, reinterpret_cast<const Bytes&>(keep));
     }
+    for (; j < n; ++j) {
+        const uint8_t strongest = std::max({d[j], d[j + 1], d[j + 2]});
+        h[j] = (strongest > kEdgeThreshold && row[j + 2] != 255) ? 0xFF : 0x00;
+    }
+}
+
+// Byte lanes whose position in their pixel is `channel`, for a vector whose first
+// byte is at position `first` (0, 1 or 2) of its pixel.
+constexpr Bytes ChannelLanes(size_t first, size_t channel) {
+    Bytes lanes{};
+    for (size_t i = 0; i < kLanes; ++i) lanes[i] = (first + i) % 3 == channel ? 0xFF : 0x00;
+    return lanes;
+}
+
+// Writes the targets: each byte keeps its difference where its pixel's mask
+// (h at the pixel's first byte) is set, else 0.
+void WriteTargets(uint8_t* row, const uint8_t* d, const uint8_t* h, size_t n) {
+    static constexpr Bytes kLanesAt[3][3] = {
+        {ChannelLanes(0, 0), ChannelLanes(0, 1), ChannelLanes(0, 2)},
+        {ChannelLanes(1, 0), ChannelLanes(1, 1), ChannelLanes(1, 2)},
+        {ChannelLanes(2, 0), ChannelLanes(2, 1), ChannelLanes(2, 2)}};
+    size_t j = 0;
+    size_t first = 0;  // j % 3
+    for (; j + kLanes <= n; j += kLanes) {
+        const Bytes* lanes = kLanesAt[first];
+        const Bytes mask = (lanes[0] & Load(h + j)) | (lanes[1] & Load(h + j - 1)) |
+                           (lanes[2] & Load(h + j - 2));
+        Store(row + j, Load(d + j) & mask);
+        first = (first + kLanes) % 3;
+    }
+    for (; j < n; ++j) row[j] = d[j] & h[j - j % 3];
 }
 
 }  // namespace
@@ -53,16 +113,18 @@ bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height) {
 
     uint8_t* pixels = dib + layout->pixelOffset;
     const size_t stride = layout->stride;
-    const size_t targets = static_cast<size_t>(region.endColumn - region.firstColumn);
+    const size_t n = 3 * static_cast<size_t>(region.endColumn - region.firstColumn);
     const size_t firstByte = 3 * static_cast<size_t>(region.firstColumn);
-    std::vector<uint8_t> d(3 * targets);
-    // Rows from the top of memory down: a row's differences read only the two
-    // rows below it, which are still untouched, and are all taken before the row
-    // itself is written.
+    RowScratch scratch(n);
+    // Rows from the top of memory down: a row reads only itself and the two rows
+    // below it, which are still untouched, and is written only after all its
+    // differences and masks are taken; so the result is that of computing every
+    // target from an untouched copy.
     for (int32_t r = region.endRow - 1; r >= region.firstRow; --r) {
         uint8_t* row = pixels + static_cast<size_t>(r) * stride + firstByte;
-        RowDifferences(row, row - stride, row - 2 * stride, d.data(), d.size());
-        WriteTargets(row, d.data(), targets);
+        Differences(row, row - stride, row - 2 * stride, scratch.d.data(), n);
+        EdgeMasks(row, scratch.d.data(), scratch.h(), n);
+        WriteTargets(row, scratch.d.data(), scratch.h(), n);
     }
     return true;
 }

@@ -1,0 +1,206 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenuBar>
+
+#include "app/handler_guard.h"
+#include "app/site_config.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/open_url.h"
+#include "platform/qt/quit_request.h"
+#include "platform/qt/system_colors.h"
+
+namespace {
+
+// The window's font: the desktop's sans-serif at 8 points.
+QFont WindowFont() {
+    QFont font = QApplication::font();
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
+void SetTextColor(QWidget* w, const QColor& color) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, color);
+    p.setColor(QPalette::ButtonText, color);
+    p.setColor(QPalette::Text, color);
+    w->setPalette(p);
+}
+
+TPixImage* MakeImage(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* image = new TPixImage(parent);
+    image->setObjectName(name);
+    image->setGeometry(geometry);
+    return image;
+}
+
+}  // namespace
+
+std::string TForm1::DefaultSiteHost() { return kSiteHost; }
+
+TForm1::TForm1(const std::string& siteHost, QWidget* parent)
+    : QMainWindow(parent), m_siteHost(siteHost) {
+    setObjectName("Form1");
+    setWindowTitle("Strakel");
+    // A thin caption with a close button only; not resizable.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(WindowFont());
+    QPalette p = palette();
+    p.setColor(QPalette::Window, SystemColorValue(SystemColor::BtnFace));
+    p.setColor(QPalette::WindowText, SystemColorValue(SystemColor::WindowText));
+    setPalette(p);
+    setAutoFillBackground(true);
+
+    CreateControls();
+    CreateMenu();
+
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName("OpenDialog1");
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1->setOption(QFileDialog::ReadOnly, false);
+    OpenDialog1->setFileMode(QFileDialog::AnyFile);
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    PixDlgService1 = new TPixDlgService(this);
+    PixDlgService1->setObjectName("PixDlgService1");
+    PixDlgService1->SetDialogsFont(WindowFont());
+    PixDlgColor1 = new TPixDlgColor(this);
+    PixDlgColor1->setObjectName("PixDlgColor1");
+    PixDlgColor1->SetShowHelpButton(true);
+    PixDlgImgEffect1 = new TPixDlgImgEffect(this);
+    PixDlgImgEffect1->setObjectName("PixDlgImgEffect1");
+    PixDlgFile1 = new TPixDlgFile(this);
+    PixDlgFile1->setObjectName("PixDlgFile1");
+    SD1 = new TSkinData(this);
+    SD1->setObjectName("SD1");
+
+    // The client area is fixed; the menu bar sits above it.
+    Client->setFixedSize(1025, 586);
+    setCentralWidget(Client);
+    move(190, 114);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    RunHandler([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateControls() {
+    Client = new QWidget(this);
+    Client->setObjectName("Client");
+    const QColor grayText = SystemColorValue(SystemColor::GrayText);
+
+    PixImage1 = MakeImage(Client, "PixImage1", QRect(16, 56, 489, 425));
+    PixImage1->SetBackColor(grayText);
+    PixImage2 = MakeImage(Client, "PixImage2", QRect(512, 51, 489, 425));
+    PixImage2->SetBackColor(grayText);
+    Pixbackgnd = MakeImage(Client, "Pixbackgnd", QRect(24, 528, 33, 78));
+    Pixbackgnd->setVisible(false);
+
+    color_pencil = new QCheckBox("color pencil", Client);
+    color_pencil->setObjectName("color_pencil");
+    color_pencil->setGeometry(8, 8, 97, 17);
+    color_pencil->setAutoFillBackground(true);
+    QPalette cp = color_pencil->palette();
+    cp.setColor(QPalette::Window, SystemColorValue(SystemColor::BtnHighlight));
+    cp.setColor(QPalette::WindowText, Qt::white);
+    color_pencil->setPalette(cp);
+
+    Adjustments = new QGroupBox("Adjustments", Client);
+    Adjustments->setObjectName("Adjustments");
+    Adjustments->setGeometry(8, 496, 193, 57);
+    SetTextColor(Adjustments, SystemColorValue(SystemColor::Window));
+
+    Button5 = new QPushButton("brightness", Adjustments);
+    Button5->setObjectName("Button5");
+    Button5->setGeometry(32, 24, 57, 25);
+    SetTextColor(Button5, SystemColorValue(SystemColor::Window));
+    connect(Button5, &QPushButton::clicked, this, [this] { RunHandler([this] { Button5Click(); }); });
+
+    Sharpen = new QPushButton("Sharpen", Adjustments);
+    Sharpen->setObjectName("Sharpen");
+    Sharpen->setGeometry(112, 24, 57, 25);
+    SetTextColor(Sharpen, SystemColorValue(SystemColor::Window));
+    connect(Sharpen, &QPushButton::clicked, this, [this] { RunHandler([this] { SharpenClick(); }); });
+
+    Memo1 = new QPlainTextEdit(Client);
+    Memo1->setObjectName("Memo1");
+    Memo1->setGeometry(232, 536, 121, 41);
+    Memo1->setPlainText("Memo1");
+    Memo1->setVisible(false);
+
+    // Tab order as designed; the work image lies under the Adjustments group.
+    Pixbackgnd->lower();
+    QWidget::setTabOrder(PixImage1, PixImage2);
+    QWidget::setTabOrder(PixImage2, Pixbackgnd);
+    QWidget::setTabOrder(Pixbackgnd, color_pencil);
+    QWidget::setTabOrder(color_pencil, Adjustments);
+    QWidget::setTabOrder(Adjustments, Button5);
+    QWidget::setTabOrder(Button5, Sharpen);
+    QWidget::setTabOrder(Sharpen, Memo1);
+}
+
+void TForm1::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    File1 = bar->addMenu("File");
+    File1->setObjectName("File1");
+    Load1 = File1->addAction("Load");
+    Load1->setObjectName("Load1");
+    Save1 = File1->addAction("Save As");
+    Save1->setObjectName("Save1");
+    Sketch1 = bar->addMenu("Sketch");
+    Sketch1->setObjectName("Sketch1");
+    Drawsketch1 = Sketch1->addAction("Draw sketch");
+    Drawsketch1->setObjectName("Drawsketch1");
+    Equalize1 = Sketch1->addAction("Equalize");
+    Equalize1->setObjectName("Equalize1");
+    Equalaze1 = Sketch1->addAction("");
+    Equalaze1->setObjectName("Equalaze1");
+
+    connect(Load1, &QAction::triggered, this, [this] { RunHandler([this] { Load1Click(); }); });
+    connect(Save1, &QAction::triggered, this, [this] { RunHandler([this] { Save1Click(); }); });
+    connect(Drawsketch1, &QAction::triggered, this,
+            [this] { RunHandler([this] { Drawsketch1Click(); }); });
+    connect(Equalize1, &QAction::triggered, this,
+            [this] { RunHandler([this] { Equalize1Click(); }); });
+}
+
+void TForm1::FormCreate() {
+    // 1. Skin from the file beside the executable.
+    SD1->SetSkinFile(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString() +
+                     "/Xplorer_mod.skn");
+    if (!SD1->Active()) SD1->SetActive(true);
+    // 2. The web site.
+    CurrentUrlOpener().Open(SiteAddress());
+    // 3. Update check; whatever it decides, start-up goes on.
+    UpdateCheck();
+    // 4. Both visible views fit the whole picture.
+    PixImage1->SetPaintSizeMode(smFit);
+    PixImage2->SetPaintSizeMode(smFit);
+    // 5. The dialog library.
+    PixDlgColor1->SetPixDlgService(PixDlgService1);
+    if (PixDlgService1->InitDialogs(1) != 1) {
+        ShowUserMessage("Error Initializing Dialogs");
+        RequestQuit();
+    }
+}
+
+void TForm1::UpdateCheck() {}
+
+void TForm1::FormClose() { CurrentUrlOpener().Open(SiteAddress()); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    RunHandler([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::Save1Click() {}
+void TForm1::Button5Click() {}
+void TForm1::SharpenClick() {}
+void TForm1::Drawsketch1Click() {}
+void TForm1::Equalize1Click() {}
+void TForm1::Load1Click() {}

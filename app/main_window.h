@@ -1,0 +1,86 @@
+// TForm1, the application's one window: the left view, the right view, the
+// hidden work image, the color pencil box, the Adjustments buttons, the menu,
+// and every non-visual component; start-up and close.
+#pragma once
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <string>
+
+#include "imaging/control/pix_image.h"
+#include "imaging/dialogs/pix_dlg_components.h"
+#include "imaging/dialogs/pix_dlg_service.h"
+#include "skin/qt/skin_data.h"
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // `siteHost` is the product web site's host (the build-time one unless a
+    // test gives another).
+    explicit TForm1(const std::string& siteHost = DefaultSiteHost(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    static std::string DefaultSiteHost();
+    std::string SiteAddress() const { return "http://" + m_siteHost; }
+    const std::string& PhotoFileName() const { return m_photoFileName; }
+
+    // Command handlers.
+    void Load1Click();
+    void Save1Click();
+    void Drawsketch1Click();
+    void Equalize1Click();
+    void Button5Click();
+    void SharpenClick();
+
+    // Controls.
+    QWidget* Client = nullptr;
+    TPixImage* PixImage1 = nullptr;
+    TPixImage* PixImage2 = nullptr;
+    TPixImage* Pixbackgnd = nullptr;
+    QCheckBox* color_pencil = nullptr;
+    QGroupBox* Adjustments = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Sharpen = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+
+    // Menu.
+    QMenu* File1 = nullptr;
+    QAction* Load1 = nullptr;
+    QAction* Save1 = nullptr;
+    QMenu* Sketch1 = nullptr;
+    QAction* Drawsketch1 = nullptr;
+    QAction* Equalize1 = nullptr;
+    QAction* Equalaze1 = nullptr;
+
+    // Non-visual components.
+    QFileDialog* OpenDialog1 = nullptr;
+    TPixDlgService* PixDlgService1 = nullptr;
+    TPixDlgColor* PixDlgColor1 = nullptr;
+    TPixDlgImgEffect* PixDlgImgEffect1 = nullptr;
+    TPixDlgFile* PixDlgFile1 = nullptr;
+    // NetHTTP1 joins with the update check.
+    TSkinData* SD1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    void FormCreate();
+    void FormClose();
+    void UpdateCheck();
+
+    std::string m_siteHost;
+    std::string m_photoFileName;
+    // What the open dialog remembers between uses: the last confirmed name and
+    // filter entry.
+    QString m_lastConfirmedFile;
+    QString m_lastConfirmedFilter;
+};

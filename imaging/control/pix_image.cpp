@@ -1,0 +1,278 @@
+#include "imaging/control/pix_image.h"
+
+#include <QCoreApplication>
+#include <QPaintEvent>
+
+#include "imaging/control/status/status_message.h"
+#include "imaging/engine/pix_dc.h"
+#include "imaging/engine/status_callback.h"
+#include "imaging/engine/status_codes.h"
+#include "platform/qt/system_colors.h"
+
+namespace {
+
+// Process-wide state of the engine's status callback, which carries no
+// per-call context: the control whose operation is running heads the chain.
+TPixImage* g_chainHead = nullptr;
+bool g_cancelRequested = false;
+bool g_cancelled = false;
+
+}  // namespace
+
+int32_t PixImageStatusCallback(int32_t percent, void* /*userData*/) {
+    TPixImage* head = g_chainHead;
+    if (!head) {
+        g_cancelRequested = false;
+        g_cancelled = true;
+        return 1;
+    }
+    if (head->m_enableProgressEvent) {
+        const bool lockUpdates = head->m_painting && head->OnStatus;
+        if (lockUpdates) head->setUpdatesEnabled(false);
+        if (head->OnStatus) head->OnStatus(head, percent);
+        if (lockUpdates) head->setUpdatesEnabled(true);
+        return 1;
+    }
+    if (g_cancelRequested) {
+        g_cancelRequested = false;
+        g_cancelled = true;
+        return 0;
+    }
+    return 1;
+}
+
+TPixImage::TPixImage(QWidget* parent) : QWidget(parent) {
+    m_backColor = SystemColorValue(SystemColor::BtnFace);
+    P_InitBitmap(&m_bitmap, sizeof(PixBitmap), 0, 0, 0);
+    P_InitBitmap(&m_backup, sizeof(PixBitmap), 0, 0, 0);
+    resize(150, 150);
+    // All background work happens in paintEvent.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_constructing = false;
+}
+
+TPixImage::~TPixImage() {
+    m_destroying = true;
+    if (m_bitmapDC) P_DeletePixDC(m_bitmapDC);
+    if (m_callbackActive) PopStatusChain();
+    if (m_list) P_DestroyBitmapList(m_list);
+    P_FreeBitmap(&m_backup);
+    m_imageAllocated = false;
+}
+
+std::string TPixImage::Name() const { return objectName().toLocal8Bit().toStdString(); }
+
+PixBitmap* TPixImage::HasBitmap() {
+    m_lastStatus = pix::kSuccess;
+    if (!m_imageAllocated || (m_callbackActive && m_busy)) return nullptr;
+    return &m_bitmap;
+}
+
+HDC TPixImage::GetBitmapDC() {
+    CheckNotBusy();
+    if (!m_imageAllocated) {
+        m_lastStatus = pix::kInvalidBitmap;
+        throw EPixImageError(Name() + " \nGetBitmapDC: Image Not allocated.");
+    }
+    m_bitmapDC = P_CreatePixDC(&m_bitmap);
+    int32_t status = pix::kFailure;
+    if (m_bitmapDC) {
+        status = pix::kSuccess;
+        m_busy = true;
+    }
+    CheckStatus("GetBitmapDC", status);
+    return m_bitmapDC;
+}
+
+int32_t TPixImage::ReleaseBitmapDC() {
+    int32_t status = pix::kFailure;
+    if (m_bitmapDC) {
+        status = P_DeletePixDC(m_bitmapDC);
+        m_bitmapDC = nullptr;
+        m_imageAllocated = true;
+    }
+    m_busy = false;
+    return CheckStatus("ReleaseBitmapDC", status);
+}
+
+int32_t TPixImage::RefreshBitmap() {
+    int32_t status = pix::kSuccess;
+    if (m_imageAllocated && !(m_bitmap.Flags & kBitmapAllocated) && !m_loading) {
+        // The current page lost its pixels: drop it and show a neighbour.
+        CheckNotBusy();
+        status = P_RemoveBitmapListItem(m_list, m_currentIndex);
+        if (status == pix::kSuccess) {
+            uint32_t count = 0;
+            P_GetBitmapListCount(m_list, &count);
+            if (count == 0) {
+                m_currentIndex = 0;
+            } else if (m_currentIndex >= count) {
+                m_currentIndex = count - 1;
+            }
+            status = P_GetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
+            if (status == pix::kSuccess) {
+                m_imageAllocated = true;
+            } else {
+                ResetDescriptor();
+            }
+            BitmapChanged();
+        }
+    }
+    m_lastStatus = status;
+    repaint();
+    return status;
+}
+
+void TPixImage::BitmapChanged() {
+    if (m_destroying) return;
+    GeometryUpdate();
+    m_changePending = true;
+    if (m_constructing) return;
+    if (m_autoRepaint) update();
+    if (OnChange) OnChange(this);
+}
+
+void TPixImage::GeometryUpdate() {
+    const bool swapped = m_bitmap.ViewPerspective >= 5 && m_bitmap.ViewPerspective <= 8;
+    m_bitmapWidth = swapped ? m_bitmap.Height : m_bitmap.Width;
+    m_bitmapHeight = swapped ? m_bitmap.Width : m_bitmap.Height;
+    m_bitsPerPixel = m_bitmap.BitsPerPixel;
+    m_bytesPerLine = m_bitmap.BytesPerLine;
+    m_xResolution = m_bitmap.XResolution;
+    m_yResolution = m_bitmap.YResolution;
+    m_viewPerspective = m_bitmap.ViewPerspective;
+    if (m_autoSetRects) {
+        m_scrollX = 0;
+        m_scrollY = 0;
+        m_sourceRect = PixRect{0, 0, m_bitmapWidth, m_bitmapHeight};
+        m_sourceClipRect = m_sourceRect;
+        UpdateLayout(true);
+    }
+}
+
+void TPixImage::ResetDescriptor() {
+    P_InitBitmap(&m_bitmap, sizeof(PixBitmap), 0, 0, 0);
+    m_imageAllocated = false;
+}
+
+void TPixImage::SetEnableProgressEvent(bool on) {
+    // Switching progress events off while an operation reports progress asks
+    // the operation to stop; switching them on withdraws that request.
+    if (!on && m_callbackActive) g_cancelRequested = true;
+    if (on) g_cancelRequested = false;
+    m_enableProgressEvent = on;
+}
+
+TPixImage* TPixImage::ExchangeChainHead(TPixImage* head) {
+    TPixImage* previous = g_chainHead;
+    g_chainHead = head;
+    return previous;
+}
+
+void TPixImage::PushStatusChain() {
+    m_callbackActive = true;
+    m_previousChainHead = g_chainHead;
+    g_chainHead = this;
+    P_SetStatusCallBack(PixImageStatusCallback, nullptr, nullptr, nullptr);
+}
+
+void TPixImage::PopStatusChain() {
+    g_chainHead = m_previousChainHead;
+    m_previousChainHead = nullptr;
+    P_SetStatusCallBack(g_chainHead ? PixImageStatusCallback : nullptr, nullptr, nullptr, nullptr);
+    m_callbackActive = false;
+}
+
+void TPixImage::BeginProcessing(PixBitmap* bitmap) {
+    CheckNotBusy();
+    m_busy = true;
+    g_cancelled = false;
+    // Short memory for the backup does not stop the operation.
+    P_CopyBitmap(&m_backup, bitmap, sizeof(PixBitmap));
+    PushStatusChain();
+}
+
+void TPixImage::EndProcessing(PixBitmap* bitmap) {
+    const bool cancelled = g_cancelled;
+    if (cancelled && (m_backup.Flags & kBitmapAllocated)) {
+        P_CopyBitmap(bitmap, &m_backup, sizeof(PixBitmap));
+    }
+    PopStatusChain();
+    P_FreeBitmap(&m_backup);
+    P_InitBitmap(&m_backup, sizeof(PixBitmap), 0, 0, 0);
+    if (m_list) P_SetBitmapListItem(m_list, m_currentIndex, bitmap, sizeof(PixBitmap));
+    m_changePending = true;
+    m_busy = false;
+    if (m_constructing) return;
+    if (m_autoRepaint) update();
+    if (!cancelled && OnChange) OnChange(this);
+}
+
+void TPixImage::CheckNotBusy() {
+    if (m_busy || m_callbackActive) RaiseStatusError("Processing Not allowed", pix::kFailure);
+}
+
+int32_t TPixImage::CheckAllocated(const std::string& operation, int32_t code) {
+    CheckNotBusy();
+    if (code != pix::kSuccess) {
+        if (!m_imageAllocated) {
+            m_lastStatus = pix::kInvalidBitmap;
+            throw EPixImageError(Name() + " \n" + operation + ": Image Not allocated.");
+        }
+        m_lastStatus = pix::kSuccess;
+    }
+    return m_lastStatus;
+}
+
+int32_t TPixImage::CheckStatus(const std::string& operation, int32_t code, bool allowRaise) {
+    if (code == pix::kInvalidStructSize) code = pix::kInternal;
+    m_lastStatus = code;
+    if (code != pix::kSuccess && m_enableMethodErrors && allowRaise) {
+        throw EPixImageError(StatusErrorMessage(Name(), code, operation));
+    }
+    return code;
+}
+
+void TPixImage::RaiseStatusError(const std::string& text, int32_t code) {
+    m_lastStatus = code;
+    throw EPixImageError(StatusErrorMessage(Name(), code, text));
+}
+
+void TPixImage::RaiseInvalidValue(const std::string& operation) {
+    m_lastStatus = pix::kInvalidParameter;
+    throw EPixImageError(Name() + " \n " + operation + ": Invalid value passed.");
+}
+
+void TPixImage::FreeRgn() {
+    CheckNotBusy();
+    if (!m_imageAllocated) {
+        m_lastStatus = pix::kInvalidBitmap;
+        throw EPixImageError(Name() + " \nFreeRgn: Image not allocated.");
+    }
+    // The control keeps no region, so there is nothing to free; the descriptor
+    // goes back into the list as the region call would leave it.
+    int32_t status = pix::kSuccess;
+    if (m_list) status = P_SetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
+    m_lastStatus = status;
+    if (status != pix::kSuccess && m_enableMethodErrors) {
+        throw EPixImageError(Name() + " \nError code: " + std::to_string(status) +
+                             "\nFreeRgn: " + StatusMessage(status) + " ");
+    }
+}
+
+bool TPixImage::event(QEvent* e) {
+    if (e->type() == BitmapUpdateMessage) {
+        if (m_busy) {
+            m_lastStatus = pix::kFailure;
+            return true;
+        }
+        if ((m_bitmap.Flags & kBitmapAllocated) && m_list) {
+            P_SetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
+        }
+        BitmapChanged();
+        FreeRgn();
+        BitmapChanged();
+        return true;
+    }
+    return QWidget::event(e);
+}

@@ -1,0 +1,213 @@
+// TPixImage, the image-view control: owns one engine bitmap (through a bitmap
+// list), paints it scaled into its client area, loads it, hands its pixels out
+// and applies colour operations, with the shared busy, allocation and status
+// checks and the engine status-callback chain.
+#pragma once
+
+#include <QColor>
+#include <QEvent>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "imaging/control/pix_image_error.h"
+#include "imaging/engine/bitmap_list.h"
+#include "imaging/engine/pix_bitmap.h"
+#include "platform/device_context.h"
+#include "platform/global_memory.h"
+
+// The message a dialog sends, synchronously and without parameters, after the
+// engine changed the control's bitmap in place.
+constexpr QEvent::Type BitmapUpdateMessage = static_cast<QEvent::Type>(0x87D0);
+
+enum TPaintSizeMode { smNormal = 0, smStretch = 1, smFitSides = 2, smFit = 3, smZoom = 4 };
+
+// A rectangle as left, top, width, height.
+struct PixRect {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    bool operator==(const PixRect&) const = default;
+};
+
+class TPixImage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TPixImage(QWidget* parent = nullptr);
+    ~TPixImage() override;
+
+    std::string Name() const;
+
+    // Bitmap and state.
+    PixBitmap* HasBitmap();
+    int32_t BitmapWidth() const { return m_bitmapWidth; }
+    int32_t BitmapHeight() const { return m_bitmapHeight; }
+    int32_t BitsPerPixel() const { return m_bitsPerPixel; }
+    int32_t LastStatus() const { return m_lastStatus; }
+    bool ImageAllocated() const { return m_imageAllocated; }
+    HDC GetBitmapDC();
+    int32_t ReleaseBitmapDC();
+    int32_t RefreshBitmap();
+
+    // File load.
+    int32_t Load(const std::string& fileName, int32_t bitsPerPixel, int32_t page, int32_t pages);
+    const std::string& FileName() const { return m_fileName; }
+
+    // Pixel export and colour operations.
+    HGLOBAL GetDIB(int32_t type);
+    int32_t Saturation(int32_t change);
+    int32_t Intensity(int32_t change);
+    int32_t Invert();
+
+    // Behaviour switches.
+    bool EnableMethodErrors() const { return m_enableMethodErrors; }
+    void SetEnableMethodErrors(bool on) { m_enableMethodErrors = on; }
+    bool EnableProgressEvent() const { return m_enableProgressEvent; }
+    void SetEnableProgressEvent(bool on);
+    bool PaintWhileLoad() const { return m_paintWhileLoad; }
+    void SetPaintWhileLoad(bool on) { m_paintWhileLoad = on; }
+
+    // Layout and painting.
+    TPaintSizeMode PaintSizeMode() const { return m_paintSizeMode; }
+    void SetPaintSizeMode(TPaintSizeMode mode);
+    int32_t PaintZoomFactor() const;
+    void SetPaintZoomFactor(int32_t percent);
+    double ZoomX() const { return m_zoomX; }
+    double ZoomY() const { return m_zoomY; }
+    QColor BackColor() const { return m_backColor; }
+    void SetBackColor(const QColor& color);
+    bool AutoRepaint() const { return m_autoRepaint; }
+    void SetAutoRepaint(bool on) { m_autoRepaint = on; }
+    bool AutoSetRects() const { return m_autoSetRects; }
+    void SetAutoSetRects(bool on) { m_autoSetRects = on; }
+    bool AutoScroll() const { return m_autoScroll; }
+    void SetAutoScroll(bool on) { m_autoScroll = on; }
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool on) { m_autoSize = on; }
+    bool CenterImage() const { return m_centerImage; }
+    void SetCenterImage(bool on);
+    bool BackErase() const { return m_backErase; }
+    void SetBackErase(bool on) { m_backErase = on; }
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool on) { m_transparent = on; }
+    int32_t FrameWidth() const { return m_frameWidth; }
+    PixRect SourceRect() const { return m_sourceRect; }
+    PixRect SourceClipRect() const { return m_sourceClipRect; }
+    PixRect DestRect() const { return m_destRect; }
+    PixRect PaintClipRect() const { return m_paintClipRect; }
+    int32_t ScrollX() const { return m_scrollX; }
+    int32_t ScrollY() const { return m_scrollY; }
+    int32_t HScrollRange() const { return m_hScrollRange; }
+    int32_t VScrollRange() const { return m_vScrollRange; }
+
+    // Destination extent for a bitmap extent n at zoom z: round(n x z) for
+    // z > 0, round(n / (1 - z)) for z < 0, 1 for z = 0, formed in extended
+    // precision with halves to the even neighbour.
+    static int32_t ScaleExtent(int32_t n, double z);
+
+    // Events.
+    std::function<void(TPixImage* sender)> OnChange;
+    std::function<void(TPixImage* sender, int32_t percent)> OnStatus;
+
+protected:
+    virtual void BitmapChanged();
+    virtual void EndProcessing(PixBitmap* bitmap);
+    virtual void UpdateLayout(bool recompute);
+
+    void BeginProcessing(PixBitmap* bitmap);
+    void CheckNotBusy();
+    int32_t CheckAllocated(const std::string& operation, int32_t code);
+    int32_t CheckStatus(const std::string& operation, int32_t code, bool allowRaise = true);
+    [[noreturn]] void RaiseStatusError(const std::string& text, int32_t code);
+    [[noreturn]] void RaiseInvalidValue(const std::string& operation);
+
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    friend int32_t PixImageStatusCallback(int32_t percent, void* userData);
+    friend int32_t PixImageLoadCallback(const PixBitmap* page, int32_t firstRow, int32_t rows,
+                                        uint32_t flags, void* userData);
+
+    template <typename EngineCall>
+    int32_t RunColorOperation(const std::string& name, EngineCall call);
+    static TPixImage* ExchangeChainHead(TPixImage* head);
+    void PushStatusChain();
+    void PopStatusChain();
+    void GeometryUpdate();
+    void ComputeDestination();
+    void CenterDestination();
+    void ClearImage();
+    void FreeRgn();
+    void ResetDescriptor();
+    int32_t LoadPages(const std::string& fileName, int32_t bitsPerPixel, int32_t page,
+                      int32_t pages);
+
+    // Bitmap.
+    PixBitmap m_bitmap{};
+    PixBitmap m_backup{};
+    HBITMAPLIST m_list = nullptr;
+    uint32_t m_currentIndex = 0;
+    bool m_imageAllocated = false;
+    HDC m_bitmapDC = nullptr;
+    int32_t m_lastStatus = 1;
+    std::string m_fileName;
+
+    // Cached geometry.
+    int32_t m_bitmapWidth = 0;
+    int32_t m_bitmapHeight = 0;
+    int32_t m_bitsPerPixel = 0;
+    int32_t m_bytesPerLine = 0;
+    int32_t m_xResolution = 0;
+    int32_t m_yResolution = 0;
+    int32_t m_viewPerspective = 0;
+
+    // State bits.
+    bool m_constructing = true;
+    bool m_destroying = false;
+    bool m_loading = false;
+    bool m_busy = false;
+    bool m_inLayout = false;
+    bool m_callbackActive = false;
+    bool m_changePending = false;
+    bool m_painting = false;
+    TPixImage* m_previousChainHead = nullptr;
+
+    // Load progress.
+    int32_t m_pagesWanted = 0;
+    int32_t m_pagesDone = 0;
+    int64_t m_rowsLoaded = 0;
+    bool m_loadCancelled = false;
+
+    // Properties.
+    bool m_enableMethodErrors = true;
+    bool m_enableProgressEvent = false;
+    bool m_paintWhileLoad = false;
+    bool m_autoRepaint = true;
+    bool m_autoSetRects = true;
+    bool m_autoScroll = true;
+    bool m_autoSize = false;
+    bool m_centerImage = false;
+    bool m_backErase = false;
+    bool m_transparent = false;
+    QColor m_backColor;
+    TPaintSizeMode m_paintSizeMode = smNormal;
+    int32_t m_frameWidth = 0;
+
+    // Layout.
+    double m_zoomX = 1.0;
+    double m_zoomY = 1.0;
+    PixRect m_sourceRect;
+    PixRect m_sourceClipRect;
+    PixRect m_destRect;
+    PixRect m_paintClipRect;
+    PixRect m_paintedDest;
+    int32_t m_scrollX = 0;
+    int32_t m_scrollY = 0;
+    int32_t m_hScrollRange = 0;
+    int32_t m_vScrollRange = 0;
+};

@@ -1,0 +1,9 @@
+#include "imaging/control/pix_image_error.h"
+
+#include "imaging/control/status/status_message.h"
+
+std::string StatusErrorMessage(const std::string& name, int32_t code,
+                               const std::string& operation) {
+    return name + " \nError code: " + std::to_string(code) + "\n" + operation + ": " +
+           StatusMessage(code) + " ";
+}

@@ -1,0 +1,42 @@
+// Pixel export and colour operations of TPixImage.
+#include "imaging/control/pix_image.h"
+#include "imaging/engine/color_ops.h"
+#include "imaging/engine/dib_export.h"
+#include "imaging/engine/status_codes.h"
+
+HGLOBAL TPixImage::GetDIB(int32_t type) {
+    CheckAllocated("GetDIB", 0);
+    HGLOBAL block = P_ConvertToDIB(&m_bitmap, type);
+    CheckStatus("GetDIB", block ? pix::kSuccess : pix::kNoMemory);
+    return block;
+}
+
+template <typename EngineCall>
+int32_t TPixImage::RunColorOperation(const std::string& name, EngineCall call) {
+    int32_t status = pix::kInvalidBitmap;
+    if (m_imageAllocated) {
+        BeginProcessing(&m_bitmap);
+        try {
+            status = call(&m_bitmap);
+        } catch (...) {
+            EndProcessing(&m_bitmap);
+            throw;
+        }
+        EndProcessing(&m_bitmap);
+    }
+    return CheckStatus(name, status);
+}
+
+int32_t TPixImage::Saturation(int32_t change) {
+    return RunColorOperation("Saturation",
+                             [change](PixBitmap* b) { return P_ChangeBitmapSaturation(b, change); });
+}
+
+int32_t TPixImage::Intensity(int32_t change) {
+    return RunColorOperation("Intensity",
+                             [change](PixBitmap* b) { return P_ChangeBitmapIntensity(b, change); });
+}
+
+int32_t TPixImage::Invert() {
+    return RunColorOperation("Invert", [](PixBitmap* b) { return P_InvertBitmap(b); });
+}
