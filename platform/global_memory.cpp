@@ -6,27 +6,32 @@
 #include <new>
 #include <unordered_map>
 
-struct GlobalBlock {
+namespace {
+
+struct Block {
     void* bytes = nullptr;
     size_t size = 0;
     uint32_t locks = 0;
 };
 
-namespace {
+// Live blocks by handle. A handle is a serial number that is never handed out
+// twice, so a freed handle stays unknown even after its memory is reused, and a
+// forged one is refused without being dereferenced.
+struct Registry {
+    std::mutex mutex;
+    std::unordered_map<uintptr_t, Block> blocks;
+    uintptr_t lastSerial = 0;
+};
 
-// Live handles. A handle is looked up here before use, so a freed or forged
-// handle is recognised and refused rather than dereferenced.
-std::mutex& RegistryMutex() {
-    static std::mutex m;
-    return m;
-}
-
-std::unordered_map<GlobalBlock*, bool>& Registry() {
-    static auto* r = new std::unordered_map<GlobalBlock*, bool>();
+Registry& Blocks() {
+    static auto* r = new Registry();
     return *r;
 }
 
-bool Live(HGLOBAL h) { return h && Registry().count(h) != 0; }
+Block* Find(Registry& r, HGLOBAL h) {
+    const auto it = r.blocks.find(reinterpret_cast<uintptr_t>(h));
+    return it == r.blocks.end() ? nullptr : &it->second;
+}
 
 }  // namespace
 
@@ -34,45 +39,57 @@ HGLOBAL GlobalAlloc(uint32_t flags, size_t bytes) {
     if (bytes == 0 || bytes > kGlobalAllocLimit) return nullptr;
     void* mem = (flags & GMEM_ZEROINIT) ? std::calloc(1, bytes) : std::malloc(bytes);
     if (!mem) return nullptr;
-    auto* block = new (std::nothrow) GlobalBlock{mem, bytes, 0};
-    if (!block) {
+    Registry& r = Blocks();
+    std::lock_guard lock(r.mutex);
+    // Serials step by 8 so that handles look like aligned pointers and never 0.
+    const uintptr_t serial = r.lastSerial += 8;
+    try {
+        r.blocks.emplace(serial, Block{mem, bytes, 0});
+    } catch (const std::bad_alloc&) {
         std::free(mem);
         return nullptr;
     }
-    std::lock_guard lock(RegistryMutex());
-    Registry()[block] = true;
-    return block;
+    return reinterpret_cast<HGLOBAL>(serial);
 }
 
 void* GlobalLock(HGLOBAL h) {
-    std::lock_guard lock(RegistryMutex());
-    if (!Live(h)) return nullptr;
-    ++h->locks;
-    return h->bytes;
+    Registry& r = Blocks();
+    std::lock_guard lock(r.mutex);
+    Block* b = Find(r, h);
+    if (!b) return nullptr;
+    ++b->locks;
+    return b->bytes;
 }
 
 bool GlobalUnlock(HGLOBAL h) {
-    std::lock_guard lock(RegistryMutex());
-    if (!Live(h) || h->locks == 0) return false;
-    --h->locks;
-    return h->locks > 0;
+    Registry& r = Blocks();
+    std::lock_guard lock(r.mutex);
+    Block* b = Find(r, h);
+    if (!b || b->locks == 0) return false;
+    --b->locks;
+    return b->locks > 0;
 }
 
 HGLOBAL GlobalFree(HGLOBAL h) {
-    std::lock_guard lock(RegistryMutex());
-    if (!Live(h)) return h;
-    Registry().erase(h);
-    std::free(h->bytes);
-    delete h;
+    Registry& r = Blocks();
+    std::lock_guard lock(r.mutex);
+    const auto it = r.blocks.find(reinterpret_cast<uintptr_t>(h));
+    if (it == r.blocks.end()) return h;
+    std::free(it->second.bytes);
+    r.blocks.erase(it);
     return nullptr;
 }
 
 size_t GlobalSize(HGLOBAL h) {
-    std::lock_guard lock(RegistryMutex());
-    return Live(h) ? h->size : 0;
+    Registry& r = Blocks();
+    std::lock_guard lock(r.mutex);
+    const Block* b = Find(r, h);
+    return b ? b->size : 0;
 }
 
 uint32_t GlobalLockCount(HGLOBAL h) {
-    std::lock_guard lock(RegistryMutex());
-    return Live(h) ? h->locks : 0;
+    Registry& r = Blocks();
+    std::lock_guard lock(r.mutex);
+    const Block* b = Find(r, h);
+    return b ? b->locks : 0;
 }
