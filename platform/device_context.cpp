@@ -50,9 +50,16 @@ uint8_t NearestIndex(const RGBQUAD* pal, uint32_t count, uint8_t b, uint8_t g, u
 }
 
 // Maps a destination offset (0..destExtent-1) onto a source offset by the pixel
-// centre rule; exact for equal extents.
+// centre rule; exact for equal extents. d < destExtent <= 2^31 and
+// srcExtent <= 2^31, so the product stays below 2^63.
 int64_t MapOffset(int64_t d, int64_t destExtent, int64_t srcExtent) {
     return ((2 * d + 1) * srcExtent) / (2 * destExtent);
+}
+
+// Header sizes whose first 40 bytes are a BITMAPINFOHEADER; the colour table
+// follows the whole header.
+bool KnownHeaderSize(uint32_t size) {
+    return size == 40 || size == 108 || size == 124;
 }
 
 }  // namespace
@@ -80,7 +87,7 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
     if (!IsLive(dc) || !bits || !info) return GDI_ERROR;
     if (usage != DIB_RGB_COLORS || rop != SRCCOPY) return GDI_ERROR;
     const BITMAPINFOHEADER& h = info->bmiHeader;
-    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biPlanes != 1 || h.biCompression != BI_RGB)
+    if (!KnownHeaderSize(h.biSize) || h.biPlanes != 1 || h.biCompression != BI_RGB)
         return GDI_ERROR;
     if (h.biBitCount != 24 && h.biBitCount != 8) return GDI_ERROR;
     if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN) return GDI_ERROR;
@@ -97,25 +104,41 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
     int64_t dx = xDest, dy = yDest, dw = destWidth, dh = destHeight;
     int64_t sx = xSrc, sy = ySrc, sw = srcWidth, sh = srcHeight;
     bool mirrorX = false, mirrorY = false;
-    if (dw < 0) { dx += dw; dw = -dw; mirrorX = !mirrorX; }
-    if (dh < 0) { dy += dh; dh = -dh; mirrorY = !mirrorY; }
-    if (sw < 0) { sx += sw; sw = -sw; mirrorX = !mirrorX; }
-    if (sh < 0) { sy += sh; sh = -sh; mirrorY = !mirrorY; }
+    if (dw < 0) {
+        dx += dw;
+        dw = -dw;
+        mirrorX = !mirrorX;
+    }
+    if (dh < 0) {
+        dy += dh;
+        dh = -dh;
+        mirrorY = !mirrorY;
+    }
+    if (sw < 0) {
+        sx += sw;
+        sw = -sw;
+        mirrorX = !mirrorX;
+    }
+    if (sh < 0) {
+        sy += sh;
+        sh = -sh;
+        mirrorY = !mirrorY;
+    }
 
     const DrawSurface& s = dc->surface;
     const auto* src = static_cast<const uint8_t*>(bits);
-    const RGBQUAD* table = info->bmiColors;
+    const auto* table =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + h.biSize);
     const int64_t x0 = std::max<int64_t>(dx, 0), x1 = std::min<int64_t>(dx + dw, s.width);
     const int64_t y0 = std::max<int64_t>(dy, 0), y1 = std::min<int64_t>(dy + dh, s.height);
+    // The source rectangle's top row counted from the picture's top: ySrc is
+    // the rectangle's top in a top-down DIB and its bottom in a bottom-up one.
+    const int64_t srcTop = srcTopDown ? sy : srcH - sy - sh;
     int rows = 0;
     for (int64_t y = y0; y < y1; ++y) {
         int64_t oy = MapOffset(y - dy, dh, sh);
         if (mirrorY) oy = sh - 1 - oy;
-        // Source rows count from the picture's top for top-down DIBs and from its
-        // bottom for bottom-up ones; convert to a picture row counted from the top.
-        const int64_t srcPictureRowFromOrigin = sy + oy;
-        const int64_t pictureRow =
-            srcTopDown ? srcPictureRowFromOrigin : srcH - 1 - srcPictureRowFromOrigin;
+        const int64_t pictureRow = srcTop + oy;
         if (pictureRow < 0 || pictureRow >= srcH) continue;
         const int64_t memRow = srcTopDown ? pictureRow : srcH - 1 - pictureRow;
         const uint8_t* srcRow = src + memRow * srcStride;
