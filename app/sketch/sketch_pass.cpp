@@ -21,10 +21,18 @@ inline Bytes Load(const uint8_t* p) {
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-inline void Store(uint8_t* p, Bytes v) { std::memcpy(p, &v, sizeof v); }
-inline Bytes Max(Bytes a, Bytes b) { return a > b ? a : b; }
-inline Bytes AbsDiff(Bytes a, Bytes b) { return (a > b ? a : b) - (a > b ? b : a); }
-inline uint8_t AbsDiff(uint8_t a, uint8_t b) { return a > b ? a - b : b - a; }
+inline void Store(uint8_t* p, Bytes v) {
+    std::memcpy(p, &v, sizeof v);
+}
+inline Bytes Max(Bytes a, Bytes b) {
+    return a > b ? a : b;
+}
+inline Bytes AbsDiff(Bytes a, Bytes b) {
+    return (a > b ? a : b) - (a > b ? b : a);
+}
+inline uint8_t AbsDiff(uint8_t a, uint8_t b) {
+    return a > b ? a - b : b - a;
+}
 
 // Row buffers of the pass, allocated once. `h` starts kFront bytes into its
 // storage so that h[j - 1] and h[j - 2] exist for j = 0.
@@ -77,7 +85,7 @@ void EdgeMasks(const uint8_t* row, const uint8_t* d, uint8_t* h, size_t n) {
 
 // Byte lanes whose position in their pixel is `channel`, for a vector whose first
 // byte is at position `first` (0, 1 or 2) of its pixel.
-constexpr Bytes ChannelLanes(size_t first, size_t channel) {
+Bytes ChannelLanes(size_t first, size_t channel) {
     Bytes lanes{};
     for (size_t i = 0; i < kLanes; ++i) lanes[i] = (first + i) % 3 == channel ? 0xFF : 0x00;
     return lanes;
@@ -86,7 +94,7 @@ constexpr Bytes ChannelLanes(size_t first, size_t channel) {
 // Writes the targets: each byte keeps its difference where its pixel's mask
 // (h at the pixel's first byte) is set, else 0.
 void WriteTargets(uint8_t* row, const uint8_t* d, const uint8_t* h, size_t n) {
-    static constexpr Bytes kLanesAt[3][3] = {
+    static const Bytes kLanesAt[3][3] = {
         {ChannelLanes(0, 0), ChannelLanes(0, 1), ChannelLanes(0, 2)},
         {ChannelLanes(1, 0), ChannelLanes(1, 1), ChannelLanes(1, 2)},
         {ChannelLanes(2, 0), ChannelLanes(2, 1), ChannelLanes(2, 2)}};
@@ -94,8 +102,8 @@ void WriteTargets(uint8_t* row, const uint8_t* d, const uint8_t* h, size_t n) {
     size_t first = 0;  // j % 3
     for (; j + kLanes <= n; j += kLanes) {
         const Bytes* lanes = kLanesAt[first];
-        const Bytes mask = (lanes[0] & Load(h + j)) | (lanes[1] & Load(h + j - 1)) |
-                           (lanes[2] & Load(h + j - 2));
+        const Bytes mask =
+            (lanes[0] & Load(h + j)) | (lanes[1] & Load(h + j - 1)) | (lanes[2] & Load(h + j - 2));
         Store(row + j, Load(d + j) & mask);
         first = (first + kLanes) % 3;
     }
