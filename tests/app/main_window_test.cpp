@@ -1,0 +1,173 @@
+// The main window: controls, menus, start-up order and the close handler.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/main_window.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/open_url.h"
+#include "platform/qt/quit_request.h"
+
+namespace {
+
+// Records each opened address with what the window looked like at that moment.
+class OrderRecorder : public UrlOpener {
+public:
+    void Open(const std::string& url) override {
+        opened.push_back(url);
+        // The window being created is already a top-level widget.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* form = qobject_cast<TForm1*>(w)) {
+                skinActiveAtOpen = form->SD1->Active();
+                fitAtOpen = form->PixImage1->PaintSizeMode() == smFit;
+            }
+        }
+    }
+    std::vector<std::string> opened;
+    bool skinActiveAtOpen = false;
+    bool fitAtOpen = true;
+};
+
+struct Box {
+    BoxKind kind;
+    std::string caption;
+    std::string text;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    OrderRecorder m_urls;
+    std::vector<Box> m_boxes;
+    // A closed loopback port: the update check fails at once without leaving
+    // this machine.
+    const std::string m_host = "127.0.0.1:1";
+
+private slots:
+    void init() {
+        m_urls = OrderRecorder();
+        m_boxes.clear();
+        SetUrlOpener(&m_urls);
+        SetBoxRecorder([this](BoxKind k, const std::string& c, const std::string& t) {
+            m_boxes.push_back({k, c, t});
+        });
+        ResetQuitRequest();
+    }
+    void cleanup() {
+        SetUrlOpener(nullptr);
+        SetBoxRecorder(nullptr);
+    }
+
+    void windowLayout() {
+        TForm1 form(m_host);
+        QCOMPARE(form.windowTitle(), QString("Strakel"));
+        QCOMPARE(form.Client->size(), QSize(1025, 586));
+        QCOMPARE(form.pos(), QPoint(190, 114));
+        QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
+
+        struct Expect {
+            QWidget* widget;
+            QRect geometry;
+            QString text;
+        };
+        const Expect controls[] = {
+            {form.PixImage1, QRect(16, 56, 489, 425), ""},
+            {form.PixImage2, QRect(512, 51, 489, 425), ""},
+            {form.Pixbackgnd, QRect(24, 528, 33, 78), ""},
+            {form.color_pencil, QRect(8, 8, 97, 17), "color pencil"},
+            {form.Adjustments, QRect(8, 496, 193, 57), "Adjustments"},
+            {form.Button5, QRect(32, 24, 57, 25), "brightness"},
+            {form.Sharpen, QRect(112, 24, 57, 25), "Sharpen"},
+            {form.Memo1, QRect(232, 536, 121, 41), "Memo1"},
+        };
+        for (const auto& c : controls) {
+            QCOMPARE(c.widget->geometry(), c.geometry);
+            if (auto* b = qobject_cast<QAbstractButton*>(c.widget)) QCOMPARE(b->text(), c.text);
+            if (auto* g = qobject_cast<QGroupBox*>(c.widget)) QCOMPARE(g->title(), c.text);
+        }
+        QCOMPARE(form.Button5->parentWidget(), form.Adjustments);
+        QCOMPARE(form.Sharpen->parentWidget(), form.Adjustments);
+        QVERIFY(!form.color_pencil->isChecked());
+        QVERIFY(form.Pixbackgnd->isHidden());
+        QVERIFY(form.Memo1->isHidden());
+        QVERIFY(!form.PixImage2->isHidden());
+        QCOMPARE(form.color_pencil->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+        // Tab order as designed.
+        QCOMPARE(form.PixImage1->nextInFocusChain(), form.PixImage2);
+    }
+
+    void menus() {
+        TForm1 form(m_host);
+        const QList<QAction*> top = form.menuBar()->actions();
+        QCOMPARE(top.size(), 2);
+        QCOMPARE(top[0]->text(), QString("File"));
+        QCOMPARE(top[1]->text(), QString("Sketch"));
+        QStringList file, sketch;
+        for (QAction* a : form.File1->actions()) file << a->text();
+        for (QAction* a : form.Sketch1->actions()) sketch << a->text();
+        QCOMPARE(file, QStringList({"Load", "Save As"}));
+        QCOMPARE(sketch, QStringList({"Draw sketch", "Equalize", ""}));
+
+        // The empty third entry does nothing.
+        m_boxes.clear();
+        m_urls.opened.clear();
+        form.Equalaze1->trigger();
+        QVERIFY(m_boxes.empty());
+        QVERIFY(m_urls.opened.empty());
+        QVERIFY(!QuitRequested());
+    }
+
+    void startUpOpensSiteAfterSkinAndBeforeFitModes() {
+        TForm1 probe(m_host);
+        QCOMPARE(m_urls.opened, std::vector<std::string>({"http://" + m_host}));
+        QVERIFY(m_urls.skinActiveAtOpen);
+        QVERIFY(!m_urls.fitAtOpen);
+        QVERIFY(probe.SD1->Active());
+        QCOMPARE(probe.SD1->SkinFile(),
+                 QCoreApplication::applicationDirPath().toStdString() + "/Xplorer_mod.skn");
+        QCOMPARE(probe.PixImage1->PaintSizeMode(), smFit);
+        QCOMPARE(probe.PixImage2->PaintSizeMode(), smFit);
+        QCOMPARE(probe.Pixbackgnd->PaintSizeMode(), smNormal);
+        QCOMPARE(probe.PixDlgColor1->PixDlgService(), probe.PixDlgService1);
+        QVERIFY(probe.PixDlgColor1->ShowHelpButton());
+        QVERIFY(probe.PhotoFileName().empty());
+    }
+
+    void closeOpensSiteAgain() {
+        TForm1 form(m_host);
+        form.show();
+        m_urls.opened.clear();
+        form.close();
+        QCOMPARE(m_urls.opened, std::vector<std::string>({"http://" + m_host}));
+    }
+
+    void quitRequestEndsLoopWithoutClose() {
+        auto* form = new TForm1(m_host);
+        form->show();
+        m_urls.opened.clear();
+        RequestQuit();
+        QCOMPARE(QCoreApplication::exec(), 0);
+        delete form;
+        QVERIFY(m_urls.opened.empty());
+    }
+
+    void errorBoxCarriesTitleAndFullStop() {
+        ShowErrorBox("PixImage1 \nGetBitmapDC: Image Not allocated");
+        QCOMPARE(m_boxes.size(), size_t{1});
+        QCOMPARE(m_boxes[0].kind, BoxKind::Error);
+        QCOMPARE(m_boxes[0].caption, ApplicationTitle());
+        QCOMPARE(m_boxes[0].text, std::string("PixImage1 \nGetBitmapDC: Image Not allocated."));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
