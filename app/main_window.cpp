@@ -22,13 +22,10 @@ QFont WindowFont() {
     return font;
 }
 
-void SetTextColor(QWidget* w, const QColor& color) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, color);
-    p.setColor(QPalette::ButtonText, color);
-    p.setColor(QPalette::Text, color);
-    w->setPalette(p);
-}
+// The designed text colour of a themed control. Themed buttons, check boxes and
+// group boxes draw their captions in the theme's text colour (white on a light
+// face would be unreadable), so the colour is kept for the skin to use.
+void SetTextColor(QWidget* w, const QColor& color) { w->setProperty("designTextColor", color); }
 
 TPixImage* MakeImage(QWidget* parent, const char* name, const QRect& geometry) {
     auto* image = new TPixImage(parent);
@@ -106,8 +103,8 @@ void TForm1::CreateControls() {
     color_pencil->setAutoFillBackground(true);
     QPalette cp = color_pencil->palette();
     cp.setColor(QPalette::Window, SystemColorValue(SystemColor::BtnHighlight));
-    cp.setColor(QPalette::WindowText, Qt::white);
     color_pencil->setPalette(cp);
+    SetTextColor(color_pencil, Qt::white);
 
     Adjustments = new QGroupBox("Adjustments", Client);
     Adjustments->setObjectName("Adjustments");

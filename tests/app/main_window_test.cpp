@@ -10,6 +10,7 @@
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
+#include "platform/qt/system_colors.h"
 
 namespace {
 
@@ -99,7 +100,9 @@ private slots:
         QVERIFY(form.Pixbackgnd->isHidden());
         QVERIFY(form.Memo1->isHidden());
         QVERIFY(!form.PixImage2->isHidden());
-        QCOMPARE(form.color_pencil->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(form.color_pencil->property("designTextColor").value<QColor>(), QColor(Qt::white));
+        QCOMPARE(form.Button5->property("designTextColor").value<QColor>(),
+                 SystemColorValue(SystemColor::Window));
 
         // Tab order as designed.
         QCOMPARE(form.PixImage1->nextInFocusChain(), form.PixImage2);
