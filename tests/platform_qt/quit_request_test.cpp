@@ -1,0 +1,67 @@
+#include "platform/qt/quit_request.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+namespace {
+
+// Runs the event loop; a loop still running after five seconds is ended with 99.
+int RunLoop() {
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(5000);
+    return QCoreApplication::exec();
+}
+
+}  // namespace
+
+class QuitRequestTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ResetQuitRequest(); }
+
+    void endsARunningLoop() {
+        bool after = false;
+        QTimer::singleShot(0, [&] {
+            RequestQuit();
+            after = true;  // the request does not return early
+        });
+        QCOMPARE(RunLoop(), 0);
+        QVERIFY(after);
+        QVERIFY(QuitRequested());
+    }
+
+    void requestBeforeTheLoopEndsItOnceItRuns() {
+        RequestQuit();
+        QVERIFY(QuitRequested());
+        QCOMPARE(RunLoop(), 0);
+    }
+
+    void leavesWindowsOpen() {
+        QWidget window;
+        window.show();
+        RequestQuit();
+        QCOMPARE(RunLoop(), 0);
+        QVERIFY(window.isVisible());
+    }
+
+    void nothingRequestedLeavesTheLoopRunning() {
+        QVERIFY(!QuitRequested());
+        QTimer::singleShot(50, [] { QCoreApplication::exit(7); });
+        QCOMPARE(RunLoop(), 7);
+    }
+
+    void resetForgetsTheRequest() {
+        RequestQuit();
+        QCOMPARE(RunLoop(), 0);
+        ResetQuitRequest();
+        QVERIFY(!QuitRequested());
+    }
+};
+
+QTEST_MAIN(QuitRequestTest)
+#include "quit_request_test.moc"
