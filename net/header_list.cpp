@@ -36,7 +36,7 @@ std::size_t TNetHeaderList::IndexOf(const std::string& name) const {
 std::string TNetHeaderList::Values(const std::string& name) const {
     const std::size_t i = IndexOf(name);
     if (i == std::string::npos) return "";
-    std::string value = lines_[i].substr(lines_[i].find(':') + 1);
+    std::string value = NetTrim(lines_[i].substr(lines_[i].find(':') + 1));
     for (std::size_t j = i + 1; j < lines_.size() && IsContinuation(lines_[j]); ++j)
         value += " " + NetTrim(lines_[j]);
     return NetTrim(value);

@@ -43,18 +43,18 @@ void TNetIOHandlerSocket::Fail(int errorNumber) {
 bool TNetIOHandlerSocket::WaitFor(short events, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int wait = timeoutMs > 0 ? timeoutMs : -1;
     for (;;) {
-        int wait = -1;
-        if (timeoutMs > 0) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-        }
         pollfd p{fd_, events, 0};
         const int rc = api_.Poll(&p, 1, wait);
         if (rc > 0) return true;
         if (rc == 0) return false;
         if (errno != EINTR) Fail(errno);
+        if (timeoutMs > 0) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        }
     }
 }
 
