@@ -1,0 +1,14 @@
+// The engine's file format codes for the formats that it reads and writes.
+#pragma once
+
+#include <cstdint>
+
+namespace pix {
+constexpr int32_t kFormatUnknown = 0;
+constexpr int32_t kFormatBmp = 6;
+constexpr int32_t kFormatJpeg = 10;
+constexpr int32_t kFormatTiff = 16;
+constexpr int32_t kFormatPng = 20;
+constexpr int32_t kFormatSgi = 37;
+constexpr int32_t kFormatCineon = 38;
+}  // namespace pix

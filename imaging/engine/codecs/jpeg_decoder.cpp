@@ -1,0 +1,263 @@
+#include "imaging/engine/codecs/jpeg_decoder.h"
+
+// clang-format off
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include <algorithm>
+#include <vector>
+
+#include "imaging/engine/codecs/exif_orientation.h"
+#include "imaging/engine/codecs/file_format.h"
+#include "imaging/engine/codecs/row_bands.h"
+#include "imaging/engine/status_codes.h"
+
+namespace pix {
+namespace {
+
+// Working memory the library may take beyond the bitmap (progressive files
+// keep all coefficients).
+constexpr long kMaxJpegWorkBytes = 2L << 30;
+constexpr unsigned kMaxMarkerBytes = 0xFFFF;
+constexpr double kCmPerInch = 2.54;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    int code = 0;
+    bool truncated = false;
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    err->code = cinfo->err->msg_code;
+    std::longjmp(err->jump, 1);
+}
+
+void OnMessage(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    // Data that ends early is filled with grey by the library; we refuse it.
+    if (level < 0 &&
+        (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER))
+        err->truncated = true;
+}
+
+// Source position of destination pixel (x, y) for an Exif orientation, in a
+// source of w x h pixels.
+inline void SourceOf(int32_t orientation, int32_t w, int32_t h, int32_t x, int32_t y, int32_t* sx,
+                     int32_t* sy) {
+    switch (orientation) {
+        case 2:
+            *sx = w - 1 - x;
+            *sy = y;
+            break;
+        case 3:
+            *sx = w - 1 - x;
+            *sy = h - 1 - y;
+            break;
+        case 4:
+            *sx = x;
+            *sy = h - 1 - y;
+            break;
+        case 5:
+            *sx = y;
+            *sy = x;
+            break;
+        case 6:
+            *sx = y;
+            *sy = h - 1 - x;
+            break;
+        case 7:
+            *sx = w - 1 - y;
+            *sy = h - 1 - x;
+            break;
+        case 8:
+            *sx = w - 1 - y;
+            *sy = x;
+            break;
+        default:
+            *sx = x;
+            *sy = y;
+            break;
+    }
+}
+
+class JpegDecoder final : public ImageDecoder {
+public:
+    explicit JpegDecoder(std::span<const uint8_t> data) : data_(data) {
+        cinfo_.err = jpeg_std_error(&err_.pub);
+        err_.pub.error_exit = OnError;
+        err_.pub.emit_message = OnMessage;
+        jpeg_create_decompress(&cinfo_);
+        cinfo_.mem->max_memory_to_use = kMaxJpegWorkBytes;
+    }
+    ~JpegDecoder() override { jpeg_destroy_decompress(&cinfo_); }
+
+    int32_t ReadInfo(ImageInfo* info) override {
+        if (setjmp(err_.jump)) return status_ = ErrorStatus();
+        status_ = Parse(info);
+        return status_;
+    }
+
+    int32_t Decode(PixBitmap& bitmap, BandSink& sink) override {
+        if (status_ != kSuccess) return status_;
+        if (setjmp(err_.jump)) return status_ = ErrorStatus();
+        const int32_t s = DecodeRows(bitmap, sink);
+        // The library's state is spent; a second decode would need a new decoder.
+        status_ = s == kSuccess ? kFailure : s;
+        return s;
+    }
+
+private:
+    int32_t ErrorStatus() const {
+        switch (err_.code) {
+            case JERR_OUT_OF_MEMORY:
+            case JERR_NO_BACKING_STORE:
+                return kNoMemory;
+            case JERR_INPUT_EMPTY:
+            case JERR_INPUT_EOF:
+                return kFileRead;
+            default:
+                return kFileFormat;
+        }
+    }
+
+    int32_t Parse(ImageInfo* info) {
+        if (data_.empty()) return kFileRead;
+        jpeg_mem_src(&cinfo_, data_.data(), static_cast<unsigned long>(data_.size()));
+        jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, kMaxMarkerBytes);
+        jpeg_read_header(&cinfo_, TRUE);
+        if (err_.truncated) return kFileRead;
+        for (jpeg_saved_marker_ptr m = cinfo_.marker_list; m; m = m->next) {
+            if (m->marker != JPEG_APP0 + 1) continue;
+            const int32_t o = ExifOrientation({m->data, m->data_length});
+            if (o != 1) {
+                orientation_ = o;
+                break;
+            }
+        }
+        const int n = cinfo_.num_components;
+        switch (cinfo_.jpeg_color_space) {
+            case JCS_GRAYSCALE:
+                cinfo_.out_color_space = JCS_GRAYSCALE;
+                break;
+            case JCS_CMYK:
+            case JCS_YCCK:
+                cinfo_.out_color_space = JCS_CMYK;
+                break;
+            default:
+                if (n != 3) return kSubTypeUnsupported;
+                cinfo_.out_color_space = JCS_EXT_BGR;
+                break;
+        }
+        const bool grey = cinfo_.out_color_space == JCS_GRAYSCALE;
+        const bool turned = orientation_ >= 5;
+        srcWidth_ = static_cast<int32_t>(cinfo_.image_width);
+        srcHeight_ = static_cast<int32_t>(cinfo_.image_height);
+        const int32_t bits = grey ? 8 : 24;
+        if (const int32_t s = CheckImageGeometry(srcWidth_, srcHeight_, bits); s != kSuccess)
+            return s;
+        *info = ImageInfo{};
+        info->format = kFormatJpeg;
+        info->width = turned ? srcHeight_ : srcWidth_;
+        info->height = turned ? srcWidth_ : srcHeight_;
+        info->bitsPerPixel = bits;
+        info->fileBitsPerPixel = n * 8;
+        info->channels = n;
+        info->interlaced = cinfo_.progressive_mode;
+        info->orientation = orientation_;
+        if (cinfo_.density_unit == 1 || cinfo_.density_unit == 2) {
+            const double f = cinfo_.density_unit == 2 ? kCmPerInch : 1.0;
+            info->xResolution = static_cast<int32_t>(cinfo_.X_density * f + 0.5);
+            info->yResolution = static_cast<int32_t>(cinfo_.Y_density * f + 0.5);
+        }
+        if (grey) SetGreyRamp(info);
+        return kSuccess;
+    }
+
+    // CMYK (inverted in Adobe files, as most are) to blue-green-red.
+    void CmykToBgr(const uint8_t* src, uint8_t* dst, int32_t w) const {
+        const bool inverted = cinfo_.saw_Adobe_marker;
+        for (int32_t x = 0; x < w; ++x, src += 4, dst += 3) {
+            uint32_t c = src[0], m = src[1], y = src[2], k = src[3];
+            if (!inverted) {
+                c = 255 - c;
+                m = 255 - m;
+                y = 255 - y;
+                k = 255 - k;
+            }
+            dst[0] = static_cast<uint8_t>((y * k + 127) / 255);
+            dst[1] = static_cast<uint8_t>((m * k + 127) / 255);
+            dst[2] = static_cast<uint8_t>((c * k + 127) / 255);
+        }
+    }
+
+    int32_t DecodeRows(PixBitmap& bitmap, BandSink& sink) {
+        jpeg_start_decompress(&cinfo_);
+        if (err_.truncated) return kFileRead;
+        if (int32_t(cinfo_.output_width) != srcWidth_ ||
+            int32_t(cinfo_.output_height) != srcHeight_)
+            return kFileFormat;
+        const bool cmyk = cinfo_.out_color_space == JCS_CMYK;
+        const int32_t outChannels = cinfo_.out_color_space == JCS_GRAYSCALE ? 1 : 3;
+        RowBands bands(sink, bitmap.Height, false);
+        if (cmyk) row_.resize(size_t(srcWidth_) * 4);
+        if (orientation_ == 1) {
+            while (cinfo_.output_scanline < cinfo_.output_height) {
+                const int32_t y = static_cast<int32_t>(cinfo_.output_scanline);
+                const int32_t n = std::min<int32_t>(kBandRows, srcHeight_ - y);
+                for (int32_t i = 0; i < n; ++i) {
+                    JSAMPROW dst = cmyk ? row_.data() : PixRow(bitmap, y + i);
+                    if (jpeg_read_scanlines(&cinfo_, &dst, 1) != 1 || err_.truncated)
+                        return kFileRead;
+                    if (cmyk) CmykToBgr(row_.data(), PixRow(bitmap, y + i), srcWidth_);
+                }
+                if (const int32_t s = bands.Advance(n); s != kSuccess) return s;
+            }
+            return bands.Finish();
+        }
+        // Turned or mirrored: decode whole, then place every pixel upright.
+        const size_t stride = size_t(srcWidth_) * outChannels;
+        work_.resize(stride * srcHeight_);
+        while (cinfo_.output_scanline < cinfo_.output_height) {
+            uint8_t* out = work_.data() + stride * cinfo_.output_scanline;
+            JSAMPROW dst = cmyk ? row_.data() : out;
+            if (jpeg_read_scanlines(&cinfo_, &dst, 1) != 1 || err_.truncated) return kFileRead;
+            if (cmyk) CmykToBgr(row_.data(), out, srcWidth_);
+        }
+        for (int32_t y = 0; y < bitmap.Height; ++y) {
+            uint8_t* dst = PixRow(bitmap, y);
+            for (int32_t x = 0; x < bitmap.Width; ++x, dst += outChannels) {
+                int32_t sx, sy;
+                SourceOf(orientation_, srcWidth_, srcHeight_, x, y, &sx, &sy);
+                const uint8_t* src = work_.data() + stride * sy + size_t(sx) * outChannels;
+                for (int32_t c = 0; c < outChannels; ++c) dst[c] = src[c];
+            }
+            if (const int32_t s = bands.Advance(1); s != kSuccess) return s;
+        }
+        work_.clear();
+        work_.shrink_to_fit();
+        return bands.Finish();
+    }
+
+    std::span<const uint8_t> data_;
+    jpeg_decompress_struct cinfo_{};
+    ErrorManager err_{};
+    int32_t status_ = kFailure;
+    int32_t orientation_ = 1;
+    int32_t srcWidth_ = 0;
+    int32_t srcHeight_ = 0;
+    std::vector<uint8_t> row_;
+    std::vector<uint8_t> work_;
+};
+
+}  // namespace
+
+std::unique_ptr<ImageDecoder> CreateJpegDecoder(std::span<const uint8_t> data) {
+    return std::make_unique<JpegDecoder>(data);
+}
+
+}  // namespace pix

@@ -1,0 +1,55 @@
+#include "imaging/engine/file_info.h"
+
+#include <algorithm>
+
+#include "imaging/engine/file_read.h"
+#include "imaging/engine/status_codes.h"
+
+namespace pix {
+
+void FillFileInfo(const ImageInfo& image, uint64_t fileSize, PixFileInfo* info) {
+    const PixFileInfo keep = *info;
+    *info = PixFileInfo{};
+    info->StructSize = keep.StructSize;
+    info->PageNumber = keep.PageNumber;
+    info->Flags = keep.Flags;
+    info->LoadResolution = keep.LoadResolution;
+    info->Format = image.format;
+    info->FileSize = static_cast<uint32_t>(std::min<uint64_t>(fileSize, 0xFFFFFFFFu));
+    info->Compression = image.compression;
+    info->TotalPages = image.pages;
+    info->Width = image.width;
+    info->Height = image.height;
+    info->BitsPerPixel = image.bitsPerPixel;
+    info->FileBitsPerPixel = image.fileBitsPerPixel;
+    info->Channels = image.channels;
+    info->XResolution = image.xResolution > 0 ? image.xResolution : 96;
+    info->YResolution = image.yResolution > 0 ? image.yResolution : 96;
+    info->ViewPerspective = 1;
+    info->Orientation = image.orientation;
+    info->Colors = image.bitsPerPixel == 8 ? image.colors : 0;
+    info->Grey = image.grey ? -1 : 0;
+    info->Interlaced = image.interlaced ? -1 : 0;
+    info->SingleImage = kInfoNotAnimated;
+    std::copy(image.palette.begin(), image.palette.end(), info->Palette);
+}
+
+}  // namespace pix
+
+int32_t P_FileInfo(const char* fileName, PixFileInfo* info, uint32_t infoSize, int32_t /*flags*/,
+                   const PixLoadOptions* options) {
+    if (!info) return pix::kInvalidParameter;
+    if (infoSize != sizeof(PixFileInfo) || info->StructSize != sizeof(PixFileInfo))
+        return pix::kInvalidStructSize;
+    pix::FileBytes file;
+    if (const int32_t s = pix::ReadImageFile(fileName, &file); s != pix::kSuccess) return s;
+    auto decoder = pix::CreateDecoder(pix::DetectImageFormat(file.bytes()), file.bytes());
+    if (!decoder) return pix::kFileFormat;
+    pix::ImageInfo image;
+    if (const int32_t s = decoder->ReadInfo(&image); s != pix::kSuccess) return s;
+    const int32_t page = options ? options->PageNumber : 0;
+    if (page < 0 || page >= image.pages) return pix::kInvalidParameter;
+    info->PageNumber = page;
+    pix::FillFileInfo(image, file.size, info);
+    return pix::kSuccess;
+}

@@ -1,0 +1,16 @@
+// Writes an engine bitmap to a file in one of the formats the engine encodes
+// itself (BMP, PNG), for callers without a save dialog (the command-line tool).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "imaging/engine/pix_bitmap.h"
+
+namespace pix {
+// format: kFormatBmp or kFormatPng (codecs/file_format.h); others give -16.
+// The file is written whole or not at all: -131 when it cannot be created,
+// -5 when writing fails (the partial file is removed), and the encoders'
+// failures for the bitmap (-2 no pixels, -27 a depth other than 8 or 24).
+int32_t SaveBitmapFile(const PixBitmap& bitmap, const std::string& path, int32_t format);
+}  // namespace pix

@@ -1,0 +1,84 @@
+// The records that travel with a file load: load options (44 bytes) and file
+// information (1144 bytes), byte for byte, and the engine's default load
+// options with their get/set pair.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/dib.h"
+
+// Flag bits of PixLoadOptions::Flags. The image control sets 0x10, 0x80 and
+// 0x800000 from Boolean load settings; our codecs read none of them.
+constexpr uint32_t kLoadOptionFlag10 = 0x10;
+constexpr uint32_t kLoadOptionFlag80 = 0x80;
+constexpr uint32_t kLoadOptionFlag800000 = 0x800000;
+// Resolution holds a load resolution (dots per inch) for scalable formats.
+constexpr uint32_t kLoadUseResolution = 0x400;
+
+struct PixLoadOptions {
+    uint32_t StructSize;   // 0: 44
+    int32_t Reserved0;     // 4
+    int32_t Reserved1;     // 8
+    uint32_t Flags;        // 12
+    int32_t Passes;        // 16: rows painted per pass while loading (0 = all at once)
+    int32_t PageNumber;    // 20: 0 = first page
+    int32_t Reserved2;     // 24
+    int32_t Resolution;    // 28: with kLoadUseResolution
+    int32_t Reserved3[3];  // 32
+};
+static_assert(sizeof(PixLoadOptions) == 44);
+static_assert(offsetof(PixLoadOptions, Flags) == 12);
+static_assert(offsetof(PixLoadOptions, Passes) == 16);
+static_assert(offsetof(PixLoadOptions, PageNumber) == 20);
+static_assert(offsetof(PixLoadOptions, Resolution) == 28);
+
+// Flag bits of PixFileInfo::Flags (set by the caller before P_LoadFile).
+constexpr uint32_t kInfoUsePage = 4096;         // PageNumber names the page
+constexpr uint32_t kInfoUseResolution = 0x400;  // LoadResolution is set
+// PixFileInfo::SingleImage: 1 for a file that is not an animation.
+constexpr int32_t kInfoNotAnimated = 1;
+
+struct PixFileInfo {
+    uint32_t StructSize;       // 0: 1144
+    int32_t PageNumber;        // 4
+    int32_t Format;            // 8: file format code (codecs/file_format.h)
+    uint32_t FileSize;         // 12: bytes, saturated at 0xFFFFFFFF
+    int32_t Compression;       // 16: the format's own compression code
+    int32_t TotalPages;        // 20
+    int32_t Width;             // 24: as the picture stands upright
+    int32_t Height;            // 28
+    int32_t BitsPerPixel;      // 32: depth a load at the file's own depth gives (8 or 24)
+    int32_t FileBitsPerPixel;  // 36: depth stored in the file
+    int32_t Channels;          // 40
+    int32_t XResolution;       // 44: dots per inch (96 when the file says nothing)
+    int32_t YResolution;       // 48
+    int32_t ViewPerspective;   // 52: 1 = top-left
+    int32_t Orientation;       // 56: orientation tag applied while loading (1 = none)
+    int32_t Colors;            // 60: palette entries in use (8-bit)
+    int32_t Grey;              // 64: -1 for an 8-bit grey file, else 0
+    int32_t Interlaced;        // 68: -1 for interlaced or progressive files, else 0
+    int32_t Reserved0;         // 72
+    int32_t SingleImage;       // 76: kInfoNotAnimated
+    int32_t Reserved1[2];      // 80
+    uint32_t Flags;            // 88
+    int32_t Reserved2[3];      // 92
+    RGBQUAD Palette[256];      // 104
+    int32_t Reserved3;         // 1128
+    int32_t LoadResolution;    // 1132: with kInfoUseResolution
+    int32_t Reserved4[2];      // 1136
+};
+static_assert(sizeof(PixFileInfo) == 1144);
+static_assert(offsetof(PixFileInfo, PageNumber) == 4);
+static_assert(offsetof(PixFileInfo, Width) == 24);
+static_assert(offsetof(PixFileInfo, Height) == 28);
+static_assert(offsetof(PixFileInfo, BitsPerPixel) == 32);
+static_assert(offsetof(PixFileInfo, SingleImage) == 76);
+static_assert(offsetof(PixFileInfo, Flags) == 88);
+static_assert(offsetof(PixFileInfo, Palette) == 104);
+static_assert(offsetof(PixFileInfo, LoadResolution) == 1132);
+
+// The engine's default load options: size 44, first page, no flags, unless
+// P_SetDefaultLoadFileOption changed them. -789 for another size.
+int32_t P_GetDefaultLoadFileOption(PixLoadOptions* options, uint32_t structSize);
+int32_t P_SetDefaultLoadFileOption(const PixLoadOptions* options, uint32_t structSize);
