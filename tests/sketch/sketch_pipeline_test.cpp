@@ -1,0 +1,136 @@
+#include "app/sketch/sketch_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "imaging/engine/status_codes.h"
+
+using sketch::BlendMode;
+using sketch::DrawSketch;
+
+namespace {
+
+struct Bgr {
+    int b, g, r;
+    bool operator==(const Bgr&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Bgr& p) {
+    return os << "(" << p.b << "," << p.g << "," << p.r << ")";
+}
+Bgr Grey(int v) {
+    return {v, v, v};
+}
+
+class Bitmap {
+public:
+    Bitmap() { P_InitBitmap(&bm_, sizeof bm_, 0, 0, 0); }
+    Bitmap(int32_t w, int32_t h, int32_t bits) {
+        P_InitBitmap(&bm_, sizeof bm_, w, h, bits);
+        P_AllocateBitmap(&bm_, sizeof bm_);
+    }
+    ~Bitmap() { P_FreeBitmap(&bm_); }
+    PixBitmap* get() { return &bm_; }
+    const PixBitmap& ref() const { return bm_; }
+    // (x, y) with y = 0 the top row of the picture.
+    void set(int32_t x, int32_t y, Bgr p) {
+        uint8_t* q = PixRow(bm_, y) + 3 * x;
+        q[0] = uint8_t(p.b), q[1] = uint8_t(p.g), q[2] = uint8_t(p.r);
+    }
+    Bgr at(int32_t x, int32_t y) const {
+        const uint8_t* q = PixRow(bm_, y) + 3 * x;
+        return {q[0], q[1], q[2]};
+    }
+
+private:
+    PixBitmap bm_{};
+};
+
+// A 5 x 4 photo, all (10, 10, 10) but one red pixel of grey 60 in the third
+// picture row. The pass targets are memory rows 3.. of the bottom-up DIB, so
+// only the top picture row, columns 1 and 2, is sketched and blended.
+Bitmap Photo() {
+    Bitmap photo(5, 4, 24);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 5; ++x) photo.set(x, y, Grey(10));
+    photo.set(1, 2, {0, 0, 200});
+    return photo;
+}
+
+void ExpectPicture(const Bitmap& view, const std::vector<std::vector<Bgr>>& rows) {
+    ASSERT_EQ(view.ref().BitsPerPixel, 24);
+    ASSERT_EQ(view.ref().Height, int32_t(rows.size()));
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x)
+            EXPECT_EQ(view.at(int32_t(x), int32_t(y)), rows[y][x]) << "x " << x << " y " << y;
+}
+
+TEST(DrawSketch, PencilDrawingOfASmallPhoto) {
+    Bitmap photo = Photo(), view;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, view.get()).ok());
+    // Column 1 of the top row is an edge of 50: 255 - 50 = 205, blended with
+    // 20 % of grey 10 gives 166; column 2 has no edge: 255 -> 206. The rest is
+    // the inverted grey photo, 245, and 195 under the red pixel.
+    const Bgr b = Grey(245);
+    ExpectPicture(view, {{b, Grey(166), Grey(206), b, b},
+                         {b, b, b, b, b},
+                         {b, Grey(195), b, b, b},
+                         {b, b, b, b, b}});
+    EXPECT_EQ(photo.at(1, 2), (Bgr{0, 0, 200}));  // the photo is not changed
+}
+
+TEST(DrawSketch, ColorPencilBlendsTheColourPhoto) {
+    Bitmap photo = Photo(), view;
+    photo.set(2, 0, {40, 80, 120});  // grey 87: this pixel is an edge now too
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, view.get()).ok());
+    // Column 1: edge max(50, 77) = 77 -> 178, blended 25 % with 10: 136.
+    // Column 2: edge 77 -> 178, blended with (40, 80, 120): 143.5 -> 144 (even),
+    // 153.5 -> 154, 163.5 -> 164.
+    EXPECT_EQ(view.at(1, 0), Grey(136));
+    EXPECT_EQ(view.at(2, 0), (Bgr{144, 154, 164}));
+    EXPECT_EQ(view.at(0, 0), Grey(245));
+}
+
+TEST(DrawSketch, WhitePhotoStaysWhitePaperInsideItsBorder) {
+    Bitmap photo(6, 6, 24), view;
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 6; ++x) photo.set(x, y, Grey(255));
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, view.get()).ok());
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 6; ++x) {
+            const bool target = y <= 2 && x >= 1 && x <= 3;
+            EXPECT_EQ(view.at(x, y), Grey(target ? 255 : 0)) << x << "," << y;
+        }
+}
+
+TEST(DrawSketch, PalettePhotoSketchesLikeItsColours) {
+    Bitmap colour = Photo(), palette(5, 4, 8), fromColour, fromPalette;
+    palette.get()->Palette[1] = RGBQUAD{0, 0, 200, 0};
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 5; ++x) PixRow(*palette.get(), y)[x] = 10;
+    PixRow(*palette.get(), 2)[1] = 1;
+    ASSERT_TRUE(DrawSketch(colour.ref(), BlendMode::kPencil, fromColour.get()).ok());
+    ASSERT_TRUE(DrawSketch(palette.ref(), BlendMode::kPencil, fromPalette.get()).ok());
+    ASSERT_EQ(fromPalette.ref().BitsPerPixel, 24);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(fromPalette.at(x, y), fromColour.at(x, y));
+}
+
+TEST(DrawSketch, PhotoUnderFourPixelsGivesTheInvertedGreyPhoto) {
+    Bitmap photo(3, 7, 24), view;
+    for (int32_t y = 0; y < 7; ++y)
+        for (int32_t x = 0; x < 3; ++x) photo.set(x, y, {0, 0, 20 * y});
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, view.get()).ok());
+    for (int32_t y = 0; y < 7; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            EXPECT_EQ(view.at(x, y), Grey(255 - (299 * 20 * y + 500) / 1000));
+}
+
+TEST(DrawSketch, EmptyPhotoIsRefused) {
+    Bitmap empty, view;
+    const auto result = DrawSketch(empty.ref(), BlendMode::kPencil, view.get());
+    EXPECT_EQ(result.message, "Imges empty");
+    EXPECT_EQ(result.status, pix::kInvalidBitmap);
+}
+
+}  // namespace
