@@ -1,0 +1,31 @@
+// The command line of strakel-sketch: what it asks for, or why it is unusable.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct CliOptions {
+    bool help = false;
+    bool version = false;
+    bool colorPencil = false;
+    bool anySize = false;
+    std::optional<std::string> output;     // -o OUT
+    std::optional<std::string> outputDir;  // -d DIR
+    unsigned jobs = 0;                     // -j N; 0 = one per core
+    std::vector<std::string> photos;
+};
+
+struct ParsedCommandLine {
+    CliOptions options;
+    std::string error;  // empty when the command line is usable
+};
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string UsageText();
+
+}  // namespace cli

@@ -1,0 +1,95 @@
+// strakel-sketch: turns photos into pencil drawings from the command line, with
+// the same engine and passes as the window's Draw sketch.
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/output_paths.h"
+#include "cli/progress_bar.h"
+#include "cli/sketch_job.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "strakel-sketch: %s\nTry 'strakel-sketch --help'.\n", message.c_str());
+    return kExitUsage;
+}
+
+std::string Failure(const std::string& photo, const std::string& reason) {
+    return "strakel-sketch: " + photo + ": " + reason;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const cli::ParsedCommandLine parsed =
+        cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) return UsageError(parsed.error);
+    const cli::CliOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(cli::UsageText().c_str(), stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("strakel-sketch %s\n", STRAKEL_VERSION);
+        return kExitOk;
+    }
+    if (options.output && !cli::OutputFormatFor(*options.output))
+        return UsageError("cannot write " + *options.output + ": use a .bmp or .png name");
+
+    // Plan every job first, so that no output can replace an input or another
+    // job's output.
+    std::vector<cli::SketchJob> jobs;
+    std::vector<std::string> refused;  // failure lines of photos not run
+    for (const std::string& photo : options.photos) {
+        cli::SketchJob job;
+        job.photo = photo;
+        job.output = cli::OutputPathFor(photo, options.output, options.outputDir);
+        job.format = *cli::OutputFormatFor(job.output);
+        job.colorPencil = options.colorPencil;
+        job.anySize = options.anySize;
+        bool clash = false;
+        for (const std::string& input : options.photos)
+            clash = clash || input == job.output || cli::SameFile(input, job.output);
+        for (const cli::SketchJob& earlier : jobs)
+            clash = clash || earlier.output == job.output || cli::SameFile(earlier.output, job.output);
+        if (clash)
+            refused.push_back(Failure(photo, "output " + job.output +
+                                                 " would replace an input or another drawing"));
+        else
+            jobs.push_back(job);
+    }
+
+    cli::ProgressBar progress(stderr, options.photos.size());
+    for (const std::string& line : refused) {
+        progress.message(line);
+        progress.advance();
+    }
+    std::atomic<size_t> next{0};
+    std::atomic<bool> anyFailed{!refused.empty()};
+    auto worker = [&] {
+        for (size_t i = next++; i < jobs.size(); i = next++) {
+            const std::string reason = cli::RunSketchJob(jobs[i]);
+            if (!reason.empty()) {
+                anyFailed = true;
+                progress.message(Failure(jobs[i].photo, reason));
+            }
+            progress.advance();
+        }
+    };
+    unsigned threads = options.jobs ? options.jobs : std::thread::hardware_concurrency();
+    threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
+    worker();
+    for (std::thread& t : pool) t.join();
+    progress.finish();
+    return anyFailed ? kExitFailed : kExitOk;
+}

@@ -1,0 +1,23 @@
+// Where strakel-sketch writes each drawing, in which format, and whether a
+// path names one of its inputs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace cli {
+
+// The engine's format code for the extension of `path` (.bmp or .png, any
+// case), or nothing for another extension.
+std::optional<int32_t> OutputFormatFor(const std::string& path);
+
+// OUT with -o; DIR/NAME-sketch.png with -d; else NAME-sketch.png beside the
+// photo, NAME being the photo's file name without its extension.
+std::string OutputPathFor(const std::string& photo, const std::optional<std::string>& output,
+                          const std::optional<std::string>& outputDir);
+
+// True when both paths exist and name the same file (also through links).
+bool SameFile(const std::string& a, const std::string& b);
+
+}  // namespace cli

@@ -1,0 +1,44 @@
+#include "cli/sketch_job.h"
+
+#include "app/sketch/sketch_pipeline.h"
+#include "cli/atomic_file.h"
+#include "imaging/control/status/status_message.h"
+#include "imaging/engine/file_load.h"
+#include "imaging/engine/file_save.h"
+#include "imaging/engine/status_codes.h"
+
+namespace cli {
+namespace {
+
+// Frees an engine bitmap's pixels when it goes out of scope.
+struct OwnedBitmap {
+    OwnedBitmap() { P_InitBitmap(&bitmap, sizeof bitmap, 0, 0, 0); }
+    ~OwnedBitmap() { P_FreeBitmap(&bitmap); }
+    OwnedBitmap(const OwnedBitmap&) = delete;
+    OwnedBitmap& operator=(const OwnedBitmap&) = delete;
+    PixBitmap bitmap{};
+};
+
+}  // namespace
+
+std::string RunSketchJob(const SketchJob& job) {
+    OwnedBitmap photo;
+    const int32_t loaded = pix::LoadBitmapFile(job.photo, &photo.bitmap, 0);
+    if (loaded != pix::kSuccess) return StatusMessage(loaded);
+    if (!job.anySize && photo.bitmap.Width > kMaxPhotoSide && photo.bitmap.Height > kMaxPhotoSide)
+        return "File resulution not supported";
+
+    OwnedBitmap drawing;
+    const sketch::BlendMode mode =
+        job.colorPencil ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil;
+    const sketch::PipelineResult drawn = sketch::DrawSketch(photo.bitmap, mode, &drawing.bitmap);
+    if (!drawn.ok()) return drawn.message + ": " + StatusMessage(drawn.status);
+
+    return WriteFileAtomically(job.output, [&](const std::string& tempPath, std::string* error) {
+        const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, tempPath, job.format);
+        if (saved != pix::kSuccess) *error = StatusMessage(saved);
+        return saved == pix::kSuccess;
+    });
+}
+
+}  // namespace cli
