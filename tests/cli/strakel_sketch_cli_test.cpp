@@ -1,0 +1,256 @@
+// Runs the strakel-sketch program as a user would and checks its exit status,
+// its messages and the files it leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/sketch/sketch_pipeline.h"
+#include "imaging/engine/codecs/file_format.h"
+#include "imaging/engine/file_load.h"
+#include "imaging/engine/file_save.h"
+#include "imaging/engine/status_codes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class StrakelSketchCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("strakel-cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs the program in the test folder; standard input is empty and
+    // standard error is not a terminal, so no progress bar is drawn.
+    RunResult Run(const std::vector<std::string>& args) {
+        std::string cmd = "cd " + Quote(dir_.string()) + " && " + Quote(STRAKEL_SKETCH_EXE);
+        for (const std::string& a : args) cmd += " " + Quote(a);
+        cmd += " </dev/null >" + Quote((dir_ / ".out").string()) + " 2>" +
+               Quote((dir_ / ".err").string());
+        const int status = std::system(cmd.c_str());
+        RunResult r;
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = ReadFile(dir_ / ".out");
+        r.err = ReadFile(dir_ / ".err");
+        fs::remove(dir_ / ".out");
+        fs::remove(dir_ / ".err");
+        return r;
+    }
+
+    // Writes a 24-bit BMP photo with a few edges and flat areas.
+    void WritePhoto(const std::string& name, int32_t width, int32_t height, int seed = 0) {
+        PixBitmap b{};
+        P_InitBitmap(&b, sizeof b, width, height, 24);
+        ASSERT_EQ(P_AllocateBitmap(&b, sizeof b), pix::kSuccess);
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                uint8_t* p = PixRow(b, y) + 3 * x;
+                const bool square = ((x + seed) / 6 + y / 6) % 2 == 0;
+                p[0] = uint8_t(square ? 255 : (x * 5 + seed) % 256);
+                p[1] = uint8_t(square ? 255 : (y * 9) % 256);
+                p[2] = uint8_t(square ? 255 : 90);
+            }
+        ASSERT_EQ(pix::SaveBitmapFile(b, (dir_ / name).string(), pix::kFormatBmp), pix::kSuccess);
+        P_FreeBitmap(&b);
+    }
+
+    // The drawing the pipeline makes of a photo file, as raw top-down rows.
+    std::vector<uint8_t> ExpectedDrawing(const std::string& photo, sketch::BlendMode mode) {
+        PixBitmap loaded{}, drawing{};
+        P_InitBitmap(&drawing, sizeof drawing, 0, 0, 0);
+        EXPECT_EQ(pix::LoadBitmapFile((dir_ / photo).string(), &loaded, 0), pix::kSuccess);
+        EXPECT_TRUE(sketch::DrawSketch(loaded, mode, &drawing).ok());
+        auto pixels = Pixels(drawing);
+        P_FreeBitmap(&loaded);
+        P_FreeBitmap(&drawing);
+        return pixels;
+    }
+
+    std::vector<uint8_t> PixelsOfFile(const std::string& name) {
+        PixBitmap loaded{};
+        EXPECT_EQ(pix::LoadBitmapFile((dir_ / name).string(), &loaded, 24), pix::kSuccess) << name;
+        auto pixels = Pixels(loaded);
+        P_FreeBitmap(&loaded);
+        return pixels;
+    }
+
+    static std::vector<uint8_t> Pixels(const PixBitmap& b) {
+        std::vector<uint8_t> out;
+        if (!(b.Flags & kBitmapAllocated)) return out;
+        for (int32_t y = 0; y < b.Height; ++y)
+            out.insert(out.end(), PixRow(b, y), PixRow(b, y) + 3 * size_t(b.Width));
+        return out;
+    }
+
+    std::set<std::string> Files() const {
+        std::set<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(dir_))
+            if (e.is_regular_file()) names.insert(fs::relative(e.path(), dir_).string());
+        return names;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(StrakelSketchCli, BadUsageExitsWith2AndSaysWhy) {
+    WritePhoto("a.bmp", 8, 8);
+    WritePhoto("b.bmp", 8, 8);
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{}, "no photo given"},
+        {{"--colour", "a.bmp"}, "unknown option --colour"},
+        {{"-o", "x.png", "a.bmp", "b.bmp"}, "option -o takes exactly one photo"},
+        {{"-o", "x.png", "-d", ".", "a.bmp"}, "options -o and -d exclude each other"},
+        {{"-j", "0", "a.bmp"}, "option -j needs a number from 1 to 1024"},
+        {{"-j", "2x", "a.bmp"}, "option -j needs a number from 1 to 1024"},
+        {{"a.bmp", "-o"}, "option -o needs a file name"},
+        {{"-o", "x.gif", "a.bmp"}, "cannot write x.gif: use a .bmp or .png name"},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.message;
+        EXPECT_EQ(r.err, "strakel-sketch: " + c.message + "\nTry 'strakel-sketch --help'.\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(Files(), (std::set<std::string>{"a.bmp", "b.bmp"}));
+}
+
+TEST_F(StrakelSketchCli, HelpAndVersion) {
+    RunResult r = Run({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+              "Usage: strakel-sketch [--color] [-o OUT | -d DIR] [-j N] [--any-size] PHOTO...");
+    r = Run({"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "strakel-sketch 2.1.0\n");
+}
+
+TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
+    WritePhoto("photo.bmp", 23, 17);
+    RunResult r = Run({"-o", "pencil.bmp", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(PixelsOfFile("pencil.bmp"), ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil));
+
+    r = Run({"--color", "-o", "colour.PNG", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto colour = ExpectedDrawing("photo.bmp", sketch::BlendMode::kColorPencil);
+    EXPECT_EQ(PixelsOfFile("colour.PNG"), colour);
+    EXPECT_NE(colour, PixelsOfFile("pencil.bmp"));
+
+    // Without -o or -d the drawing goes beside the photo.
+    r = Run({"photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(PixelsOfFile("photo-sketch.png"), PixelsOfFile("pencil.bmp"));
+}
+
+TEST_F(StrakelSketchCli, ManyPhotosInParallelIntoAFolder) {
+    fs::create_directories(dir_ / "out");
+    std::vector<std::string> args = {"-j", "3", "-d", "out"};
+    for (int i = 0; i < 7; ++i) {
+        WritePhoto("p" + std::to_string(i) + ".bmp", 12 + i, 9 + 2 * i, i);
+        args.push_back("p" + std::to_string(i) + ".bmp");
+    }
+    const RunResult r = Run(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (int i = 0; i < 7; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(PixelsOfFile("out/p" + n + "-sketch.png"),
+                  ExpectedDrawing("p" + n + ".bmp", sketch::BlendMode::kPencil));
+    }
+}
+
+TEST_F(StrakelSketchCli, AFailureNamesThePhotoAndTheOthersGoOn) {
+    WritePhoto("good.bmp", 10, 10);
+    WritePhoto("big.bmp", 1025, 1025);
+    WritePhoto("wide.bmp", 1025, 1024);
+    { std::ofstream(dir_ / "broken.bmp") << "not a picture at all, just some text"; }
+    const RunResult r =
+        Run({"-d", ".", "good.bmp", "missing.bmp", "big.bmp", "broken.bmp", "wide.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    // Photos run in parallel: the lines may come in any order.
+    std::multiset<std::string> lines;
+    for (size_t at = 0, nl; (nl = r.err.find('\n', at)) != std::string::npos; at = nl + 1)
+        lines.insert(r.err.substr(at, nl - at));
+    EXPECT_EQ(lines, (std::multiset<std::string>{
+                         "strakel-sketch: missing.bmp: File not found.",
+                         "strakel-sketch: big.bmp: File resulution not supported",
+                         "strakel-sketch: broken.bmp: Invalid file format.",
+                     }));
+    EXPECT_EQ(Files(), (std::set<std::string>{"good.bmp", "big.bmp", "wide.bmp", "broken.bmp",
+                                              "good-sketch.png", "wide-sketch.png"}));
+
+    const RunResult any = Run({"--any-size", "big.bmp"});
+    EXPECT_EQ(any.exitCode, 0) << any.err;
+    EXPECT_TRUE(fs::exists(dir_ / "big-sketch.png"));
+}
+
+TEST_F(StrakelSketchCli, NeverOverwritesAnInputOrAnotherDrawing) {
+    WritePhoto("photo.bmp", 10, 10);
+    WritePhoto("photo-sketch.png.bmp", 10, 10, 3);
+    fs::create_directories(dir_ / "sub");
+    WritePhoto("sub/photo.bmp", 10, 10, 5);
+    fs::create_symlink("photo.bmp", dir_ / "link.bmp");
+    const std::string original = ReadFile(dir_ / "photo.bmp");
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"-o", "photo.bmp", "photo.bmp"},
+         "strakel-sketch: photo.bmp: output photo.bmp would replace an input or another drawing\n"},
+        {{"-o", "link.bmp", "photo.bmp"},
+         "strakel-sketch: photo.bmp: output link.bmp would replace an input or another drawing\n"},
+        {{"-d", ".", "photo.bmp", "sub/photo.bmp"},
+         "strakel-sketch: sub/photo.bmp: output ./photo-sketch.png would replace an input or "
+         "another drawing\n"},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_EQ(ReadFile(dir_ / "photo.bmp"), original);
+        fs::remove(dir_ / "photo-sketch.png");
+    }
+}
+
+TEST_F(StrakelSketchCli, AnUnwritableOutputLeavesNothingBehind) {
+    WritePhoto("photo.bmp", 10, 10);
+    const RunResult r = Run({"-d", "no/such/folder", "photo.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "strakel-sketch: photo.bmp: No such file or directory\n");
+    EXPECT_EQ(Files(), (std::set<std::string>{"photo.bmp"}));
+}
+
+}  // namespace
