@@ -25,7 +25,9 @@ QFont WindowFont() {
 // The designed text colour of a themed control. Themed buttons, check boxes and
 // group boxes draw their captions in the theme's text colour (white on a light
 // face would be unreadable), so the colour is kept for the skin to use.
-void SetTextColor(QWidget* w, const QColor& color) { w->setProperty("designTextColor", color); }
+void SetTextColor(QWidget* w, const QColor& color) {
+    w->setProperty("designTextColor", color);
+}
 
 TPixImage* MakeImage(QWidget* parent, const char* name, const QRect& geometry) {
     auto* image = new TPixImage(parent);
@@ -36,7 +38,9 @@ TPixImage* MakeImage(QWidget* parent, const char* name, const QRect& geometry) {
 
 }  // namespace
 
-std::string TForm1::DefaultSiteHost() { return kSiteHost; }
+std::string TForm1::DefaultSiteHost() {
+    return kSiteHost;
+}
 
 TForm1::TForm1(const std::string& siteHost, QWidget* parent)
     : QMainWindow(parent), m_siteHost(siteHost) {
@@ -115,13 +119,15 @@ void TForm1::CreateControls() {
     Button5->setObjectName("Button5");
     Button5->setGeometry(32, 24, 57, 25);
     SetTextColor(Button5, SystemColorValue(SystemColor::Window));
-    connect(Button5, &QPushButton::clicked, this, [this] { RunHandler([this] { Button5Click(); }); });
+    connect(Button5, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { Button5Click(); }); });
 
     Sharpen = new QPushButton("Sharpen", Adjustments);
     Sharpen->setObjectName("Sharpen");
     Sharpen->setGeometry(112, 24, 57, 25);
     SetTextColor(Sharpen, SystemColorValue(SystemColor::Window));
-    connect(Sharpen, &QPushButton::clicked, this, [this] { RunHandler([this] { SharpenClick(); }); });
+    connect(Sharpen, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { SharpenClick(); }); });
 
     Memo1 = new QPlainTextEdit(Client);
     Memo1->setObjectName("Memo1");
@@ -188,7 +194,9 @@ void TForm1::FormCreate() {
 
 void TForm1::UpdateCheck() {}
 
-void TForm1::FormClose() { CurrentUrlOpener().Open(SiteAddress()); }
+void TForm1::FormClose() {
+    CurrentUrlOpener().Open(SiteAddress());
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     RunHandler([this] { FormClose(); });
@@ -198,6 +206,3 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::Save1Click() {}
 void TForm1::Button5Click() {}
 void TForm1::SharpenClick() {}
-void TForm1::Drawsketch1Click() {}
-void TForm1::Equalize1Click() {}
-void TForm1::Load1Click() {}

@@ -15,6 +15,7 @@
 #include "imaging/control/pix_image.h"
 #include "imaging/dialogs/pix_dlg_components.h"
 #include "imaging/dialogs/pix_dlg_service.h"
+#include "net/http.h"
 #include "skin/qt/skin_data.h"
 
 class TForm1 : public QMainWindow {
@@ -27,6 +28,10 @@ public:
     ~TForm1() override;
 
     static std::string DefaultSiteHost();
+    // The open dialog's filter, "description|pattern|...", and the dialog's
+    // name filters made from it.
+    static const char* const kOpenFilter;
+    static QStringList NameFilters(const QString& filter);
     std::string SiteAddress() const { return "http://" + m_siteHost; }
     const std::string& PhotoFileName() const { return m_photoFileName; }
 
@@ -64,7 +69,7 @@ public:
     TPixDlgColor* PixDlgColor1 = nullptr;
     TPixDlgImgEffect* PixDlgImgEffect1 = nullptr;
     TPixDlgFile* PixDlgFile1 = nullptr;
-    // NetHTTP1 joins with the update check.
+    TNetHTTP NetHTTP1;
     TSkinData* SD1 = nullptr;
 
 protected:

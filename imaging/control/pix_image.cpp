@@ -9,21 +9,17 @@
 #include "imaging/engine/status_codes.h"
 #include "platform/qt/system_colors.h"
 
-namespace {
-
 // Process-wide state of the engine's status callback, which carries no
 // per-call context: the control whose operation is running heads the chain.
-TPixImage* g_chainHead = nullptr;
-bool g_cancelRequested = false;
-bool g_cancelled = false;
-
-}  // namespace
+TPixImage* TPixImage::s_chainHead = nullptr;
+bool TPixImage::s_cancelRequested = false;
+bool TPixImage::s_cancelled = false;
 
 int32_t PixImageStatusCallback(int32_t percent, void* /*userData*/) {
-    TPixImage* head = g_chainHead;
+    TPixImage* head = TPixImage::s_chainHead;
     if (!head) {
-        g_cancelRequested = false;
-        g_cancelled = true;
+        TPixImage::s_cancelRequested = false;
+        TPixImage::s_cancelled = true;
         return 1;
     }
     if (head->m_enableProgressEvent) {
@@ -33,9 +29,9 @@ int32_t PixImageStatusCallback(int32_t percent, void* /*userData*/) {
         if (lockUpdates) head->setUpdatesEnabled(true);
         return 1;
     }
-    if (g_cancelRequested) {
-        g_cancelRequested = false;
-        g_cancelled = true;
+    if (TPixImage::s_cancelRequested) {
+        TPixImage::s_cancelRequested = false;
+        TPixImage::s_cancelled = true;
         return 0;
     }
     return 1;
@@ -60,7 +56,9 @@ TPixImage::~TPixImage() {
     m_imageAllocated = false;
 }
 
-std::string TPixImage::Name() const { return objectName().toLocal8Bit().toStdString(); }
+std::string TPixImage::Name() const {
+    return objectName().toLocal8Bit().toStdString();
+}
 
 PixBitmap* TPixImage::HasBitmap() {
     m_lastStatus = pix::kSuccess;
@@ -158,42 +156,43 @@ void TPixImage::ResetDescriptor() {
 void TPixImage::SetEnableProgressEvent(bool on) {
     // Switching progress events off while an operation reports progress asks
     // the operation to stop; switching them on withdraws that request.
-    if (!on && m_callbackActive) g_cancelRequested = true;
-    if (on) g_cancelRequested = false;
+    if (!on && m_callbackActive) TPixImage::s_cancelRequested = true;
+    if (on) TPixImage::s_cancelRequested = false;
     m_enableProgressEvent = on;
 }
 
 TPixImage* TPixImage::ExchangeChainHead(TPixImage* head) {
-    TPixImage* previous = g_chainHead;
-    g_chainHead = head;
+    TPixImage* previous = TPixImage::s_chainHead;
+    TPixImage::s_chainHead = head;
     return previous;
 }
 
 void TPixImage::PushStatusChain() {
     m_callbackActive = true;
-    m_previousChainHead = g_chainHead;
-    g_chainHead = this;
+    m_previousChainHead = TPixImage::s_chainHead;
+    TPixImage::s_chainHead = this;
     P_SetStatusCallBack(PixImageStatusCallback, nullptr, nullptr, nullptr);
 }
 
 void TPixImage::PopStatusChain() {
-    g_chainHead = m_previousChainHead;
+    TPixImage::s_chainHead = m_previousChainHead;
     m_previousChainHead = nullptr;
-    P_SetStatusCallBack(g_chainHead ? PixImageStatusCallback : nullptr, nullptr, nullptr, nullptr);
+    P_SetStatusCallBack(TPixImage::s_chainHead ? PixImageStatusCallback : nullptr, nullptr, nullptr,
+                        nullptr);
     m_callbackActive = false;
 }
 
 void TPixImage::BeginProcessing(PixBitmap* bitmap) {
     CheckNotBusy();
     m_busy = true;
-    g_cancelled = false;
+    TPixImage::s_cancelled = false;
     // Short memory for the backup does not stop the operation.
     P_CopyBitmap(&m_backup, bitmap, sizeof(PixBitmap));
     PushStatusChain();
 }
 
 void TPixImage::EndProcessing(PixBitmap* bitmap) {
-    const bool cancelled = g_cancelled;
+    const bool cancelled = TPixImage::s_cancelled;
     if (cancelled && (m_backup.Flags & kBitmapAllocated)) {
         P_CopyBitmap(bitmap, &m_backup, sizeof(PixBitmap));
     }

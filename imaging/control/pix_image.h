@@ -13,6 +13,7 @@
 
 #include "imaging/control/pix_image_error.h"
 #include "imaging/engine/bitmap_list.h"
+#include "imaging/engine/format_options.h"
 #include "imaging/engine/pix_bitmap.h"
 #include "platform/device_context.h"
 #include "platform/global_memory.h"
@@ -55,12 +56,50 @@ public:
     // File load.
     int32_t Load(const std::string& fileName, int32_t bitsPerPixel, int32_t page, int32_t pages);
     const std::string& FileName() const { return m_fileName; }
+    // The JBIG2 record handed to the engine at the next Load; the setters only
+    // store.
+    const PixJBIG2Options& JBIG2Options() const { return m_jbig2; }
+    void SetJBIG2ParamA(uint32_t v) { m_jbig2.ParamA = v; }
+    void SetJBIG2ParamB(uint32_t v) { m_jbig2.ParamB = v; }
+    void SetJBIG2ParamC(uint32_t v) { m_jbig2.ParamC = v; }
+    void SetJBIG2ParamD(uint32_t v) { m_jbig2.ParamD = v; }
+    void SetJBIG2ParamE(uint32_t v) { m_jbig2.ParamE = v; }
+    void SetJBIG2ParamF(uint32_t v) { m_jbig2.ParamF = v; }
+    void SetJBIG2ParamG(uint32_t v) { m_jbig2.ParamG = v; }
+    void SetJBIG2ParamH(uint32_t v) { m_jbig2.ParamH = v; }
+    void SetJBIG2ParamI(uint32_t v) { m_jbig2.ParamI = v; }
+    void SetJBIG2ParamJ(uint32_t v) { m_jbig2.ParamJ = v; }
+    void SetJBIG2ParamK(uint32_t v) { m_jbig2.ParamK = v; }
+    void SetJBIG2ParamL(uint32_t v) { m_jbig2.ParamL = v; }
+    void SetJBIG2ParamM(uint32_t v) { m_jbig2.ParamM = v; }
+    void SetJBIG2ParamN(uint32_t v) { m_jbig2.ParamN = v; }
+    void SetJBIG2Template1(uint8_t v) { m_jbig2.Template1 = v; }
+    void SetJBIG2Template1AT1X(uint8_t v) { m_jbig2.Template1AT[0] = int8_t(v); }
+    void SetJBIG2Template1AT1Y(uint8_t v) { m_jbig2.Template1AT[1] = int8_t(v); }
+    void SetJBIG2Template1AT2X(uint8_t v) { m_jbig2.Template1AT[2] = int8_t(v); }
+    void SetJBIG2Template1AT2Y(uint8_t v) { m_jbig2.Template1AT[3] = int8_t(v); }
+    void SetJBIG2Template1AT3X(uint8_t v) { m_jbig2.Template1AT[4] = int8_t(v); }
+    void SetJBIG2Template1AT3Y(uint8_t v) { m_jbig2.Template1AT[5] = int8_t(v); }
+    void SetJBIG2Template1AT4X(uint8_t v) { m_jbig2.Template1AT[6] = int8_t(v); }
+    void SetJBIG2Template1AT4Y(uint8_t v) { m_jbig2.Template1AT[7] = int8_t(v); }
+    void SetJBIG2Template2(uint8_t v) { m_jbig2.Template2 = v; }
+    void SetJBIG2Template2AT1X(uint8_t v) { m_jbig2.Template2AT[0] = int8_t(v); }
+    void SetJBIG2Template2AT1Y(uint8_t v) { m_jbig2.Template2AT[1] = int8_t(v); }
+    void SetJBIG2Template2AT2X(uint8_t v) { m_jbig2.Template2AT[2] = int8_t(v); }
+    void SetJBIG2Template2AT2Y(uint8_t v) { m_jbig2.Template2AT[3] = int8_t(v); }
+    void SetJBIG2Template2AT3X(uint8_t v) { m_jbig2.Template2AT[4] = int8_t(v); }
+    void SetJBIG2Template2AT3Y(uint8_t v) { m_jbig2.Template2AT[5] = int8_t(v); }
+    void SetJBIG2Template2AT4X(uint8_t v) { m_jbig2.Template2AT[6] = int8_t(v); }
+    void SetJBIG2Template2AT4Y(uint8_t v) { m_jbig2.Template2AT[7] = int8_t(v); }
 
     // Pixel export and colour operations.
     HGLOBAL GetDIB(int32_t type);
     int32_t Saturation(int32_t change);
     int32_t Intensity(int32_t change);
     int32_t Invert();
+    // Changes the bitmap's depth (8-bit palette or grey to 24-bit), inside the
+    // processing bracket like the colour operations.
+    int32_t ColorRes(int32_t bitsPerPixel);
 
     // Behaviour switches.
     bool EnableMethodErrors() const { return m_enableMethodErrors; }
@@ -130,12 +169,15 @@ protected:
 
 private:
     friend int32_t PixImageStatusCallback(int32_t percent, void* userData);
-    friend int32_t PixImageLoadCallback(const PixBitmap* page, int32_t firstRow, int32_t rows,
+    friend int32_t PixImageLoadCallback(PixBitmap* page, int32_t firstRow, int32_t rows,
                                         uint32_t flags, void* userData);
 
     template <typename EngineCall>
     int32_t RunColorOperation(const std::string& name, EngineCall call);
     static TPixImage* ExchangeChainHead(TPixImage* head);
+    static TPixImage* s_chainHead;
+    static bool s_cancelRequested;
+    static bool s_cancelled;
     void PushStatusChain();
     void PopStatusChain();
     void GeometryUpdate();
@@ -156,6 +198,7 @@ private:
     HDC m_bitmapDC = nullptr;
     int32_t m_lastStatus = 1;
     std::string m_fileName;
+    PixJBIG2Options m_jbig2 = pix::DefaultJBIG2Options();
 
     // Cached geometry.
     int32_t m_bitmapWidth = 0;

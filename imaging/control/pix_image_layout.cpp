@@ -12,7 +12,9 @@
 #include "imaging/engine/ui/paint.h"
 
 namespace {
-QRect ToQRect(const PixRect& r) { return QRect(r.Left, r.Top, r.Width, r.Height); }
+QRect ToQRect(const PixRect& r) {
+    return QRect(r.Left, r.Top, r.Width, r.Height);
+}
 }  // namespace
 
 int32_t TPixImage::ScaleExtent(int32_t n, double z) {
@@ -20,7 +22,7 @@ int32_t TPixImage::ScaleExtent(int32_t n, double z) {
     // long double carries a 64-bit mantissa here, so n x z is exact; nearbyintl
     // rounds halves to the even neighbour in the default rounding mode.
     const long double value = z > 0 ? static_cast<long double>(n) * static_cast<long double>(z)
-                                     : static_cast<long double>(n) / (1.0L - z);
+                                    : static_cast<long double>(n) / (1.0L - z);
     return static_cast<int32_t>(std::nearbyintl(value));
 }
 
@@ -169,7 +171,8 @@ void TPixImage::paintEvent(QPaintEvent* e) {
     }
     QPainter painter(this);
     const QRect clientRect = rect();
-    const QRect inner = clientRect.adjusted(m_frameWidth, m_frameWidth, -m_frameWidth, -m_frameWidth);
+    const QRect inner =
+        clientRect.adjusted(m_frameWidth, m_frameWidth, -m_frameWidth, -m_frameWidth);
     const QRect canvasClip = e->rect();
     if (m_changePending) m_changePending = false;
     const bool hasImage = m_imageAllocated && (m_bitmap.Flags & kBitmapAllocated);

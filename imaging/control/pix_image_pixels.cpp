@@ -28,8 +28,8 @@ int32_t TPixImage::RunColorOperation(const std::string& name, EngineCall call) {
 }
 
 int32_t TPixImage::Saturation(int32_t change) {
-    return RunColorOperation("Saturation",
-                             [change](PixBitmap* b) { return P_ChangeBitmapSaturation(b, change); });
+    return RunColorOperation(
+        "Saturation", [change](PixBitmap* b) { return P_ChangeBitmapSaturation(b, change); });
 }
 
 int32_t TPixImage::Intensity(int32_t change) {
@@ -39,4 +39,12 @@ int32_t TPixImage::Intensity(int32_t change) {
 
 int32_t TPixImage::Invert() {
     return RunColorOperation("Invert", [](PixBitmap* b) { return P_InvertBitmap(b); });
+}
+
+int32_t TPixImage::ColorRes(int32_t bitsPerPixel) {
+    const int32_t status = RunColorOperation(
+        "ColorRes", [bitsPerPixel](PixBitmap* b) { return P_ColorResBitmap(b, bitsPerPixel); });
+    // The depth and row length changed: refresh the cached geometry.
+    BitmapChanged();
+    return status;
 }

@@ -1,0 +1,53 @@
+// File > Load: picks a photo, measures it in the work image, refuses it when
+// both sides exceed 1024 pixels, and otherwise loads it into both views.
+#include <QFile>
+
+#include "app/main_window.h"
+#include "platform/qt/message_box.h"
+
+namespace {
+
+constexpr int32_t kSizeLimit = 1024;
+
+}  // namespace
+
+const char* const TForm1::kOpenFilter =
+    "bmp files(*.bmp)|*.bmp|jpeg files(*.jpeg)|*.jpeg|jpg files(*.jpg)|*.jpg|sgi "
+    "files(*.sgi)|*.sgi|Cineon files(*.cin)|*.cin";
+
+QStringList TForm1::NameFilters(const QString& filter) {
+    // "description|pattern|description|pattern...": each description already
+    // names its pattern in parentheses, which is how the dialog reads patterns.
+    const QStringList parts = filter.split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString& pattern = parts[i + 1];
+        filters << (description.endsWith("(" + pattern + ")") ? description
+                                                              : description + " (" + pattern + ")");
+    }
+    return filters;
+}
+
+void TForm1::Load1Click() {
+    const QStringList filters = NameFilters(kOpenFilter);
+    OpenDialog1->setNameFilters(filters);
+    OpenDialog1->selectNameFilter(m_lastConfirmedFilter.isEmpty() ? filters.first()
+                                                                  : m_lastConfirmedFilter);
+    if (!m_lastConfirmedFile.isEmpty()) OpenDialog1->selectFile(m_lastConfirmedFile);
+    if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty()) {
+        m_lastConfirmedFile = OpenDialog1->selectedFiles().first();
+        m_lastConfirmedFilter = OpenDialog1->selectedNameFilter();
+    }
+    const std::string f = QFile::encodeName(m_lastConfirmedFile).toStdString();
+
+    Pixbackgnd->Load(f, 0, 0, 1);
+    if (Pixbackgnd->BitmapWidth() > kSizeLimit && Pixbackgnd->BitmapHeight() > kSizeLimit) {
+        ShowUserMessage("File resulution not supported");
+        return;
+    }
+    PixImage1->Load(f, 0, 0, 1);
+    PixImage2->Load(f, 0, 0, 1);
+    PixImage2->setVisible(false);
+    m_photoFileName = f;
+}

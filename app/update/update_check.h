@@ -1,0 +1,18 @@
+// The update check at start-up: posts search=1 to the product's web site and
+// compares the version named in the first row of the answer with this
+// build's; a different version makes the user download the new one.
+#pragma once
+
+#include <string>
+
+class QPlainTextEdit;
+class TNetHTTP;
+
+// This build's version text, as the web site names it.
+inline constexpr char kStrakelVersionText[] = "version2.1";
+
+// Posts the form to "http://" + host, puts the answer into memo (the hidden
+// text box that cuts it into rows) and compares its row 0. A different
+// version shows the download message, opens the web site and requests the
+// quit; a failure shows only the status code of the exchange.
+void RunUpdateCheck(TNetHTTP& http, QPlainTextEdit& memo, const std::string& host);
