@@ -1,0 +1,176 @@
+// The update check against a scripted web site on the loopback interface:
+// which answers pass, and the boxes, opened addresses and quit request that
+// the others lead to.
+#include "app/update/update_check.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QtTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/http.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/open_url.h"
+#include "platform/qt/quit_request.h"
+#include "tests/support/loopback_server.h"
+
+namespace {
+std::vector<std::string> g_log;
+
+// Logs each opened address, noting a quit that was requested too early.
+class LoggingUrlOpener : public RecordingUrlOpener {
+public:
+    void Open(const std::string& url) override {
+        g_log.push_back("open " + url + (QuitRequested() ? " after quit" : ""));
+        RecordingUrlOpener::Open(url);
+    }
+};
+
+std::string Answer200(const QByteArray& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+           body.toStdString();
+}
+
+// The hidden line splitter as the main window makes it.
+std::unique_ptr<QPlainTextEdit> MakeMemo1(QWidget* parent) {
+    auto memo = std::make_unique<QPlainTextEdit>(parent);
+    memo->setGeometry(232, 536, 121, 41);
+    memo->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    memo->setFont(font);
+    memo->setPlainText("Memo1");
+    memo->hide();
+    return memo;
+}
+
+const char kLongWords[] = "aaa bbb ccc ddd eee fff ggg hhh iii jjj kkk lll mmm nnn ooo ppp ";
+}  // namespace
+
+class UpdateCheckTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        g_log.clear();
+        ResetQuitRequest();
+        SetBoxRecorder([](BoxKind kind, const std::string&, const std::string& text) {
+            g_log.push_back(std::string(kind == BoxKind::UserMessage ? "box " : "error box ") +
+                            text);
+        });
+        SetUrlOpener(&opener_);
+    }
+    void cleanup() {
+        SetBoxRecorder(nullptr);
+        SetUrlOpener(nullptr);
+        ResetQuitRequest();
+        QCoreApplication::processEvents();
+    }
+
+    void answers_data() {
+        QTest::addColumn<QByteArray>("answer");  // the whole HTTP answer; empty: no server
+        QTest::addColumn<bool>("byName");        // host "localhost:PORT" instead of the address
+        QTest::addColumn<QString>("outcome");    // "" passes, "download", or the code shown
+
+        const auto ok = [](const QByteArray& body) {
+            return QByteArray::fromStdString(Answer200(body));
+        };
+        QTest::newRow("version2.1") << ok("version2.1") << false << "";
+        QTest::newRow("version2.1 and line break") << ok("version2.1\r\nmore") << false << "";
+        QTest::newRow("Version2.1") << ok("Version2.1") << false << "";
+        QTest::newRow("VERSION2.1") << ok("VERSION2.1") << true << "";
+        QTest::newRow("version2.10") << ok("version2.10") << false << "";
+        QTest::newRow("blank version2.1") << ok(" version2.1") << false << "";
+        QTest::newRow("found after other text") << ok("Now version2.1") << false << "";
+        QTest::newRow("version2.2") << ok("version2.2") << true << "download";
+        QTest::newRow("version2.0") << ok("version2.0") << false << "download";
+        QTest::newRow("version 2.1") << ok("version 2.1") << false << "download";
+        QTest::newRow("empty") << ok("") << false << "download";
+        QTest::newRow("empty first line") << ok("\r\nversion2.1") << false << "download";
+        QTest::newRow("LF CR is two breaks") << ok("\n\rversion2.1") << false << "download";
+        QTest::newRow("only in second line") << ok("news\nversion2.1") << false << "download";
+        QTest::newRow("text ends at zero byte")
+            << ok(QByteArray("\0version2.1", 11)) << false << "download";
+        QTest::newRow("version wrapped to second row")
+            << ok(QByteArray(kLongWords) + "version2.1") << false << "download";
+        QTest::newRow("newer version wrapped away")
+            << ok("VERSION2.1 " + QByteArray(kLongWords) + "version2.2") << false << "";
+        QTest::newRow("word wider than the box")
+            << ok(QByteArray(60, 'x') + "version2.1") << false << "download";
+        QTest::newRow("404") << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n")
+                             << false << "404";
+        QTest::newRow("301") << QByteArray(
+                                    "HTTP/1.1 301 Moved Permanently\r\n"
+                                    "Location: http://127.0.0.1:1/\r\n\r\n")
+                             << false << "301";
+        QTest::newRow("no server") << QByteArray() << false << "-1";
+    }
+
+    void answers() {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, byName);
+        QFETCH(QString, outcome);
+
+        std::unique_ptr<LoopbackServer> server;
+        uint16_t port = LoopbackServer::RefusingPort();
+        if (!answer.isEmpty()) {
+            server = std::make_unique<LoopbackServer>(
+                std::vector<LoopbackReply>{{answer.toStdString()}});
+            port = server->Port();
+        }
+        const std::string host = (byName ? "localhost:" : "127.0.0.1:") + std::to_string(port);
+
+        QWidget window;
+        auto memo = MakeMemo1(&window);
+        TNetHTTP http;
+        RunUpdateCheck(http, *memo, host);
+
+        std::vector<std::string> expected;
+        if (outcome == "download") {
+            expected = {"box Please download new version of Strakel from " + host,
+                        "open http://" + host};
+        } else if (!outcome.isEmpty()) {
+            expected = {"box " + outcome.toStdString()};
+        }
+        QCOMPARE(g_log, expected);
+        QCOMPARE(QuitRequested(), outcome == "download");
+        if (server) {
+            server->WaitServed(1);
+            QCOMPARE(server->Requests().size(), size_t{1});
+            QVERIFY(server->Requests()[0].rfind("POST / HTTP/1.0\r\n", 0) == 0);
+        }
+    }
+
+    void memoHoldsTheNormalisedAnswer() {
+        LoopbackServer server({{Answer200("version2.1\nb\r\rd\n\re\r\nf\0tail")}});
+        QWidget window;
+        auto memo = MakeMemo1(&window);
+        TNetHTTP http;
+        RunUpdateCheck(http, *memo, server.HostAndPort());
+        QCOMPARE(memo->toPlainText(), QString("version2.1\nb\n\nd\n\ne\nf"));
+        QVERIFY(g_log.empty());
+    }
+
+    void failedExchangeLeavesMemoAlone() {
+        QWidget window;
+        auto memo = MakeMemo1(&window);
+        TNetHTTP http;
+        RunUpdateCheck(http, *memo, "127.0.0.1:" + std::to_string(LoopbackServer::RefusingPort()));
+        QCOMPARE(memo->toPlainText(), QString("Memo1"));
+        QCOMPARE(g_log, std::vector<std::string>{"box -1"});
+        QVERIFY(!QuitRequested());
+    }
+
+private:
+    LoggingUrlOpener opener_;
+};
+
+QTEST_MAIN(UpdateCheckTest)
+#include "update_check_test.moc"
