@@ -1,0 +1,432 @@
+#include "tests/codecs/image_fixtures.h"
+
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+#include <png.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fixtures {
+namespace {
+
+void Put16Le(Bytes& b, size_t at, uint16_t v) {
+    b[at] = uint8_t(v);
+    b[at + 1] = uint8_t(v >> 8);
+}
+void Put32Le(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+}
+void Put16Be(Bytes& b, size_t at, uint16_t v) {
+    b[at] = uint8_t(v >> 8);
+    b[at + 1] = uint8_t(v);
+}
+void Put32Be(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
+}
+void Append(Bytes& b, const Bytes& more) {
+    b.insert(b.end(), more.begin(), more.end());
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// SGI run-length encoding of one row of samples.
+Bytes SgiRleRow(const std::vector<uint16_t>& row, int bpc) {
+    Bytes out;
+    auto put = [&](uint16_t v) {
+        if (bpc == 2) out.push_back(uint8_t(v >> 8));
+        out.push_back(uint8_t(v));
+    };
+    size_t x = 0;
+    while (x < row.size()) {
+        size_t run = 1;
+        while (x + run < row.size() && row[x + run] == row[x] && run < 127) ++run;
+        if (run >= 2) {
+            put(uint16_t(run));
+            put(row[x]);
+            x += run;
+            continue;
+        }
+        size_t lit = 1;
+        while (x + lit < row.size() && lit < 127 &&
+               !(x + lit + 1 < row.size() && row[x + lit] == row[x + lit + 1]))
+            ++lit;
+        put(uint16_t(0x80 | lit));
+        for (size_t i = 0; i < lit; ++i) put(row[x + i]);
+        x += lit;
+    }
+    put(0);
+    return out;
+}
+
+}  // namespace
+
+Bgr Colour(int x, int y) {
+    return Bgr{uint8_t(x * 40 + y * 7), uint8_t(y * 50 + 20), uint8_t(x * y * 13 + 100)};
+}
+uint8_t GreyLevel(int x, int y) {
+    return uint8_t(x * 30 + y * 45 + 5);
+}
+
+Bytes PackIndexRows(const std::vector<std::vector<uint8_t>>& rows, int bpp, bool topDown) {
+    const size_t width = rows.empty() ? 0 : rows[0].size();
+    const size_t stride = ((width * bpp + 31) / 32) * 4;
+    Bytes out(stride * rows.size(), 0);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const size_t fileRow = topDown ? r : rows.size() - 1 - r;
+        uint8_t* dst = out.data() + fileRow * stride;
+        for (size_t x = 0; x < width; ++x) {
+            const size_t bit = x * bpp;
+            dst[bit / 8] |= uint8_t(rows[r][x] << (8 - bpp - bit % 8));
+        }
+    }
+    return out;
+}
+
+Bytes BmpFile(const BmpSpec& s) {
+    const bool core = s.headerSize == 12;
+    const bool masksAfter = s.headerSize == 40 && !s.masks.empty();
+    const size_t entry = core ? 3 : 4;
+    const size_t offset =
+        14 + s.headerSize + (masksAfter ? 4 * s.masks.size() : 0) + entry * s.palette.size();
+    Bytes b(offset, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32Le(b, 2, uint32_t(offset + s.pixels.size()));
+    Put32Le(b, 10, uint32_t(offset));
+    Put32Le(b, 14, s.headerSize);
+    if (core) {
+        Put16Le(b, 18, uint16_t(s.width));
+        Put16Le(b, 20, uint16_t(s.height));
+        Put16Le(b, 22, 1);
+        Put16Le(b, 24, s.bpp);
+    } else {
+        Put32Le(b, 18, uint32_t(s.width));
+        Put32Le(b, 22, uint32_t(s.height));
+        Put16Le(b, 26, 1);
+        Put16Le(b, 28, s.bpp);
+        Put32Le(b, 30, s.compression);
+        Put32Le(b, 34, uint32_t(s.pixels.size()));
+        Put32Le(b, 38, 3780);
+        Put32Le(b, 42, 3780);
+        Put32Le(b, 46, s.colorsUsed);
+        for (size_t i = 0; i < s.masks.size(); ++i) Put32Le(b, 54 + 4 * i, s.masks[i]);
+    }
+    size_t at = 14 + s.headerSize + (masksAfter ? 4 * s.masks.size() : 0);
+    for (const RGBQUAD& c : s.palette) {
+        b[at] = c.rgbBlue;
+        b[at + 1] = c.rgbGreen;
+        b[at + 2] = c.rgbRed;
+        at += entry;
+    }
+    Append(b, s.pixels);
+    return b;
+}
+
+Bytes SgiFile(const Planes& planes, int bpc, bool rle) {
+    const int z = int(planes.size());
+    const int h = int(planes[0].size());
+    const int w = int(planes[0][0].size());
+    Bytes b(512, 0);
+    Put16Be(b, 0, 474);
+    b[2] = rle ? 1 : 0;
+    b[3] = uint8_t(bpc);
+    Put16Be(b, 4, z == 1 ? 2 : 3);
+    Put16Be(b, 6, uint16_t(w));
+    Put16Be(b, 8, uint16_t(h));
+    Put16Be(b, 10, uint16_t(z));
+    Put32Be(b, 16, bpc == 1 ? 255 : 65535);
+    std::memcpy(&b[24], "fixture", 7);
+    if (!rle) {
+        for (int c = 0; c < z; ++c)
+            for (int y = 0; y < h; ++y)
+                for (uint16_t v : planes[c][h - 1 - y]) {
+                    if (bpc == 2) b.push_back(uint8_t(v >> 8));
+                    b.push_back(uint8_t(v));
+                }
+        return b;
+    }
+    const size_t tables = size_t(h) * z * 4;
+    b.resize(512 + 2 * tables, 0);
+    for (int c = 0; c < z; ++c)
+        for (int y = 0; y < h; ++y) {
+            const Bytes row = SgiRleRow(planes[c][h - 1 - y], bpc);
+            const size_t i = size_t(c) * h + y;
+            Put32Be(b, 512 + 4 * i, uint32_t(b.size()));
+            Put32Be(b, 512 + tables + 4 * i, uint32_t(row.size()));
+            Append(b, row);
+        }
+    return b;
+}
+
+Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, bool big) {
+    Bytes b(1024, 0);
+    auto put32 = [&](size_t at, uint32_t v) { big ? Put32Be(b, at, v) : Put32Le(b, at, v); };
+    put32(0, 0x802A5FD7);
+    put32(4, 1024);
+    put32(8, 1024);
+    put32(20, uint32_t(1024 + 4 * pixels.size()));
+    std::memcpy(&b[24], "V4.5", 4);
+    b[192] = 0;
+    b[193] = 3;
+    for (int c = 0; c < 3; ++c) {
+        const size_t at = 196 + 28 * c;
+        b[at + 1] = uint8_t(c + 1);
+        b[at + 2] = 10;
+        put32(at + 4, uint32_t(width));
+        put32(at + 8, uint32_t(height));
+    }
+    b[680] = 0;
+    b[681] = 5;
+    for (const CineonPixel& p : pixels) {
+        const uint32_t w = (uint32_t(p.r) << 22) | (uint32_t(p.g) << 12) | (uint32_t(p.b) << 2);
+        b.resize(b.size() + 4);
+        put32(b.size() - 4, w);
+    }
+    return b;
+}
+
+uint16_t CineonCodeFor(uint8_t value) {
+    const double black = std::pow(10.0, (95 - 685) * 0.002 / 0.6);
+    const double lin = value / 255.0 * (1 - black) + black;
+    const double code = 685 + std::log10(lin) * 0.6 / 0.002;
+    return uint16_t(std::lround(std::fmin(1023, std::fmax(0, code))));
+}
+
+Bytes JpegFile(int width, int height, int components, bool progressive, int orientation,
+               int quality) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &mem, &size);
+    c.image_width = JDIMENSION(width);
+    c.image_height = JDIMENSION(height);
+    const bool ycck = components == 5;
+    const int n = ycck ? 4 : components;
+    c.input_components = n;
+    c.in_color_space = n == 1 ? JCS_GRAYSCALE : n == 3 ? JCS_RGB : JCS_CMYK;
+    jpeg_set_defaults(&c);
+    if (n == 4) {
+        jpeg_set_colorspace(&c, ycck ? JCS_YCCK : JCS_CMYK);
+        // No subsampling, so the check against the inks stays tight.
+        for (int i = 0; i < 4; ++i) c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+    }
+    jpeg_set_quality(&c, quality, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
+    jpeg_start_compress(&c, TRUE);
+    if (orientation) {
+        Bytes exif = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1};
+        const Bytes entry = {0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, uint8_t(orientation),
+                             0,    0,    0, 0, 0, 0};
+        Append(exif, entry);
+        jpeg_write_marker(&c, JPEG_APP0 + 1, exif.data(), unsigned(exif.size()));
+    }
+    Bytes row(size_t(width) * n);
+    while (c.next_scanline < c.image_height) {
+        const int y = int(c.next_scanline);
+        for (int x = 0; x < width; ++x) {
+            const Bgr p = Colour(x, y);
+            uint8_t* d = &row[size_t(x) * n];
+            if (n == 1) {
+                d[0] = GreyLevel(x, y);
+            } else if (n == 3) {
+                d[0] = p.r;
+                d[1] = p.g;
+                d[2] = p.b;
+            } else {  // inverted CMYK: ink values as stored in Adobe files
+                d[0] = p.r;
+                d[1] = p.g;
+                d[2] = p.b;
+                d[3] = uint8_t(0x80 | (x * 20 + y * 3));
+            }
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    Bytes out(mem, mem + size);
+    jpeg_destroy_compress(&c);
+    std::free(mem);
+    return out;
+}
+
+Bytes PlainJpegDecode(const Bytes& jpeg, int* width, int* height, int* channels) {
+    jpeg_decompress_struct d{};
+    jpeg_error_mgr err{};
+    d.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, jpeg.data(), jpeg.size());
+    jpeg_read_header(&d, TRUE);
+    d.out_color_space = d.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_start_decompress(&d);
+    *width = int(d.output_width);
+    *height = int(d.output_height);
+    *channels = d.output_components;
+    Bytes out(size_t(*width) * *height * *channels);
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW r = &out[size_t(d.output_scanline) * *width * *channels];
+        jpeg_read_scanlines(&d, &r, 1);
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    return out;
+}
+
+Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlaced) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    Bytes out;
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t n) {
+            auto* o = static_cast<Bytes*>(png_get_io_ptr(p));
+            o->insert(o->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color palette[16];
+    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+        for (int i = 0; i < 16; ++i)
+            palette[i] = png_color{uint8_t(i * 16), uint8_t(255 - i * 9), uint8_t(i * 5)};
+        png_set_PLTE(png, info, palette, 16);
+    }
+    png_write_info(png, info);
+    if (bitDepth == 16) png_set_swap(png);  // our rows hold little-endian samples
+    png_set_packing(png);
+    const int channels = png_get_channels(png, info);
+    const int bytes = bitDepth == 16 ? 2 : 1;
+    std::vector<Bytes> rows(height, Bytes(size_t(width) * channels * bytes));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Bgr p = Colour(x, y);
+            uint16_t s[4] = {};
+            switch (colorType) {
+                case PNG_COLOR_TYPE_GRAY:
+                    s[0] = GreyLevel(x, y);
+                    break;
+                case PNG_COLOR_TYPE_GRAY_ALPHA:
+                    s[0] = GreyLevel(x, y);
+                    s[1] = uint16_t(x * 17);
+                    break;
+                case PNG_COLOR_TYPE_PALETTE:
+                    s[0] = uint16_t((x + y) % 16);
+                    break;
+                case PNG_COLOR_TYPE_RGB_ALPHA:
+                    s[3] = uint16_t(y * 33);
+                    [[fallthrough]];
+                default:
+                    s[0] = p.r;
+                    s[1] = p.g;
+                    s[2] = p.b;
+                    break;
+            }
+            for (int c = 0; c < channels; ++c) {
+                uint16_t v = s[c];
+                if (bitDepth == 16) v = uint16_t(v * 257);
+                if (bitDepth < 8 && colorType != PNG_COLOR_TYPE_PALETTE)
+                    v = uint16_t(v >> (8 - bitDepth));
+                uint8_t* d = &rows[y][(size_t(x) * channels + c) * bytes];
+                d[0] = uint8_t(v);
+                if (bytes == 2) d[1] = uint8_t(v >> 8);
+            }
+        }
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < height; ++y) png_write_row(png, rows[y].data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+Bytes TiffFile(int width, int height, const std::string& kind) {
+    const std::string path = WriteTemp("fixture-" + kind + ".tif", {});
+    TIFF* t = TIFFOpen(path.c_str(), "w");
+    if (!t) throw std::runtime_error("cannot write " + path);
+    const bool grey = kind == "grey", palette = kind == "palette4", tiled = kind == "rgb-tiled-lzw";
+    const int spp = grey || palette ? 1 : 3;
+    const int bps = palette ? 4 : 8;
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(width));
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, uint32_t(height));
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, uint16_t(spp));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, uint16_t(bps));
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+                 grey      ? PHOTOMETRIC_MINISBLACK
+                 : palette ? PHOTOMETRIC_PALETTE
+                           : PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, tiled ? COMPRESSION_LZW : COMPRESSION_NONE);
+    uint16_t map[3][16];
+    if (palette) {
+        for (int i = 0; i < 16; ++i) {
+            map[0][i] = uint16_t(i * 16 * 257);
+            map[1][i] = uint16_t((255 - i * 9) * 257);
+            map[2][i] = uint16_t(i * 5 * 257);
+        }
+        TIFFSetField(t, TIFFTAG_COLORMAP, map[0], map[1], map[2]);
+    }
+    auto sample = [&](int x, int y, int c) -> uint8_t {
+        if (grey) return GreyLevel(x, y);
+        if (palette) return uint8_t((x + y) % 16);
+        const Bgr p = Colour(x, y);
+        return c == 0 ? p.r : c == 1 ? p.g : p.b;
+    };
+    if (tiled) {
+        TIFFSetField(t, TIFFTAG_TILEWIDTH, 16u);
+        TIFFSetField(t, TIFFTAG_TILELENGTH, 16u);
+        Bytes tile(16 * 16 * 3);
+        for (int ty = 0; ty < height; ty += 16)
+            for (int tx = 0; tx < width; tx += 16) {
+                std::fill(tile.begin(), tile.end(), 0);
+                for (int y = ty; y < std::min(height, ty + 16); ++y)
+                    for (int x = tx; x < std::min(width, tx + 16); ++x)
+                        for (int c = 0; c < 3; ++c)
+                            tile[((y - ty) * 16 + (x - tx)) * 3 + c] = sample(x, y, c);
+                TIFFWriteTile(t, tile.data(), uint32_t(tx), uint32_t(ty), 0, 0);
+            }
+    } else {
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 2u);
+        Bytes row(size_t((width * spp * bps + 7) / 8));
+        for (int y = 0; y < height; ++y) {
+            std::fill(row.begin(), row.end(), 0);
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < spp; ++c) {
+                    if (bps == 8)
+                        row[size_t(x) * spp + c] = sample(x, y, c);
+                    else
+                        row[size_t(x) / 2] |= uint8_t(sample(x, y, c) << ((x & 1) ? 0 : 4));
+                }
+            TIFFWriteScanline(t, row.data(), uint32_t(y), 0);
+        }
+    }
+    TIFFClose(t);
+    return ReadFile(path);
+}
+
+std::string WriteTemp(const std::string& name, const Bytes& bytes) {
+    namespace fs = std::filesystem;
+    const fs::path dir =
+        fs::temp_directory_path() / ("strakel-codecs-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path path = dir / name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path.string();
+}
+
+}  // namespace fixtures

@@ -1,0 +1,70 @@
+// Builds small image files in memory for the codec tests: every format's
+// variants from one description of the pixels, so that each decoded pixel
+// can be checked against the value it was written from.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/dib.h"
+
+namespace fixtures {
+
+using Bytes = std::vector<uint8_t>;
+
+// Test picture: a colour for every pixel, as blue-green-red.
+struct Bgr {
+    uint8_t b, g, r;
+    bool operator==(const Bgr&) const = default;
+};
+Bgr Colour(int x, int y);
+uint8_t GreyLevel(int x, int y);
+
+// Windows bitmap. `rows` are the encoded pixel rows in file order, each padded.
+struct BmpSpec {
+    uint32_t headerSize = 40;
+    int32_t width = 5;
+    int32_t height = 3;  // negative: top-down
+    uint16_t bpp = 24;
+    uint32_t compression = BI_RGB;
+    std::vector<uint32_t> masks;   // placed after a 40-byte header, or inside larger ones
+    std::vector<RGBQUAD> palette;  // written with 3 bytes per entry for a 12-byte header
+    uint32_t colorsUsed = 0;
+    Bytes pixels;
+};
+Bytes BmpFile(const BmpSpec& spec);
+// Packs palette indices into rows of `bpp` bits (1, 4, 8), rows padded to 4
+// bytes, in file order (bottom-up unless topDown).
+Bytes PackIndexRows(const std::vector<std::vector<uint8_t>>& rows, int bpp, bool topDown);
+
+// SGI: channels planes of width x height samples, `planes[c][y][x]` with y = 0
+// at the top; written bottom-up as the format stores them.
+using Planes = std::vector<std::vector<std::vector<uint16_t>>>;
+Bytes SgiFile(const Planes& planes, int bytesPerSample, bool rle);
+
+// Cineon: 10-bit codes for red, green and blue of every pixel, rows top-down.
+struct CineonPixel {
+    uint16_t r, g, b;
+};
+Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, bool bigEndian);
+// The 10-bit code a writer uses for an 8-bit value (inverse of the display curve).
+uint16_t CineonCodeFor(uint8_t value);
+
+// JPEG from the test picture: components 1 (grey), 3 (colour) or 4 (CMYK, Adobe
+// inverted). `orientation` other than 0 adds an Exif block with that tag.
+Bytes JpegFile(int width, int height, int components, bool progressive, int orientation = 0,
+               int quality = 95);
+// Decodes with the library alone, rows top-down, 1 or 3 channels (BGR).
+Bytes PlainJpegDecode(const Bytes& jpeg, int* width, int* height, int* channels);
+
+// PNG through libpng: colour type and bit depth as the format defines them.
+Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlaced);
+
+// TIFF through libtiff: "rgb", "grey", "palette4", "rgb-tiled-lzw".
+Bytes TiffFile(int width, int height, const std::string& kind);
+
+// Writes bytes to a file, returns its path in a per-test temporary folder.
+std::string WriteTemp(const std::string& name, const Bytes& bytes);
+
+}  // namespace fixtures
