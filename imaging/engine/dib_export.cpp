@@ -1,11 +1,16 @@
 #include "imaging/engine/dib_export.h"
 
-#include <algorithm>
 #include <cstring>
 
 HGLOBAL P_ConvertToDIB(const PixBitmap* b, int32_t type) {
     if (!b || type != 0 || !(b->Flags & kBitmapAllocated) || !b->Data) return nullptr;
     if (b->BitsPerPixel != 8 && b->BitsPerPixel != 24) return nullptr;
+    if (b->Width <= 0 || b->Height <= 0 || (b->BitsPerPixel == 8 && !b->Palette)) return nullptr;
+    // Each row is read whole from the bitmap; the rows must lie inside its memory.
+    const int64_t rowPixelBytes = int64_t{b->Width} * (b->BitsPerPixel / 8);
+    if (b->BytesPerLine < rowPixelBytes ||
+        uint64_t(b->BytesPerLine) * uint64_t(b->Height - 1) + uint64_t(rowPixelBytes) > b->Size)
+        return nullptr;
     const uint32_t stride = DibRowStride(b->Width, b->BitsPerPixel);
     const uint32_t colors = b->BitsPerPixel == 8 ? 256 : 0;
     const uint64_t pixelBytes = uint64_t{stride} * uint64_t(b->Height);
@@ -29,9 +34,9 @@ HGLOBAL P_ConvertToDIB(const PixBitmap* b, int32_t type) {
     std::memcpy(bytes, &h, sizeof h);
     if (colors) std::memcpy(bytes + sizeof h, b->Palette, colors * 4);
     uint8_t* pixels = bytes + sizeof h + colors * 4;
-    const size_t rowBytes = std::min<size_t>(stride, static_cast<size_t>(b->BytesPerLine));
     for (int32_t y = 0; y < b->Height; ++y) {
-        std::memcpy(pixels + size_t(b->Height - 1 - y) * stride, PixRow(*b, y), rowBytes);
+        std::memcpy(pixels + size_t(b->Height - 1 - y) * stride, PixRow(*b, y),
+                    static_cast<size_t>(rowPixelBytes));
     }
     GlobalUnlock(block);
     return block;

@@ -1,5 +1,6 @@
 #include "imaging/engine/pix_bitmap.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,7 +10,9 @@ namespace {
 
 constexpr size_t kPaletteBytes = 256 * sizeof(RGBQUAD);
 
-bool ValidSize(uint32_t structSize) { return structSize == sizeof(PixBitmap); }
+bool ValidSize(uint32_t structSize) {
+    return structSize == sizeof(PixBitmap);
+}
 
 // Row bytes for the engine's own memory: rows padded to 4 bytes like a DIB, so
 // that a bitmap converts to a DIB row by row.
@@ -43,10 +46,11 @@ int32_t P_InitBitmap(PixBitmap* b, uint32_t structSize, int32_t width, int32_t h
 int32_t P_AllocateBitmap(PixBitmap* b, uint32_t structSize) {
     if (!b) return pix::kInvalidBitmap;
     if (!ValidSize(structSize)) return pix::kInvalidStructSize;
-    if (b->Width <= 0 || b->Height <= 0 || b->Width > kMaxBitmapSide ||
-        b->Height > kMaxBitmapSide)
+    if (b->Width <= 0 || b->Height <= 0 || b->Width > kMaxBitmapSide || b->Height > kMaxBitmapSide)
         return pix::kInvalidSize;
     if (b->BitsPerPixel != 8 && b->BitsPerPixel != 24) return -27;
+    // Rows shorter than their pixels would let every later writer run past the block.
+    if (b->BytesPerLine < int64_t{b->Width} * (b->BitsPerPixel / 8)) return pix::kInvalidParameter;
     const uint64_t bytes = uint64_t(b->BytesPerLine) * uint64_t(b->Height);
     if (bytes > kMaxBitmapBytes) return pix::kNoMemory;
     if (b->Flags & kBitmapAllocated) P_FreeBitmap(b);
@@ -100,7 +104,7 @@ int32_t P_CopyBitmap(PixBitmap* dst, const PixBitmap* src, uint32_t structSize) 
         P_InitBitmap(dst, structSize, 0, 0, 0);
         return status;
     }
-    std::memcpy(dst->Data, src->Data, src->Size);
+    std::memcpy(dst->Data, src->Data, std::min(src->Size, dst->Size));
     if (src->Palette && dst->Palette) std::memcpy(dst->Palette, src->Palette, kPaletteBytes);
     return pix::kSuccess;
 }
