@@ -122,7 +122,16 @@ PipelineResult DrawSketch(const PixBitmap& photo, BlendMode mode, PixBitmap* rig
     P_InitBitmap(rightView, sizeof *rightView, 0, 0, 0);
 
     PipelineResult result;
+    // Loads the photo into a bitmap; a bitmap of the same geometry keeps its
+    // memory, which spares the allocation of a fresh picture-sized block.
     auto load = [&](PixBitmap* into) {
+        if ((into->Flags & kBitmapAllocated) && into->BitsPerPixel == photo.BitsPerPixel &&
+            into->Width == photo.Width && into->Height == photo.Height &&
+            into->BytesPerLine == photo.BytesPerLine && into->Size == photo.Size &&
+            photo.BitsPerPixel == 24) {
+            std::memcpy(into->Data, photo.Data, photo.Size);
+            return true;
+        }
         const int32_t status = P_CopyBitmap(into, &photo, sizeof *into);
         if (status != pix::kSuccess) result = Failed("P_CopyBitmap", status);
         return status == pix::kSuccess;

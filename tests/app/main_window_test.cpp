@@ -1,4 +1,6 @@
 // The main window: controls, menus, start-up order and the close handler.
+#include "app/main_window.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QMenuBar>
@@ -6,7 +8,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/main_window.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"

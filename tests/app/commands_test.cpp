@@ -1,0 +1,221 @@
+// File > Load, Sketch > Draw sketch and Sketch > Equalize on the main window,
+// with the open dialog driven as a user would.
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "imaging/engine/codecs/file_format.h"
+#include "imaging/engine/file_save.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/open_url.h"
+#include "tests/control/bmp_fixture.h"
+
+namespace {
+
+Bgr Photo(int x, int y) {
+    // Flat areas and sharp steps: edges, white paper and 254 all occur.
+    if (x < 6) return Bgr{255, 255, 255};
+    if (x < 12) return Bgr{254, 254, 254};
+    return ((x / 5 + y / 7) % 2) ? Bgr{230, uint8_t(200 + y % 20), 220} : Bgr{20, uint8_t(x), 40};
+}
+
+std::vector<uint8_t> Pixels(const PixBitmap* b) {
+    return b ? std::vector<uint8_t>(b->Data, b->Data + b->Size) : std::vector<uint8_t>();
+}
+
+}  // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    RecordingUrlOpener m_urls;
+    std::vector<std::string> m_messages;
+
+    std::string Write(const QString& name, int w, int h,
+                      const std::function<Bgr(int, int)>& colour = Photo) {
+        const std::string path = m_dir.filePath(name).toStdString();
+        if (!WriteBmp24(path, w, h, colour)) qFatal("cannot write fixture");
+        return path;
+    }
+
+    // Runs File > Load; `path` empty cancels the dialog.
+    void ChooseInLoad(TForm1& form, const std::string& path) {
+        QTimer::singleShot(0, &form, [&form, path] {
+            if (path.empty()) {
+                form.OpenDialog1->reject();
+            } else {
+                // Typed into the name box, as a user would.
+                auto* name = form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit");
+                name->setText(QString::fromStdString(path));
+                static_cast<QDialog*>(form.OpenDialog1)->accept();
+            }
+        });
+        form.Load1->trigger();
+    }
+
+private slots:
+    void init() {
+        m_messages.clear();
+        SetUrlOpener(&m_urls);
+        SetBoxRecorder([this](BoxKind, const std::string&, const std::string& text) {
+            m_messages.push_back(text);
+        });
+    }
+    void cleanup() {
+        SetUrlOpener(nullptr);
+        SetBoxRecorder(nullptr);
+    }
+
+    void openDialogFilter() {
+        TForm1 form("127.0.0.1:1");
+        QCOMPARE(TForm1::NameFilters(TForm1::kOpenFilter),
+                 QStringList({"bmp files(*.bmp)", "jpeg files(*.jpeg)", "jpg files(*.jpg)",
+                              "sgi files(*.sgi)", "Cineon files(*.cin)"}));
+        ChooseInLoad(form, "");
+        QCOMPARE(form.OpenDialog1->nameFilters().size(), 5);
+    }
+
+    void sizeLimit_data() {
+        QTest::addColumn<int>("w");
+        QTest::addColumn<int>("h");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("1024x1024") << 1024 << 1024 << true;
+        QTest::newRow("1024x1100") << 1024 << 1100 << true;
+        QTest::newRow("1100x1024") << 1100 << 1024 << true;
+        QTest::newRow("1025x1025") << 1025 << 1025 << false;
+    }
+    void sizeLimit() {
+        QFETCH(int, w);
+        QFETCH(int, h);
+        QFETCH(bool, accepted);
+        TForm1 form("127.0.0.1:1");
+        m_messages.clear();
+        const std::string first = Write("first.bmp", 30, 20);
+        ChooseInLoad(form, first);
+        const std::string big = Write(QString("big-%1x%2.bmp").arg(w).arg(h), w, h, [](int, int) {
+            return Bgr{1, 2, 3};
+        });
+        ChooseInLoad(form, big);
+        if (accepted) {
+            QVERIFY(m_messages.empty());
+            QCOMPARE(form.PixImage1->BitmapWidth(), w);
+            QCOMPARE(form.PhotoFileName(), big);
+        } else {
+            QCOMPARE(m_messages, std::vector<std::string>({"File resulution not supported"}));
+            QCOMPARE(form.PixImage1->BitmapWidth(), 30);
+            QCOMPARE(form.PhotoFileName(), first);
+            QCOMPARE(form.Pixbackgnd->BitmapWidth(), w);
+        }
+        QVERIFY(form.PixImage2->isHidden());
+    }
+
+    void cancelBeforeAnyChoiceLeavesAllEmpty() {
+        TForm1 form("127.0.0.1:1");
+        m_messages.clear();
+        ChooseInLoad(form, "");
+        QVERIFY(m_messages.empty());
+        QVERIFY(!form.PixImage1->HasBitmap());
+        QVERIFY(!form.PixImage2->HasBitmap());
+        QVERIFY(!form.Pixbackgnd->HasBitmap());
+        QVERIFY(form.PixImage2->isHidden());
+        // Nothing to draw on.
+        form.Drawsketch1->trigger();
+        form.Equalize1->trigger();
+        QCOMPARE(m_messages, std::vector<std::string>({"Imges empty", "Imges empty"}));
+    }
+
+    void cancelReloadsLastConfirmedPhoto() {
+        TForm1 form("127.0.0.1:1");
+        const std::string path = Write("again.bmp", 40, 30);
+        ChooseInLoad(form, path);
+        form.Drawsketch1->trigger();
+        QVERIFY(form.PixImage2->isVisible() || !form.PixImage2->isHidden());
+        ChooseInLoad(form, "");
+        QCOMPARE(form.PhotoFileName(), path);
+        QVERIFY(form.PixImage2->isHidden());
+        // The sketch is gone: the right view holds the photo again.
+        QCOMPARE(Pixels(form.PixImage2->HasBitmap()), Pixels(form.PixImage1->HasBitmap()));
+    }
+
+    void drawSketchWhiteStaysPaper() {
+        TForm1 form("127.0.0.1:1");
+        ChooseInLoad(form, Write("sketch.bmp", 64, 48));
+        form.Drawsketch1->trigger();
+        QVERIFY(m_messages.empty());
+        QVERIFY(!form.PixImage2->isHidden());
+        const PixBitmap* r = form.PixImage2->HasBitmap();
+        QVERIFY(r);
+        QCOMPARE(r->BitsPerPixel, 24);
+        // Inside the pure white and the 254 strips (away from the step at
+        // column 6 and the border): white paper, blended with 20 % of the grey
+        // photo: round(0.2 x 255 + 0.8 x 255) = 255, round(0.2 x 254 + 0.8 x 255) = 255.
+        for (int y = 10; y < 40; ++y) {
+            const uint8_t* row = PixRow(*r, y);
+            QCOMPARE(int(row[3 * 2 + 2]), 255);
+            QCOMPARE(int(row[3 * 8 + 2]), 255);
+        }
+        // Somewhere along the checker edges there are dark strokes.
+        int dark = 0;
+        for (int y = 0; y < r->Height; ++y)
+            for (int x = 14; x < r->Width - 3; ++x) dark += PixRow(*r, y)[3 * x] < 128;
+        QVERIFY(dark > 50);
+        // The work image is left grey.
+        const PixBitmap* work = form.Pixbackgnd->HasBitmap();
+        QCOMPARE(work->Data[3 * 20], work->Data[3 * 20 + 2]);
+    }
+
+    void equalizeAfterLoadMovesAFifthTowardGrey() {
+        TForm1 form("127.0.0.1:1");
+        ChooseInLoad(form, Write("equalize.bmp", 32, 16));
+        const std::vector<uint8_t> photo = Pixels(form.PixImage1->HasBitmap());
+        form.Equalize1->trigger();
+        QVERIFY(!form.PixImage2->isHidden());
+        const PixBitmap* r = form.PixImage2->HasBitmap();
+        const int stride = r->BytesPerLine;
+        // Picture row 16 - 1 - 5 is memory row 5 of the DIB, inside the blend.
+        const int y = 16 - 1 - 5, x = 20;
+        const uint8_t* p = photo.data() + y * stride + 3 * x;
+        const int grey = (299 * p[2] + 587 * p[1] + 114 * p[0] + 500) / 1000;
+        for (int k = 0; k < 3; ++k) {
+            const int expected = int(std::nearbyint(0.2 * grey + 0.8 * p[k]));
+            QCOMPARE(int(PixRow(*r, y)[3 * x + k]), expected);
+        }
+        // The border (bottom picture row = memory row 0) keeps the colour photo.
+        QCOMPARE(std::memcmp(PixRow(*r, 15), photo.data() + 15 * stride, 3 * 32), 0);
+    }
+
+    void greyPhotoSketchesLikeAnyOther() {
+        // An 8-bit grey file loads as 8-bit grey and is sketched in 24 bits.
+        PixBitmap grey;
+        P_InitBitmap(&grey, sizeof grey, 20, 20, 8);
+        QCOMPARE(P_AllocateBitmap(&grey, sizeof grey), 1);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x) PixRow(grey, y)[x] = uint8_t(x < 10 ? 40 : 200);
+        const std::string path = m_dir.filePath("grey8.bmp").toStdString();
+        QCOMPARE(pix::SaveBitmapFile(grey, path, pix::kFormatBmp), 1);
+        P_FreeBitmap(&grey);
+
+        TForm1 form("127.0.0.1:1");
+        ChooseInLoad(form, path);
+        QCOMPARE(form.PixImage2->BitsPerPixel(), 8);
+        form.Drawsketch1->trigger();
+        QVERIFY(m_messages.empty());
+        const PixBitmap* r = form.PixImage2->HasBitmap();
+        QCOMPARE(r->BitsPerPixel, 24);
+        // The step from 40 to 200 at column 10 is an edge: target column 8 sees
+        // 200 - 40 = 160 two columns to its right; inverted 95, blended with
+        // 20 % of the grey 40: round(0.2 x 40 + 0.8 x 95) = 84.
+        QCOMPARE(int(PixRow(*r, 10)[3 * 8]), 84);
+        // Flat dark area without an edge: white, blended: round(8 + 204) = 212.
+        QCOMPARE(int(PixRow(*r, 10)[3 * 3]), 212);
+    }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "commands_test.moc"
