@@ -356,6 +356,28 @@ TEST(Http, LocalHostNeedsNoLookupAndKeepsItsSpellingInHost) {
     EXPECT_EQ(server.Requests().at(0), SearchRequest("LocalHost:8080"));
 }
 
+TEST(Http, PortEightyLeavesHostBareAndOriginalProtocolIsKeptOnlyOnRequest) {
+    const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
+    LoopbackServer server({{ok}, {ok}});
+    ScriptedSocketApi api;
+    api.redirectPort = server.Port();
+    TNetHTTP http;
+    http.SetSocketApi(&api);
+    Post(http, "http://localhost:80/a/b.cgi?q=1#frag");
+    http.SetHTTPOptions(hoForceEncodeParams | hoKeepOrigProtocol);
+    http.Request().Connection.clear();
+    Post(http, "http://localhost:80/");
+    server.WaitServed(2);
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].substr(0, requests[0].find("Content-Type")),
+              "POST /a/b.cgi?q=1 HTTP/1.0\r\nConnection: keep-alive\r\n");
+    EXPECT_NE(requests[0].find("\r\nHost: localhost\r\n"), std::string::npos);
+    EXPECT_EQ(requests[1].substr(0, requests[1].find("Content-Length")),
+              "POST / HTTP/1.1\r\nContent-Type: multipart/form-data; "
+              "boundary=--------030907140507042\r\n");
+}
+
 TEST(Http, SocketFailures) {
     TNetHTTP http;
     {
