@@ -31,8 +31,11 @@ std::string WriteFileAtomically(
     const std::filesystem::path target(path);
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string pattern =
-        (folder / ("." + target.filename().string() + ".strakel-XXXXXX")).string();
+    // A hidden name beside the target: ".NAME.strakel-XXXXXX".
+    std::string hidden(1, '.');
+    hidden.append(target.filename().string());
+    hidden.append(".strakel-XXXXXX");
+    const std::string pattern = (folder / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());

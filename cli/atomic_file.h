@@ -11,8 +11,8 @@ namespace cli {
 // returns true, the file replaces `path`, otherwise it is removed. Returns an
 // empty text on success, else the reason (the writer's, through `error`, or the
 // system's).
-std::string WriteFileAtomically(const std::string& path,
-                                const std::function<bool(const std::string& tempPath,
-                                                         std::string* error)>& write);
+std::string WriteFileAtomically(
+    const std::string& path,
+    const std::function<bool(const std::string& tempPath, std::string* error)>& write);
 
 }  // namespace cli

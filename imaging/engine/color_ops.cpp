@@ -32,7 +32,8 @@ uint8_t Clamp(int64_t v) {
 }
 
 uint8_t Grey(uint8_t blue, uint8_t green, uint8_t red) {
-    return static_cast<uint8_t>((299 * red + 587 * green + 114 * blue + 500) / 1000);
+    const uint32_t weighted = 299u * red + 587u * green + 114u * blue + 500u;
+    return static_cast<uint8_t>(weighted / 1000u);
 }
 
 // Calls `work(firstRow, endRow)` band by band and reports the share of rows
@@ -98,7 +99,13 @@ int32_t P_ChangeBitmapSaturation(PixBitmap* b, int32_t change) {
     return ForEachBand(b->Height, [&](int32_t first, int32_t end) {
         for (int32_t y = first; y < end; ++y) {
             uint8_t* p = PixRow(*b, y);
-            for (int32_t x = 0; x < b->Width; ++x, p += 3) Saturate(p[0], p[1], p[2], factor);
+            if (factor == 0) {
+                // All colour removed: every channel becomes the grey.
+                for (int32_t x = 0; x < b->Width; ++x, p += 3)
+                    p[0] = p[1] = p[2] = Grey(p[0], p[1], p[2]);
+            } else {
+                for (int32_t x = 0; x < b->Width; ++x, p += 3) Saturate(p[0], p[1], p[2], factor);
+            }
         }
     });
 }
