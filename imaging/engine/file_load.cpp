@@ -55,9 +55,10 @@ private:
                     dst[2] = c.rgbRed;
                 }
             } else {
+                // Luma with weights 0.299, 0.587, 0.114 in 16-bit fixed point.
                 for (int32_t x = 0; x < out_->Width; ++x, src += 3)
-                    dst[x] =
-                        static_cast<uint8_t>((src[0] * 29 + src[1] * 150 + src[2] * 77 + 128) >> 8);
+                    dst[x] = static_cast<uint8_t>(
+                        (src[0] * 7471 + src[1] * 38470 + src[2] * 19595 + 32768) >> 16);
             }
         }
     }

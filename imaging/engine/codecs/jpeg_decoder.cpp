@@ -113,6 +113,7 @@ public:
 
 private:
     int32_t ErrorStatus() const {
+        if (err_.truncated) return kFileRead;
         switch (err_.code) {
             case JERR_OUT_OF_MEMORY:
             case JERR_NO_BACKING_STORE:

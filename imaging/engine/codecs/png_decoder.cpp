@@ -16,6 +16,8 @@ namespace {
 constexpr png_alloc_size_t kMaxChunkBytes = 8u << 20;
 constexpr png_uint_32 kMaxCachedChunks = 1000;
 constexpr double kMetersPerInch = 0.0254;
+// The library's own side limit stays above ours, so that our check decides.
+constexpr png_uint_32 kLibrarySideLimit = PNG_UINT_31_MAX;
 
 class PngDecoder final : public ImageDecoder {
 public:
@@ -57,7 +59,7 @@ private:
 
     int32_t Parse(ImageInfo* info) {
         png_set_read_fn(png_, this, OnRead);
-        png_set_user_limits(png_, kMaxBitmapSide, kMaxBitmapSide);
+        png_set_user_limits(png_, kLibrarySideLimit, kLibrarySideLimit);
         png_set_chunk_cache_max(png_, kMaxCachedChunks);
         png_set_chunk_malloc_max(png_, kMaxChunkBytes);
         png_read_info(png_, info_);
