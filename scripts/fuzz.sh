@@ -14,7 +14,11 @@ for bin in build/fuzz/fuzz/fuzz_*; do
     name=${bin##*/fuzz_}
     work=$(mktemp -d)
     echo "fuzzing $name for ${seconds}s"
-    "$bin" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$work" "fuzz/corpus/$name" \
+    corpus=()
+    [ -d "fuzz/corpus/$name" ] && corpus=("fuzz/corpus/$name")
+    # Crashing inputs land in build/fuzz, not in the source tree.
+    "$bin" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
+        -artifact_prefix="build/fuzz/$name-" "$work" "${corpus[@]}" \
         > "build/fuzz/$name.log" 2>&1 || { tail -50 "build/fuzz/$name.log"; exit 1; }
     rm -rf "$work"
 done

@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages only, whatever the build and the tests need
-# and the machine does not have yet.
+# and the machine does not have yet. Runs as root, or through sudo otherwise.
 set -euo pipefail
+# qt6-base-dev brings the GL and Vulkan headers that Qt's CMake files look for;
+# libclang-rt-14-dev holds the fuzzer and sanitizer runtimes that clang links.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
           qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ((${#missing[@]})); then
-    echo "installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+((${#missing[@]})) || exit 0
+
+echo "installing: ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+    as_root=(sudo)
 fi
+# env passes the variable through sudo, which otherwise drops it.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
