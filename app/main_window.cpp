@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "app/handler_guard.h"
+#include "app/update/update_check.h"
 #include "app/site_config.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
@@ -133,6 +134,11 @@ void TForm1::CreateControls() {
     Memo1->setObjectName("Memo1");
     Memo1->setGeometry(232, 536, 121, 41);
     Memo1->setPlainText("Memo1");
+    // Lines wrap at the box's own width, without scroll bars, so that its first
+    // row is what the update check reads.
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVisible(false);
 
     // Tab order as designed; the work image lies under the Adjustments group.
@@ -192,7 +198,7 @@ void TForm1::FormCreate() {
     }
 }
 
-void TForm1::UpdateCheck() {}
+void TForm1::UpdateCheck() { RunUpdateCheck(NetHTTP1, *Memo1, m_siteHost); }
 
 void TForm1::FormClose() {
     CurrentUrlOpener().Open(SiteAddress());
