@@ -1,0 +1,7 @@
+// Fuzzes the png decoder on bytes from memory.
+#include "fuzz/decode_fuzz.h"
+#include "imaging/engine/codecs/png_decoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fuzzing::DecodeOnce(pix::CreatePngDecoder, data, size);
+}

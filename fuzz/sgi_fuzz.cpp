@@ -1,0 +1,7 @@
+// Fuzzes the sgi decoder on bytes from memory.
+#include "fuzz/decode_fuzz.h"
+#include "imaging/engine/codecs/sgi_decoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fuzzing::DecodeOnce(pix::CreateSgiDecoder, data, size);
+}

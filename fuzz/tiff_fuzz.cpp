@@ -1,0 +1,7 @@
+// Fuzzes the tiff decoder on bytes from memory.
+#include "fuzz/decode_fuzz.h"
+#include "imaging/engine/codecs/tiff_decoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fuzzing::DecodeOnce(pix::CreateTiffDecoder, data, size);
+}
