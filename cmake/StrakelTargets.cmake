@@ -39,8 +39,11 @@ function(strakel_gtest name)
 endfunction()
 
 # strakel_qtest(NAME SOURCES ... [DEPS ...]): a QtTest program on the offscreen
-# platform, run by CTest.
+# platform, run by CTest; skipped when the Qt parts are not built.
 function(strakel_qtest name)
+  if(NOT STRAKEL_BUILD_GUI)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${STRAKEL_WARNINGS})
