@@ -37,9 +37,7 @@ std::vector<int> Marks(HBITMAPLIST list) {
 class BitmapList : public testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(P_CreateBitmapList(&list_), pix::kSuccess); }
-    void TearDown() override {
-        EXPECT_EQ(P_DestroyBitmapList(list_), pix::kSuccess);
-    }
+    void TearDown() override { EXPECT_EQ(P_DestroyBitmapList(list_), pix::kSuccess); }
     HBITMAPLIST list_ = nullptr;
 };
 
