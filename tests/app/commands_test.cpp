@@ -9,7 +9,9 @@
 
 #include "app/main_window.h"
 #include "imaging/engine/codecs/file_format.h"
+#include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
+#include "app/sketch/sketch_pipeline.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "tests/control/bmp_fixture.h"
@@ -221,6 +223,30 @@ private slots:
         QCOMPARE(int(PixRow(*r, 10)[3 * 8]), 84);
         // Flat dark area without an edge: white, blended: round(8 + 204) = 212.
         QCOMPARE(int(PixRow(*r, 10)[3 * 3]), 212);
+    }
+
+    void rightViewEqualsCommandLinePipeline_data() {
+        QTest::addColumn<bool>("colour");
+        QTest::newRow("pencil") << false;
+        QTest::newRow("color pencil") << true;
+    }
+    void rightViewEqualsCommandLinePipeline() {
+        QFETCH(bool, colour);
+        const std::string path = Write("same.bmp", 97, 61);
+        TForm1 form("127.0.0.1:1");
+        form.color_pencil->setChecked(colour);
+        ChooseInLoad(form, path);
+        form.Drawsketch1->trigger();
+
+        PixBitmap photo, drawing;
+        QCOMPARE(pix::LoadBitmapFile(path, &photo, 0), 1);
+        P_InitBitmap(&drawing, sizeof drawing, 0, 0, 0);
+        const auto result = sketch::DrawSketch(
+            photo, colour ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil, &drawing);
+        QVERIFY(result.ok());
+        QCOMPARE(Pixels(form.PixImage2->HasBitmap()), Pixels(&drawing));
+        P_FreeBitmap(&photo);
+        P_FreeBitmap(&drawing);
     }
 };
 

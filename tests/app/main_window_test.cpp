@@ -12,6 +12,7 @@
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
 #include "platform/qt/system_colors.h"
+#include "tests/support/loopback_server.h"
 
 namespace {
 
@@ -170,6 +171,31 @@ private slots:
         QCOMPARE(m_boxes[0].kind, BoxKind::Error);
         QCOMPARE(m_boxes[0].caption, ApplicationTitle());
         QCOMPARE(m_boxes[0].text, std::string("PixImage1 \nGetBitmapDC: Image Not allocated."));
+    }
+
+    void newerVersionAsksToQuitAndSkipsClose() {
+        LoopbackServer site({{"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nversion2.2"}});
+        auto* form = new TForm1(site.HostAndPort());
+        const std::string address = "http://" + site.HostAndPort();
+        QCOMPARE(m_boxes.size(), size_t{1});
+        QCOMPARE(m_boxes[0].kind, BoxKind::UserMessage);
+        QCOMPARE(m_boxes[0].text, "Please download new version of Strakel from " + site.HostAndPort());
+        // At start, then for the download, and the start-up still ran to its end.
+        QCOMPARE(m_urls.opened, std::vector<std::string>({address, address}));
+        QCOMPARE(form->PixImage1->PaintSizeMode(), smFit);
+        QVERIFY(QuitRequested());
+        form->show();
+        QCOMPARE(QCoreApplication::exec(), 0);
+        delete form;
+        QCOMPARE(m_urls.opened.size(), size_t{2});
+    }
+
+    void sameVersionSaysNothing() {
+        LoopbackServer site({{"HTTP/1.0 200 OK\r\n\r\nversion2.1"}});
+        TForm1 form(site.HostAndPort());
+        QVERIFY(m_boxes.empty());
+        QVERIFY(!QuitRequested());
+        QCOMPARE(m_urls.opened.size(), size_t{1});
     }
 };
 
