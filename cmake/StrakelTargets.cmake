@@ -9,6 +9,12 @@ if(STRAKEL_SANITIZE)
   add_link_options(-fsanitize=${STRAKEL_SANITIZE})
 endif()
 
+# The fuzzers can only steer by the coverage of the code they call, so every
+# library is instrumented too.
+if(STRAKEL_BUILD_FUZZERS)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # strakel_library(NAME SOURCES ... [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
 function(strakel_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
