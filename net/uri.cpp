@@ -45,5 +45,5 @@ TNetURI::TNetURI(const std::string& url) {
     } else {
         Document = rest;
     }
-    if (Path.empty()) Path = "/";
+    if (Path.empty()) Path = std::string(1, '/');
 }

@@ -1,6 +1,7 @@
 #include "platform/device_context.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -134,6 +135,8 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
     // The source rectangle's top row counted from the picture's top: ySrc is
     // the rectangle's top in a top-down DIB and its bottom in a bottom-up one.
     const int64_t srcTop = srcTopDown ? sy : srcH - sy - sh;
+    const bool unscaledCopy =
+        dw == sw && !mirrorX && h.biBitCount == 24 && s.bitsPerPixel == 24;
     int rows = 0;
     for (int64_t y = y0; y < y1; ++y) {
         int64_t oy = MapOffset(y - dy, dh, sh);
@@ -143,6 +146,17 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
         const int64_t memRow = srcTopDown ? pictureRow : srcH - 1 - pictureRow;
         const uint8_t* srcRow = src + memRow * srcStride;
         uint8_t* dstRow = s.bits + y * int64_t{s.stride};
+        if (unscaledCopy) {
+            // Columns map one to one: copy the part inside both bitmaps at once.
+            const int64_t from = std::max(x0, dx - sx);
+            const int64_t to = std::min(x1, dx - sx + srcW);
+            if (from < to) {
+                std::memcpy(dstRow + from * 3, srcRow + (sx + from - dx) * 3,
+                            static_cast<size_t>(to - from) * 3);
+                ++rows;
+            }
+            continue;
+        }
         bool wrote = false;
         for (int64_t x = x0; x < x1; ++x) {
             int64_t ox = MapOffset(x - dx, dw, sw);

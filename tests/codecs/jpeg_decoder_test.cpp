@@ -100,7 +100,7 @@ TEST_P(JpegOrientation, PixelsStandUpright) {
     ASSERT_EQ(d.bitmap.Height, o >= 5 ? 24 : 16);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            int dx, dy;
+            int dx = 0, dy = 0;
             Destination(o, w, h, x, y, &dx, &dy);
             const uint8_t* s = &plain[(size_t(y) * w + x) * 3];
             ASSERT_EQ(d.At(dx, dy), (Bgr{s[0], s[1], s[2]})) << "source " << x << "," << y;
