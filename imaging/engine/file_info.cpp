@@ -50,6 +50,6 @@ int32_t P_FileInfo(const char* fileName, PixFileInfo* info, uint32_t infoSize, i
     const int32_t page = options ? options->PageNumber : 0;
     if (page < 0 || page >= image.pages) return pix::kInvalidParameter;
     info->PageNumber = page;
-    pix::FillFileInfo(image, file.size, info);
+    pix::FillFileInfo(image, file.size(), info);
     return pix::kSuccess;
 }

@@ -101,7 +101,7 @@ int32_t P_LoadFile(const char* fileName, PixBitmap* bitmap, uint32_t structSize,
                                                               : 0;
     if (page < 0 || page >= image.pages) return pix::kInvalidParameter;
     if (page > 0) return pix::kNotSupported;
-    if (info) pix::FillFileInfo(image, file.size, info);
+    if (info) pix::FillFileInfo(image, file.size(), info);
 
     const int32_t outBits = bitsPerPixel == 0 ? image.bitsPerPixel : bitsPerPixel;
     PixBitmap native{};

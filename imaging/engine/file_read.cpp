@@ -1,6 +1,7 @@
 #include "imaging/engine/file_read.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,9 +27,22 @@ private:
 };
 }  // namespace
 
+namespace {
+// Files from this size on get a block of their own whose pages are made
+// present in one go: touching fresh pages one by one costs more than reading
+// the file. Smaller files come from the heap, which reuses its memory.
+constexpr size_t kOwnBlockFromBytes = size_t{4} << 20;
+}  // namespace
+
+void FileBytes::Release() {
+    if (data_ && mapped_) ::munmap(data_, mapped_);
+    if (data_ && !mapped_) delete[] data_;
+    data_ = nullptr;
+    size_ = mapped_ = 0;
+}
+
 int32_t ReadImageFile(const char* path, FileBytes* out) {
-    out->data.reset();
-    out->size = 0;
+    out->Release();
     if (!path || !*path) return kInvalidFileName;
     Fd fd(::open(path, O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kCannotOpenFile;
@@ -36,18 +50,29 @@ int32_t ReadImageFile(const char* path, FileBytes* out) {
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return kCannotOpenFile;
     if (uint64_t(st.st_size) > kMaxImageFileBytes) return kNoMemory;
     const size_t size = static_cast<size_t>(st.st_size);
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[size ? size : 1]);
-    if (!data) return kNoMemory;
+    if (size == 0) return kSuccess;
+    if (size >= kOwnBlockFromBytes) {
+        void* block = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (block == MAP_FAILED) return kNoMemory;
+        out->data_ = static_cast<uint8_t*>(block);
+        out->mapped_ = size;
+    } else {
+        out->data_ = new (std::nothrow) uint8_t[size];
+        if (!out->data_) return kNoMemory;
+    }
     size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::read(fd.get(), data.get() + done, size - done);
+        const ssize_t n = ::read(fd.get(), out->data_ + done, size - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return kFileRead;
+        if (n < 0) {
+            out->Release();
+            return kFileRead;
+        }
         if (n == 0) break;  // the file shrank while we read it
         done += static_cast<size_t>(n);
     }
-    out->data = std::move(data);
-    out->size = done;
+    out->size_ = done;
     return kSuccess;
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
 
 namespace pix {
@@ -13,10 +12,24 @@ namespace pix {
 // Largest file the engine reads.
 constexpr uint64_t kMaxImageFileBytes = uint64_t{2} << 30;
 
-struct FileBytes {
-    std::unique_ptr<uint8_t[]> data;
-    size_t size = 0;
-    std::span<const uint8_t> bytes() const { return {data.get(), size}; }
+// The file's bytes in memory of their own, released when this goes.
+class FileBytes {
+public:
+    FileBytes() = default;
+    ~FileBytes() { Release(); }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    std::span<const uint8_t> bytes() const { return {data_, size_}; }
+    size_t size() const { return size_; }
+
+private:
+    friend int32_t ReadImageFile(const char* path, FileBytes* out);
+    void Release();
+
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;    // bytes read
+    size_t mapped_ = 0;  // bytes of the block
 };
 
 int32_t ReadImageFile(const char* path, FileBytes* out);

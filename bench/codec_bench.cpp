@@ -1,0 +1,270 @@
+// Load speed: a 1024 x 768 JPEG through P_LoadFile next to the library's own
+// decode of the same file, and BMP and SGI loads in bytes of pixels per second.
+// The inputs are generated here and written to the temporary folder.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "imaging/engine/codecs/decode_image.h"
+#include "imaging/engine/file_load.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string TempPath(const std::string& name) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("strakel-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    return (dir / name).string();
+}
+
+void WriteFile(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A photo-like picture: smooth gradients with some texture.
+uint8_t Sample(int x, int y, int c) {
+    const double v =
+        128 + 60 * std::sin(x * 0.013 + c) + 40 * std::cos(y * 0.021 - c) + ((x * 7 + y * 13) % 17);
+    return uint8_t(std::clamp(v, 0.0, 255.0));
+}
+
+const std::string& JpegPath() {
+    static const std::string path = [] {
+        const int w = 1024, h = 768;
+        jpeg_compress_struct c{};
+        jpeg_error_mgr err{};
+        c.err = jpeg_std_error(&err);
+        jpeg_create_compress(&c);
+        unsigned char* mem = nullptr;
+        unsigned long size = 0;
+        jpeg_mem_dest(&c, &mem, &size);
+        c.image_width = w;
+        c.image_height = h;
+        c.input_components = 3;
+        c.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&c);
+        jpeg_set_quality(&c, 90, TRUE);
+        jpeg_start_compress(&c, TRUE);
+        Bytes row(w * 3);
+        while (c.next_scanline < c.image_height) {
+            for (int x = 0; x < w; ++x)
+                for (int ch = 0; ch < 3; ++ch)
+                    row[x * 3 + ch] = Sample(x, int(c.next_scanline), ch);
+            JSAMPROW r = row.data();
+            jpeg_write_scanlines(&c, &r, 1);
+        }
+        jpeg_finish_compress(&c);
+        const std::string p = TempPath("photo.jpg");
+        WriteFile(p, Bytes(mem, mem + size));
+        jpeg_destroy_compress(&c);
+        std::free(mem);
+        return p;
+    }();
+    return path;
+}
+
+constexpr int kBigW = 2048;
+constexpr int kBigH = 1536;
+
+void Put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+}
+
+const std::string& BmpPath() {
+    static const std::string path = [] {
+        const size_t stride = kBigW * 3;
+        Bytes b(54 + stride * kBigH);
+        b[0] = 'B';
+        b[1] = 'M';
+        Put32(b, 2, uint32_t(b.size()));
+        Put32(b, 10, 54);
+        Put32(b, 14, 40);
+        Put32(b, 18, kBigW);
+        Put32(b, 22, kBigH);
+        b[26] = 1;
+        b[28] = 24;
+        for (int y = 0; y < kBigH; ++y)
+            for (size_t i = 0; i < stride; ++i)
+                b[54 + y * stride + i] = Sample(int(i / 3), y, int(i % 3));
+        const std::string p = TempPath("photo.bmp");
+        WriteFile(p, b);
+        return p;
+    }();
+    return path;
+}
+
+std::string SgiPath(bool rle) {
+    const size_t plane = size_t(kBigW) * kBigH;
+    Bytes b(512, 0);
+    b[0] = 0x01;
+    b[1] = 0xDA;
+    b[2] = rle ? 1 : 0;
+    b[3] = 1;
+    b[5] = 3;
+    b[6] = uint8_t(kBigW >> 8);
+    b[7] = uint8_t(kBigW);
+    b[8] = uint8_t(kBigH >> 8);
+    b[9] = uint8_t(kBigH);
+    b[11] = 3;
+    if (!rle) {
+        b.resize(512 + 3 * plane);
+        for (int c = 0; c < 3; ++c)
+            for (int y = 0; y < kBigH; ++y)
+                for (int x = 0; x < kBigW; ++x)
+                    b[512 + c * plane + size_t(y) * kBigW + x] = Sample(x, y, c);
+    } else {
+        // Literal packets of 127 samples: the worst case for a photo.
+        const size_t rows = size_t(kBigH) * 3;
+        b.resize(512 + rows * 8);
+        for (size_t r = 0; r < rows; ++r) {
+            const int c = int(r / kBigH), y = int(r % kBigH);
+            const size_t start = b.size();
+            for (int x = 0; x < kBigW; x += 127) {
+                const int n = std::min(127, kBigW - x);
+                b.push_back(uint8_t(0x80 | n));
+                for (int i = 0; i < n; ++i) b.push_back(Sample(x + i, y, c));
+            }
+            b.push_back(0);
+            for (int i = 0; i < 4; ++i) {
+                b[512 + 4 * r + i] = uint8_t(start >> (24 - 8 * i));
+                b[512 + rows * 4 + 4 * r + i] = uint8_t((b.size() - start) >> (24 - 8 * i));
+            }
+        }
+    }
+    const std::string p = TempPath(rle ? "photo-rle.sgi" : "photo.sgi");
+    WriteFile(p, b);
+    return p;
+}
+
+int32_t CountRows(PixBitmap*, int32_t, int32_t rows, uint32_t, void* total) {
+    *static_cast<int64_t*>(total) += rows;
+    return 1;
+}
+
+void LoadFile(benchmark::State& state, const std::string& path, int64_t pixelBytes) {
+    for (auto _ : state) {
+        PixBitmap b;
+        int64_t rows = 0;
+        const int32_t s = P_LoadFile(path.c_str(), &b, sizeof(b), 0, kOrderBGR, kLoadOnePage,
+                                     CountRows, &rows, nullptr, nullptr);
+        if (s != 1) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(b.Data);
+        P_FreeBitmap(&b);
+    }
+    state.SetBytesProcessed(state.iterations() * pixelBytes);
+}
+
+void BM_JpegPlainDecode(benchmark::State& state) {
+    const std::string& path = JpegPath();
+    Bytes out(1024 * 768 * 3);
+    for (auto _ : state) {
+        const Bytes file = ReadFile(path);
+        jpeg_decompress_struct d{};
+        jpeg_error_mgr err{};
+        d.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&d);
+        jpeg_mem_src(&d, file.data(), file.size());
+        jpeg_read_header(&d, TRUE);
+        d.out_color_space = JCS_EXT_BGR;
+        jpeg_start_decompress(&d);
+        while (d.output_scanline < d.output_height) {
+            JSAMPROW r = &out[size_t(d.output_scanline) * 1024 * 3];
+            jpeg_read_scanlines(&d, &r, 1);
+        }
+        jpeg_finish_decompress(&d);
+        jpeg_destroy_decompress(&d);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(state.iterations() * 1024 * 768 * 3);
+}
+BENCHMARK(BM_JpegPlainDecode)->Unit(benchmark::kMillisecond);
+
+void BM_JpegLoadFile(benchmark::State& state) {
+    LoadFile(state, JpegPath(), 1024 * 768 * 3);
+}
+BENCHMARK(BM_JpegLoadFile)->Unit(benchmark::kMillisecond);
+
+void BM_BmpLoadFile24(benchmark::State& state) {
+    LoadFile(state, BmpPath(), int64_t(kBigW) * kBigH * 3);
+}
+BENCHMARK(BM_BmpLoadFile24)->Unit(benchmark::kMillisecond);
+
+void BM_SgiLoadFileVerbatim(benchmark::State& state) {
+    static const std::string path = SgiPath(false);
+    LoadFile(state, path, int64_t(kBigW) * kBigH * 3);
+}
+BENCHMARK(BM_SgiLoadFileVerbatim)->Unit(benchmark::kMillisecond);
+
+void BM_SgiLoadFileRle(benchmark::State& state) {
+    static const std::string path = SgiPath(true);
+    LoadFile(state, path, int64_t(kBigW) * kBigH * 3);
+}
+BENCHMARK(BM_SgiLoadFileRle)->Unit(benchmark::kMillisecond);
+
+// The decoder alone: the file already in memory, pixels into a bitmap whose
+// pages are already present, so that the figure is the decoder's own.
+class NoBands final : public pix::BandSink {
+public:
+    int32_t RowsDone(int32_t, int32_t) override { return 1; }
+};
+
+void DecodeOnly(benchmark::State& state, const std::string& path) {
+    const Bytes file = ReadFile(path);
+    const int32_t format = pix::DetectImageFormat(file);
+    pix::ImageInfo info;
+    pix::CreateDecoder(format, file)->ReadInfo(&info);
+    PixBitmap b;
+    pix::AllocateForImage(info, &b);
+    NoBands sink;
+    for (auto _ : state) {
+        auto decoder = pix::CreateDecoder(format, file);
+        pix::ImageInfo i;
+        if (decoder->ReadInfo(&i) != 1 || decoder->Decode(b, sink) != 1)
+            state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(b.Data);
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(b.Width) * b.Height *
+                            (b.BitsPerPixel / 8));
+    P_FreeBitmap(&b);
+}
+
+void BM_BmpDecode24(benchmark::State& state) {
+    DecodeOnly(state, BmpPath());
+}
+BENCHMARK(BM_BmpDecode24)->Unit(benchmark::kMillisecond);
+
+void BM_SgiDecodeVerbatim(benchmark::State& state) {
+    static const std::string path = SgiPath(false);
+    DecodeOnly(state, path);
+}
+BENCHMARK(BM_SgiDecodeVerbatim)->Unit(benchmark::kMillisecond);
+
+void BM_SgiDecodeRle(benchmark::State& state) {
+    static const std::string path = SgiPath(true);
+    DecodeOnly(state, path);
+}
+BENCHMARK(BM_SgiDecodeRle)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
