@@ -35,7 +35,7 @@ TEST_P(BmpIndexed, DecodesIndicesAndPalette) {
     std::vector<std::vector<uint8_t>> rows(kH, std::vector<uint8_t>(kW));
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) rows[y][x] = uint8_t((x * 3 + y) % c.colors);
-    BmpSpec s;
+    BmpLayout s;
     s.headerSize = c.header;
     s.height = c.topDown ? -kH : kH;
     s.bpp = c.bpp;
@@ -87,7 +87,7 @@ TEST_P(BmpColour, DecodesToBgr) {
     const ColourCase& c = GetParam();
     const int bytes = c.bpp / 8;
     const size_t stride = ((kW * c.bpp + 31) / 32) * 4;
-    BmpSpec s;
+    BmpLayout s;
     s.headerSize = c.header;
     s.height = c.topDown ? -kH : kH;
     s.bpp = c.bpp;
@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
 // row's end (cut) and the end of bitmap; RLE4 with odd nibble counts; and an
 // end of bitmap before the last row, which leaves the rest at index 0.
 TEST(BmpRle, Rle8RunsAbsoluteDeltaAndEnd) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 6;
     s.height = 4;
     s.bpp = 8;
@@ -205,7 +205,7 @@ TEST(BmpRle, Rle8RunsAbsoluteDeltaAndEnd) {
 }
 
 TEST(BmpRle, Rle4NibblesAndEarlyEnd) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 5;
     s.height = 3;
     s.bpp = 4;
@@ -221,7 +221,7 @@ TEST(BmpRle, Rle4NibblesAndEarlyEnd) {
 }
 
 TEST(BmpInfo, ResolutionAndGreyPalette) {
-    BmpSpec s;
+    BmpLayout s;
     s.bpp = 8;
     for (int i = 0; i < 256; ++i)
         s.palette.push_back(RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0});

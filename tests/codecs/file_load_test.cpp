@@ -32,7 +32,7 @@ PixLoadOptions DefaultOptions() {
 
 // A bottom-up 24-bit BMP of the test picture, tall enough for several bands.
 std::string ColourBmp(int w, int h, const std::string& name) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = w;
     s.height = h;
     const size_t stride = ((w * 24 + 31) / 32) * 4;
@@ -211,7 +211,7 @@ TEST(LoadFile, ReportsProgressAndStopsWhenAsked) {
 
 TEST(LoadFile, DepthConversions) {
     // An 8-bit palette file at 24 bits: the palette's colours.
-    BmpSpec s;
+    BmpLayout s;
     s.width = 3;
     s.height = 1;
     s.bpp = 8;
@@ -231,7 +231,7 @@ TEST(LoadFile, DepthConversions) {
     P_FreeBitmap(&b);
 
     // Colour at 8 bits: grey levels of a grey ramp.
-    BmpSpec c;
+    BmpLayout c;
     c.width = 3;
     c.height = 1;
     c.pixels = {0, 0, 255, 255, 255, 255, 0, 255, 0, 0, 0, 0};  // red, white, green
@@ -265,7 +265,7 @@ TEST(LoadFile, PagesBeyondTheFileAreRefused) {
 // A decode that fails after bands were shown leaves the pixels with the
 // caller; one without a callback leaves nothing.
 TEST(LoadFile, TruncatedRleAfterFirstBand) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 4;
     s.height = 80;
     s.bpp = 8;

@@ -94,7 +94,7 @@ Bytes PackIndexRows(const std::vector<std::vector<uint8_t>>& rows, int bpp, bool
     return out;
 }
 
-Bytes BmpFile(const BmpSpec& s) {
+Bytes BmpFile(const BmpLayout& s) {
     const bool core = s.headerSize == 12;
     const bool masksAfter = s.headerSize == 40 && !s.masks.empty();
     const size_t entry = core ? 3 : 4;

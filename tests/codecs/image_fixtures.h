@@ -22,7 +22,7 @@ Bgr Colour(int x, int y);
 uint8_t GreyLevel(int x, int y);
 
 // Windows bitmap. `rows` are the encoded pixel rows in file order, each padded.
-struct BmpSpec {
+struct BmpLayout {
     uint32_t headerSize = 40;
     int32_t width = 5;
     int32_t height = 3;  // negative: top-down
@@ -33,7 +33,7 @@ struct BmpSpec {
     uint32_t colorsUsed = 0;
     Bytes pixels;
 };
-Bytes BmpFile(const BmpSpec& spec);
+Bytes BmpFile(const BmpLayout& layout);
 // Packs palette indices into rows of `bpp` bits (1, 4, 8), rows padded to 4
 // bytes, in file order (bottom-up unless topDown).
 Bytes PackIndexRows(const std::vector<std::vector<uint8_t>>& rows, int bpp, bool topDown);
