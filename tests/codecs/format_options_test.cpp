@@ -50,7 +50,8 @@ TEST(FormatOptions, WhatIsSetIsWhatIsGot) {
 
     PixRTFOptions rtf{};
     ASSERT_EQ(P_GetRTFOptions(&rtf, sizeof(rtf)), pix::kSuccess);
-    EXPECT_EQ(rtf.PageHeight, 11.69);
+    const double pageHeight = rtf.PageHeight;  // a packed field: read it by value
+    EXPECT_EQ(pageHeight, 11.69);
     PixPLTOptions plt{};
     ASSERT_EQ(P_GetPLTOptions(&plt, sizeof(plt)), pix::kSuccess);
     EXPECT_EQ(plt.PenColor[2], 0x0000FFu);  // red as 0x00BBGGRR
