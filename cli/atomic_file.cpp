@@ -39,7 +39,7 @@ std::string WriteFileAtomically(
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());
-    if (fd < 0) return std::strerror(errno);
+    if (fd < 0) return "cannot write " + path + ": " + std::strerror(errno);
     const std::string tempPath(name.data());
     fchmod(fd, NewFileMode());
     close(fd);
@@ -50,7 +50,7 @@ std::string WriteFileAtomically(
         return error.empty() ? "could not write the file" : error;
     }
     if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
-        error = std::strerror(errno);
+        error = "cannot write " + path + ": " + std::strerror(errno);
         std::remove(tempPath.c_str());
         return error;
     }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,6 +51,17 @@ int main(int argc, char** argv) {
     }
     if (options.output && !cli::OutputFormatFor(*options.output))
         return UsageError("cannot write " + *options.output + ": use a .bmp or .png name");
+
+    // A folder named with -d is made when it does not exist yet.
+    if (options.outputDir) {
+        std::error_code error;
+        std::filesystem::create_directories(*options.outputDir, error);
+        if (error) {
+            std::fprintf(stderr, "strakel-sketch: cannot make folder %s: %s\n",
+                         options.outputDir->c_str(), error.message().c_str());
+            return kExitFailed;
+        }
+    }
 
     // Plan every job first, so that no output can replace an input or another
     // job's output.

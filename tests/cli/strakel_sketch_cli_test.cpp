@@ -247,10 +247,20 @@ TEST_F(StrakelSketchCli, NeverOverwritesAnInputOrAnotherDrawing) {
 
 TEST_F(StrakelSketchCli, AnUnwritableOutputLeavesNothingBehind) {
     WritePhoto("photo.bmp", 10, 10);
-    const RunResult r = Run({"-d", "no/such/folder", "photo.bmp"});
+    const RunResult r = Run({"-o", "no/such/folder/out.png", "photo.bmp"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "strakel-sketch: photo.bmp: No such file or directory\n");
+    EXPECT_EQ(r.err,
+              "strakel-sketch: photo.bmp: cannot write no/such/folder/out.png: No such file or "
+              "directory\n");
     EXPECT_EQ(Files(), (std::set<std::string>{"photo.bmp"}));
+}
+
+TEST_F(StrakelSketchCli, AnOutputFolderIsMadeWhenMissing) {
+    WritePhoto("photo.bmp", 10, 10);
+    const RunResult r = Run({"-d", "new/folder", "photo.bmp"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "new/folder/photo-sketch.png"));
 }
 
 }  // namespace
