@@ -6,8 +6,6 @@
 #include <new>
 #include <unordered_map>
 
-#include "platform/pixel_memory.h"
-
 namespace {
 
 struct Block {
@@ -39,7 +37,7 @@ Block* Find(Registry& r, HGLOBAL h) {
 
 HGLOBAL GlobalAlloc(uint32_t flags, size_t bytes) {
     if (bytes == 0 || bytes > kGlobalAllocLimit) return nullptr;
-    void* mem = AllocatePixelMemory(bytes, (flags & GMEM_ZEROINIT) != 0);
+    void* mem = (flags & GMEM_ZEROINIT) ? std::calloc(1, bytes) : std::malloc(bytes);
     if (!mem) return nullptr;
     Registry& r = Blocks();
     std::lock_guard lock(r.mutex);
@@ -48,7 +46,7 @@ HGLOBAL GlobalAlloc(uint32_t flags, size_t bytes) {
     try {
         r.blocks.emplace(serial, Block{mem, bytes, 0});
     } catch (const std::bad_alloc&) {
-        FreePixelMemory(mem);
+        std::free(mem);
         return nullptr;
     }
     return reinterpret_cast<HGLOBAL>(serial);
@@ -77,7 +75,7 @@ HGLOBAL GlobalFree(HGLOBAL h) {
     std::lock_guard lock(r.mutex);
     const auto it = r.blocks.find(reinterpret_cast<uintptr_t>(h));
     if (it == r.blocks.end()) return h;
-    FreePixelMemory(it->second.bytes);
+    std::free(it->second.bytes);
     r.blocks.erase(it);
     return nullptr;
 }
