@@ -6,6 +6,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "platform/pixel_memory.h"
+
 namespace {
 
 struct Block {
@@ -37,7 +39,7 @@ Block* Find(Registry& r, HGLOBAL h) {
 
 HGLOBAL GlobalAlloc(uint32_t flags, size_t bytes) {
     if (bytes == 0 || bytes > kGlobalAllocLimit) return nullptr;
-    void* mem = (flags & GMEM_ZEROINIT) ? std::calloc(1, bytes) : std::malloc(bytes);
+    void* mem = AllocatePixelMemory(bytes, (flags & GMEM_ZEROINIT) != 0);
     if (!mem) return nullptr;
     Registry& r = Blocks();
     std::lock_guard lock(r.mutex);
@@ -46,7 +48,7 @@ HGLOBAL GlobalAlloc(uint32_t flags, size_t bytes) {
     try {
         r.blocks.emplace(serial, Block{mem, bytes, 0});
     } catch (const std::bad_alloc&) {
-        std::free(mem);
+        FreePixelMemory(mem);
         return nullptr;
     }
     return reinterpret_cast<HGLOBAL>(serial);
@@ -75,7 +77,7 @@ HGLOBAL GlobalFree(HGLOBAL h) {
     std::lock_guard lock(r.mutex);
     const auto it = r.blocks.find(reinterpret_cast<uintptr_t>(h));
     if (it == r.blocks.end()) return h;
-    std::free(it->second.bytes);
+    FreePixelMemory(it->second.bytes);
     r.blocks.erase(it);
     return nullptr;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imaging/engine/status_codes.h"
+#include "platform/pixel_memory.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ int32_t P_AllocateBitmap(PixBitmap* b, uint32_t structSize) {
     if (b->Flags & kBitmapAllocated) P_FreeBitmap(b);
     // One block: the palette (8-bit only) followed by the rows.
     const size_t paletteBytes = b->BitsPerPixel == 8 ? kPaletteBytes : 0;
-    auto* block = static_cast<uint8_t*>(std::calloc(1, paletteBytes + bytes));
+    auto* block = static_cast<uint8_t*>(AllocatePixelMemory(paletteBytes + bytes, true));
     if (!block) return pix::kNoMemory;
     if (paletteBytes) {
         auto* pal = reinterpret_cast<RGBQUAD*>(block);
@@ -79,7 +80,7 @@ int32_t P_FreeBitmap(PixBitmap* b) {
     if (!b) return pix::kInvalidBitmap;
     if (b->Flags & kBitmapAllocated) {
         uint8_t* block = b->Palette ? reinterpret_cast<uint8_t*>(b->Palette) : b->Data;
-        std::free(block);
+        FreePixelMemory(block);
     }
     b->Data = nullptr;
     b->Palette = nullptr;
