@@ -4,13 +4,51 @@
 #include <netdb.h>
 #include <unistd.h>
 
-int NetSocketApi::LookupIPv4(const std::string& host, in_addr& address) {
+namespace {
+
+// A host lookup may wait on an unreachable name server far longer than the
+// connection itself may take; it gets the same limit.
+constexpr int kLookupTimeoutSeconds = 5;
+
+// One lookup request; it lives on the heap because a lookup that overran its
+// time and cannot be cancelled still writes into it later.
+struct LookupRequest {
+    std::string host;
     addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &found);
-    if (rc != 0) return rc;
+    gaicb request{};
+};
+
+}  // namespace
+
+int NetSocketApi::LookupIPv4(const std::string& host, in_addr& address) {
+    auto* lookup = new LookupRequest;
+    lookup->host = host;
+    lookup->hints.ai_family = AF_INET;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    lookup->request.ar_name = lookup->host.c_str();
+    lookup->request.ar_request = &lookup->hints;
+    gaicb* list[1] = {&lookup->request};
+    int rc = getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr);
+    if (rc != 0) {
+        delete lookup;
+        return rc;
+    }
+    const timespec limit{kLookupTimeoutSeconds, 0};
+    while (gai_suspend(list, 1, &limit) == EAI_INTR) {
+    }
+    if (gai_error(&lookup->request) == EAI_INPROGRESS) {
+        // Out of time. A request already being served cannot be cancelled and
+        // keeps its memory; it is small and this happens once per start at most.
+        if (gai_cancel(&lookup->request) == EAI_CANCELED) delete lookup;
+        return EAI_AGAIN;
+    }
+    rc = gai_error(&lookup->request);
+    addrinfo* found = lookup->request.ar_result;
+    delete lookup;
+    if (rc != 0) {
+        if (found) freeaddrinfo(found);
+        return rc;
+    }
     int result = EAI_NONAME;
     for (const addrinfo* a = found; a; a = a->ai_next) {
         if (a->ai_family == AF_INET && a->ai_addr) {
