@@ -248,6 +248,19 @@ private slots:
         P_FreeBitmap(&photo);
         P_FreeBitmap(&drawing);
     }
+
+    void equalizeAfterThePhotoWentAway() {
+        TForm1 form("127.0.0.1:1");
+        m_messages.clear();  // the update check could not reach the closed port
+        const std::string path = Write("gone.bmp", 20, 20);
+        ChooseInLoad(form, path);
+        QVERIFY(QFile::remove(QString::fromStdString(path)));
+        form.Equalize1->trigger();
+        QCOMPARE(m_messages, std::vector<std::string>({"Imges empty"}));
+        QVERIFY(!form.Pixbackgnd->HasBitmap());
+        form.Drawsketch1->trigger();
+        QCOMPARE(m_messages, std::vector<std::string>({"Imges empty", "Imges empty"}));
+    }
 };
 
 QTEST_MAIN(CommandsTest)
