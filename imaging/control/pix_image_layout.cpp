@@ -51,7 +51,6 @@ void TPixImage::SetPaintZoomFactor(int32_t percent) {
         m_lastStatus = pix::kInvalidParameter;
         throw EPixImageError(Name() + " \nPaintZoomFactor: Invalid value passed.");
     }
-    m_paintSizeMode = smZoom;
     m_zoomX = percent / 100.0;
     m_zoomY = m_zoomX;
     SetPaintSizeMode(smZoom);
@@ -174,7 +173,7 @@ void TPixImage::paintEvent(QPaintEvent* e) {
     const QRect inner =
         clientRect.adjusted(m_frameWidth, m_frameWidth, -m_frameWidth, -m_frameWidth);
     const QRect canvasClip = e->rect();
-    if (m_changePending) m_changePending = false;
+    m_changePending = false;
     const bool hasImage = m_imageAllocated && (m_bitmap.Flags & kBitmapAllocated);
     QRect p = ToQRect(m_paintClipRect);
     p.setWidth(p.width() + m_scrollX);

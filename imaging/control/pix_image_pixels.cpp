@@ -45,6 +45,6 @@ int32_t TPixImage::ColorRes(int32_t bitsPerPixel) {
     const int32_t status = RunColorOperation(
         "ColorRes", [bitsPerPixel](PixBitmap* b) { return P_ColorResBitmap(b, bitsPerPixel); });
     // The depth and row length changed: refresh the cached geometry.
-    BitmapChanged();
+    GeometryUpdate();
     return status;
 }

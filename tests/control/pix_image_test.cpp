@@ -91,6 +91,23 @@ private slots:
         QCOMPARE(TPixImage::ScaleExtent(9, 0.0), 1);
     }
 
+    void zoomFactor() {
+        auto image = View();
+        image->Load(Photo(200, 100), 0, 0, 1);
+        QCOMPARE(Message([&] { image->SetPaintZoomFactor(-1); }),
+                 QString("PixImage1 \nPaintZoomFactor: Invalid value passed."));
+        QCOMPARE(image->LastStatus(), -13);
+        image->SetPaintZoomFactor(50);
+        QCOMPARE(image->PaintSizeMode(), smZoom);
+        QCOMPARE(image->PaintZoomFactor(), 50);
+        QCOMPARE(image->DestRect(), (PixRect{0, 0, 100, 50}));
+        // Larger than the view: scroll ranges open up.
+        image->SetPaintZoomFactor(400);
+        QCOMPARE(image->DestRect().Width, 800);
+        QCOMPARE(image->HScrollRange(), 800 - 489);
+        QCOMPARE(image->VScrollRange(), 0);
+    }
+
     void paintDrawsTopLeftAndFillsOnlyTheRest() {
         auto image = View();
         image->SetPaintSizeMode(smFit);
