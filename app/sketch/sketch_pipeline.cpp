@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "app/sketch/locked_dib.h"
 #include "app/sketch/sketch_pass.h"
 #include "imaging/engine/color_ops.h"
 #include "imaging/engine/dib_export.h"
@@ -19,44 +20,12 @@ PipelineResult Failed(std::string message, int32_t status) {
     return PipelineResult{status, std::move(message)};
 }
 
-// A DIB of an engine bitmap, locked for as long as it lives and freed after.
-class LockedDib {
-public:
-    explicit LockedDib(const PixBitmap* bitmap) : handle_(P_ConvertToDIB(bitmap, 0)) {
-        if (handle_) bytes_ = static_cast<uint8_t*>(GlobalLock(handle_));
-    }
-    ~LockedDib() {
-        if (!handle_) return;
-        if (bytes_) GlobalUnlock(handle_);
-        GlobalFree(handle_);
-    }
-    LockedDib(const LockedDib&) = delete;
-    LockedDib& operator=(const LockedDib&) = delete;
-
-    // "handle error" or "bits not allocated" when the DIB cannot be used.
-    PipelineResult check() const {
-        if (!handle_) return Failed("handle error", pix::kNoMemory);
-        if (!bytes_) return Failed("bits not allocated", pix::kNoMemory);
-        return {};
-    }
-    uint8_t* bytes() const { return bytes_; }
-    size_t size() const { return GlobalSize(handle_); }
-    // The header copy that describes the pixels when they are drawn, and where
-    // the pixels start (biSize + 4 x biClrUsed).
-    BITMAPINFO headerCopy() const {
-        BITMAPINFO info{};
-        std::memcpy(&info.bmiHeader, bytes_, sizeof info.bmiHeader);
-        return info;
-    }
-    const uint8_t* pixels() const {
-        const BITMAPINFOHEADER h = headerCopy().bmiHeader;
-        return bytes_ + h.biSize + 4 * size_t{h.biClrUsed};
-    }
-
-private:
-    HGLOBAL handle_ = nullptr;
-    uint8_t* bytes_ = nullptr;
-};
+// The DIB of an engine bitmap, or why it cannot be used.
+PipelineResult Check(const LockedDib& dib) {
+    if (!dib.HasBlock()) return Failed("handle error", pix::kNoMemory);
+    if (!dib.Usable()) return Failed("bits not allocated", pix::kNoMemory);
+    return {};
+}
 
 PipelineResult To24Bits(PixBitmap* bitmap) {
     const int32_t status = P_ColorResBitmap(bitmap, 24);
@@ -68,8 +37,8 @@ PipelineResult To24Bits(PixBitmap* bitmap) {
 PipelineResult DrawInto(PixBitmap* bitmap, const LockedDib& dib, int32_t width, int32_t height) {
     HDC dc = P_CreatePixDC(bitmap);
     if (!dc) return Failed("P_CreatePixDC", pix::kInvalidBitmap);
-    const BITMAPINFO header = dib.headerCopy();
-    const int drawn = StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, dib.pixels(),
+    const BITMAPINFO header = dib.HeaderCopy();
+    const int drawn = StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, dib.Pixels(),
                                     &header, DIB_RGB_COLORS, SRCCOPY);
     P_DeletePixDC(dc);
     return drawn == GDI_ERROR ? Failed("error", pix::kFailure) : PipelineResult{};
@@ -87,8 +56,8 @@ PipelineResult RenderEdges(PixBitmap* work, PixBitmap* rightView, int32_t width,
     if (auto r = To24Bits(rightView); !r.ok()) return r;
     if (auto r = Desaturate(work); !r.ok()) return r;
     {
-        LockedDib dib(work);
-        if (auto r = dib.check(); !r.ok()) return r;
+        LockedDib dib(P_ConvertToDIB(work, 0));
+        if (auto r = Check(dib); !r.ok()) return r;
         if (!SketchPass(dib.bytes(), dib.size(), width, height))
             return Failed("SketchPass", pix::kInvalidBitmap);
         if (auto r = DrawInto(rightView, dib, width, height); !r.ok()) return r;
@@ -103,10 +72,10 @@ PipelineResult BlendPhoto(PixBitmap* work, PixBitmap* rightView, int32_t width, 
     if (auto r = To24Bits(rightView); !r.ok()) return r;
     if (mode == BlendMode::kPencil)
         if (auto r = Desaturate(work); !r.ok()) return r;
-    LockedDib workDib(work);
-    if (auto r = workDib.check(); !r.ok()) return r;
-    LockedDib viewDib(rightView);
-    if (auto r = viewDib.check(); !r.ok()) return r;
+    LockedDib workDib(P_ConvertToDIB(work, 0));
+    if (auto r = Check(workDib); !r.ok()) return r;
+    LockedDib viewDib(P_ConvertToDIB(rightView, 0));
+    if (auto r = Check(viewDib); !r.ok()) return r;
     if (!BlendPass(workDib.bytes(), workDib.size(), viewDib.bytes(), viewDib.size(), width, height,
                    mode))
         return Failed("BlendPass", pix::kInvalidBitmap);
