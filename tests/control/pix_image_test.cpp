@@ -164,6 +164,25 @@ private slots:
         QCOMPARE(int(b->Data[17]), 5);
     }
 
+    void cancelFromOnStatusLeavesLoadEmpty() {
+        auto image = View();
+        int reports = 0;
+        image->OnStatus = [&](TPixImage* sender, int32_t) {
+            ++reports;
+            sender->SetEnableProgressEvent(false);
+        };
+        image->SetEnableProgressEvent(true);
+        image->Load(Photo(16, 600), 0, 0, 1);
+        QVERIFY(reports >= 1);
+        QVERIFY(image->HasBitmap() == nullptr);
+        QCOMPARE(image->BitmapWidth(), 0);
+        QCOMPARE(image->BitmapHeight(), 0);
+        // Nothing stays busy: the next load goes through.
+        image->OnStatus = nullptr;
+        QCOMPARE(image->Load(Photo(16, 600), 0, 0, 1), 1);
+        QCOMPARE(image->BitmapHeight(), 600);
+    }
+
     void getBitmapDcTwiceIsBusy() {
         auto image = View();
         image->Load(Photo(20, 10), 0, 0, 1);
