@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QPaintEvent>
 
-#include "imaging/control/status/status_message.h"
 #include "imaging/engine/pix_dc.h"
 #include "imaging/engine/status_callback.h"
 #include "imaging/engine/status_codes.h"
@@ -252,11 +251,7 @@ void TPixImage::FreeRgn() {
     // goes back into the list as the region call would leave it.
     int32_t status = pix::kSuccess;
     if (m_list) status = P_SetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
-    m_lastStatus = status;
-    if (status != pix::kSuccess && m_enableMethodErrors) {
-        throw EPixImageError(Name() + " \nError code: " + std::to_string(status) +
-                             "\nFreeRgn: " + StatusMessage(status) + " ");
-    }
+    CheckStatus("FreeRgn", status);
 }
 
 bool TPixImage::event(QEvent* e) {

@@ -163,56 +163,54 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     options.PageNumber = page;
     options.Flags &= ~(kLoadOptionFlag10 | kLoadOptionFlag80 | kLoadOptionFlag800000);
 
-    // The engine's records are the control's for the length of the load only.
-    EngineLoadOptions saved;
-    saved.Save();
-    ControlLoadOptions(m_jbig2).Install();
-    PushStatusChain();
+    // The engine's records are the control's for the length of the load only;
+    // the guard puts everything back also when an exception passes.
+    struct LoadScope {
+        TPixImage* self;
+        EngineLoadOptions saved;
+        explicit LoadScope(TPixImage* image, const PixJBIG2Options& jbig2) : self(image) {
+            saved.Save();
+            ControlLoadOptions(jbig2).Install();
+            self->PushStatusChain();
+        }
+        ~LoadScope() {
+            self->m_loading = false;
+            self->PopStatusChain();
+            saved.Install();
+        }
+    } scope(this, m_jbig2);
+    m_loadCancelled = false;
 
-    int32_t status = pix::kSuccess;
-    try {
-        PixFileInfo info{};
-        info.StructSize = sizeof info;
-        status = P_FileInfo(fileName.c_str(), &info, sizeof info, 1, &options);
-        if (status == pix::kSuccess) {
-            status = P_CreateBitmapList(&m_list);
+    PixFileInfo info{};
+    info.StructSize = sizeof info;
+    int32_t status = P_FileInfo(fileName.c_str(), &info, sizeof info, 1, &options);
+    if (status == pix::kSuccess) status = P_CreateBitmapList(&m_list);
+    if (status != pix::kSuccess) return status;
+
+    // The geometry is known before any pixel arrives.
+    P_InitBitmap(&m_bitmap, sizeof(PixBitmap), info.Width, info.Height,
+                 bitsPerPixel == 0 ? info.BitsPerPixel : bitsPerPixel);
+    GeometryUpdate();
+    s_cancelled = false;
+    m_rowsLoaded = 0;
+    m_pagesWanted = pages == -1 ? info.TotalPages : pages;
+    m_pagesDone = 0;
+    const uint32_t loadFlags = pages == 1 ? kLoadOnePage : kLoadManyPages;
+    info.StructSize = sizeof info;
+    info.Flags = 0;
+    PixBitmap temporary;
+    P_InitBitmap(&temporary, sizeof temporary, 0, 0, 0);
+    status = P_LoadFile(fileName.c_str(), &temporary, sizeof temporary, bitsPerPixel, kOrderBGR,
+                        loadFlags, PixImageLoadCallback, this, &options, &info);
+    if (status == pix::kUserAbort && !m_loadCancelled) status = pix::kSuccess;
+    if (s_cancelled) m_loadCancelled = true;
+    if (!m_loadCancelled && status == pix::kSuccess) {
+        m_fileName = fileName;
+        if (P_GetBitmapListItem(m_list, 0, &m_bitmap, sizeof(PixBitmap)) == pix::kSuccess) {
+            m_imageAllocated = true;
+        } else {
+            status = pix::kInvalidBitmap;
         }
-        if (status == pix::kSuccess) {
-            // The geometry is known before any pixel arrives.
-            P_InitBitmap(&m_bitmap, sizeof(PixBitmap), info.Width, info.Height,
-                         bitsPerPixel == 0 ? info.BitsPerPixel : bitsPerPixel);
-            GeometryUpdate();
-            s_cancelled = false;
-            m_loadCancelled = false;
-            m_rowsLoaded = 0;
-            m_pagesWanted = pages == -1 ? info.TotalPages : pages;
-            m_pagesDone = 0;
-            const uint32_t loadFlags = pages == 1 ? kLoadOnePage : kLoadManyPages;
-            info.StructSize = sizeof info;
-            info.Flags = 0;
-            PixBitmap temporary;
-            P_InitBitmap(&temporary, sizeof temporary, 0, 0, 0);
-            status = P_LoadFile(fileName.c_str(), &temporary, sizeof temporary, bitsPerPixel,
-                                kOrderBGR, loadFlags, PixImageLoadCallback, this, &options, &info);
-            if (status == pix::kUserAbort && !m_loadCancelled) status = pix::kSuccess;
-            if (s_cancelled) m_loadCancelled = true;
-            if (!m_loadCancelled && status == pix::kSuccess) {
-                m_fileName = fileName;
-                if (P_GetBitmapListItem(m_list, 0, &m_bitmap, sizeof(PixBitmap)) == pix::kSuccess) {
-                    m_imageAllocated = true;
-                } else {
-                    status = pix::kInvalidBitmap;
-                }
-            }
-        }
-    } catch (...) {
-        m_loading = false;
-        PopStatusChain();
-        saved.Install();
-        throw;
     }
-    m_loading = false;
-    PopStatusChain();
-    saved.Install();
     return status;
 }
