@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fuzz/sgi_huge_row.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/status_codes.h"
 #include "tests/codecs/decode_helpers.h"
@@ -84,6 +85,49 @@ TEST(Sgi16, RoundsToNearestLevel) {
     ASSERT_EQ(d.status, pix::kSuccess);
     const uint8_t want[] = {0, 0, 1, 128, 255, 255};
     for (int x = 0; x < 6; ++x) EXPECT_EQ(d.Index(x, 0), want[x]) << x;
+}
+
+// Run-length rows are expanded up to the picture's width and no further:
+// runs that would go past it make the file corrupt, however many there are.
+struct HugeRowCase {
+    const char* name;
+    uint16_t width;
+    std::vector<uint8_t> pattern;
+    size_t rowBytes;
+    int32_t status;
+};
+
+class SgiRowBounds : public testing::TestWithParam<HugeRowCase> {};
+
+TEST_P(SgiRowBounds, StopsAtTheWidth) {
+    const HugeRowCase& c = GetParam();
+    Decoded d(fuzzing::SgiFileWithHugeRow(c.width, c.pattern, c.rowBytes));
+    EXPECT_EQ(d.status, c.status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SgiRowBounds,
+    testing::Values(
+        // 34 million runs of 127 on a 1-pixel row: a column counter that grew
+        // with every run wrapped and the row was written before its buffer.
+        HugeRowCase{"runs_of_127_on_one_column", 1, {0x7F, 0x00}, size_t{68} << 20,
+                    pix::kFileFormat},
+        HugeRowCase{"third_run_passes_width", 300, {0x7F, 0x01, 0x7F, 0x02, 0x7F, 0x03, 0x00}, 7,
+                    pix::kFileFormat},
+        HugeRowCase{"literal_run_passes_width", 3, {0x84, 1, 2, 3, 4, 0x00}, 6, pix::kFileFormat},
+        HugeRowCase{"row_ends_without_end_code", 4, {0x84, 1, 2, 3, 4}, 5, pix::kSuccess},
+        HugeRowCase{"row_short_without_end_code", 5, {0x84, 1, 2, 3, 4}, 5, pix::kFileRead}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Two runs that fill the row exactly decode to their values.
+TEST(SgiRowBounds, RunsThatFillTheRow) {
+    const std::vector<uint8_t> runs{0x7F, 0x40, 0x7F, 0x80, 0x00};
+    Decoded d(fuzzing::SgiFileWithHugeRow(254, runs, runs.size()));
+    ASSERT_EQ(d.status, pix::kSuccess);
+    EXPECT_EQ(d.Index(0, 0), 0x40);
+    EXPECT_EQ(d.Index(126, 0), 0x40);
+    EXPECT_EQ(d.Index(127, 0), 0x80);
+    EXPECT_EQ(d.Index(253, 0), 0x80);
 }
 
 }  // namespace

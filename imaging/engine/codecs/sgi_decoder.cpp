@@ -126,32 +126,36 @@ private:
     }
 
     // Expands one run-length row of one channel into `out` (8-bit samples).
-    // Runs past the row's end are cut; a row that stops short keeps zeros.
+    // A row ends at its end code or when its data runs out after the last
+    // column; a row that stops short keeps zeros. A run that would go past the
+    // row's width is a corrupt file, so expansion never passes the width and
+    // the column counter never exceeds it.
     int32_t ExpandRow(uint32_t start, uint32_t length, uint8_t* out) const {
         if (start > data_.size() || length > data_.size() - start) return kFileRead;
         const uint8_t* p = data_.data() + start;
         const uint8_t* end = p + length;
-        std::memset(out, 0, width_);
-        int32_t x = 0;
+        const size_t width = size_t(width_);
+        std::memset(out, 0, width);
+        size_t x = 0;
         const size_t unit = bpc_;
         while (true) {
-            if (size_t(end - p) < unit) return x >= width_ ? kSuccess : kFileRead;
+            if (size_t(end - p) < unit) return x == width ? kSuccess : kFileRead;
             const uint8_t code = unit == 1 ? p[0] : p[1];
             p += unit;
-            const int count = code & 0x7F;
+            const size_t count = code & 0x7F;
             if (count == 0) return kSuccess;
+            if (count > width - x) return kFileFormat;
             if (code & 0x80) {
-                if (size_t(end - p) < unit * count) return kFileRead;
-                for (int i = 0; i < count; ++i, ++x, p += unit)
-                    if (x < width_) out[x] = unit == 1 ? p[0] : Reduce16(Be16(p));
+                if (size_t(end - p) / unit < count) return kFileRead;
+                for (size_t i = 0; i < count; ++i, p += unit)
+                    out[x + i] = unit == 1 ? p[0] : Reduce16(Be16(p));
             } else {
                 if (size_t(end - p) < unit) return kFileRead;
                 const uint8_t v = unit == 1 ? p[0] : Reduce16(Be16(p));
                 p += unit;
-                const int32_t n = std::min<int32_t>(count, std::max(0, width_ - x));
-                std::memset(out + std::min(x, width_), v, n);
-                x += count;
+                std::memset(out + x, v, count);
             }
+            x += count;
         }
     }
 
