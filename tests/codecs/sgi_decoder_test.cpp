@@ -110,9 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // 34 million runs of 127 on a 1-pixel row: a column counter that grew
         // with every run wrapped and the row was written before its buffer.
-        HugeRowCase{"runs_of_127_on_one_column", 1, {0x7F, 0x00}, size_t{68} << 20,
-                    pix::kFileFormat},
-        HugeRowCase{"third_run_passes_width", 300, {0x7F, 0x01, 0x7F, 0x02, 0x7F, 0x03, 0x00}, 7,
+        HugeRowCase{
+            "runs_of_127_on_one_column", 1, {0x7F, 0x00}, size_t{68} << 20, pix::kFileFormat},
+        HugeRowCase{"third_run_passes_width",
+                    300,
+                    {0x7F, 0x01, 0x7F, 0x02, 0x7F, 0x03, 0x00},
+                    7,
                     pix::kFileFormat},
         HugeRowCase{"literal_run_passes_width", 3, {0x84, 1, 2, 3, 4, 0x00}, 6, pix::kFileFormat},
         HugeRowCase{"row_ends_without_end_code", 4, {0x84, 1, 2, 3, 4}, 5, pix::kSuccess},
