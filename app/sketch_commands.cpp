@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "app/sketch/blend_pass.h"
-#include "app/sketch/locked_dib.h"
-#include "app/sketch/sketch_pass.h"
 #include "platform/device_context.h"
 #include "platform/dib.h"
 #include "platform/qt/message_box.h"
+#include "sketch/blend_pass.h"
+#include "sketch/locked_dib.h"
+#include "sketch/sketch_pass.h"
 
 namespace {
 

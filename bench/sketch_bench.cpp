@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "app/sketch/blend_pass.h"
-#include "app/sketch/sketch_pass.h"
 #include "platform/dib.h"
+#include "sketch/blend_pass.h"
+#include "sketch/sketch_pass.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "cli/sketch_job.h"
 
-#include "app/sketch/sketch_pipeline.h"
 #include "cli/atomic_file.h"
 #include "imaging/control/status/status_message.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
 #include "imaging/engine/status_codes.h"
+#include "sketch/sketch_pipeline.h"
 
 namespace cli {
 namespace {

@@ -11,9 +11,9 @@
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
-#include "app/sketch/sketch_pipeline.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
+#include "sketch/sketch_pipeline.h"
 #include "tests/control/bmp_fixture.h"
 
 namespace {

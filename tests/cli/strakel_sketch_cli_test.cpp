@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/sketch/sketch_pipeline.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
 #include "imaging/engine/status_codes.h"
+#include "sketch/sketch_pipeline.h"
 
 namespace fs = std::filesystem;
 

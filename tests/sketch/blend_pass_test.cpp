@@ -1,4 +1,4 @@
-#include "app/sketch/blend_pass.h"
+#include "sketch/blend_pass.h"
 
 #include <gtest/gtest.h>
 

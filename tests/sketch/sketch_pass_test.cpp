@@ -1,4 +1,4 @@
-#include "app/sketch/sketch_pass.h"
+#include "sketch/sketch_pass.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/sketch/sketch_pipeline.h"
+#include "sketch/sketch_pipeline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "app/sketch/sketch_pass.h"
+#include "sketch/sketch_pass.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "app/sketch/dib_layout.h"
-#include "app/sketch/pass_region.h"
+#include "sketch/dib_layout.h"
+#include "sketch/pass_region.h"
 
 namespace sketch {
 namespace {

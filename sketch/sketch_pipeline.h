@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/sketch/blend_pass.h"
 #include "imaging/engine/pix_bitmap.h"
+#include "sketch/blend_pass.h"
 
 namespace sketch {
 

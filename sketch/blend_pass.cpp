@@ -1,9 +1,9 @@
-#include "app/sketch/blend_pass.h"
+#include "sketch/blend_pass.h"
 
 #include <algorithm>
 
-#include "app/sketch/dib_layout.h"
-#include "app/sketch/pass_region.h"
+#include "sketch/dib_layout.h"
+#include "sketch/pass_region.h"
 
 namespace sketch {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/sketch/dib_layout.h"
+#include "sketch/dib_layout.h"
 
 #include <cstring>
 

@@ -1,10 +1,8 @@
-#include "app/sketch/sketch_pipeline.h"
+#include "sketch/sketch_pipeline.h"
 
 #include <cstring>
 #include <utility>
 
-#include "app/sketch/locked_dib.h"
-#include "app/sketch/sketch_pass.h"
 #include "imaging/engine/color_ops.h"
 #include "imaging/engine/dib_export.h"
 #include "imaging/engine/pix_dc.h"
@@ -12,6 +10,8 @@
 #include "platform/device_context.h"
 #include "platform/dib.h"
 #include "platform/global_memory.h"
+#include "sketch/locked_dib.h"
+#include "sketch/sketch_pass.h"
 
 namespace sketch {
 namespace {
