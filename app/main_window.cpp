@@ -6,8 +6,8 @@
 #include <QMenuBar>
 
 #include "app/handler_guard.h"
-#include "app/update/update_check.h"
 #include "app/site_config.h"
+#include "app/update/update_check.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
@@ -198,7 +198,9 @@ void TForm1::FormCreate() {
     }
 }
 
-void TForm1::UpdateCheck() { RunUpdateCheck(NetHTTP1, *Memo1, m_siteHost); }
+void TForm1::UpdateCheck() {
+    RunUpdateCheck(NetHTTP1, *Memo1, m_siteHost);
+}
 
 void TForm1::FormClose() {
     CurrentUrlOpener().Open(SiteAddress());

@@ -1,9 +1,10 @@
 #include "platform/device_context.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <optional>
 #include <set>
 
 struct DeviceContext {
@@ -82,95 +83,105 @@ bool DeleteSurfaceDC(HDC dc) {
     return true;
 }
 
-int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info,
-                  uint32_t usage, uint32_t rop) {
-    if (!IsLive(dc) || !bits || !info) return GDI_ERROR;
-    if (usage != DIB_RGB_COLORS || rop != SRCCOPY) return GDI_ERROR;
+namespace {
+
+// The source DIB of a call, once its header has been accepted.
+struct SourceDib {
+    const uint8_t* bits;
+    const RGBQUAD* table;
+    DibShape shape;
+};
+
+// Validation: the context, the call's modes and the source header. Only 8- and
+// 24-bit uncompressed DIBs with a known header size are drawn.
+std::optional<SourceDib> ValidateSource(HDC dc, const void* bits, const BITMAPINFO* info,
+                                        uint32_t usage, uint32_t rop) {
+    if (!IsLive(dc) || !bits || !info) return std::nullopt;
+    if (usage != DIB_RGB_COLORS || rop != SRCCOPY) return std::nullopt;
     const BITMAPINFOHEADER& h = info->bmiHeader;
-    if (!KnownHeaderSize(h.biSize) || h.biPlanes != 1 || h.biCompression != BI_RGB)
-        return GDI_ERROR;
-    if (h.biBitCount != 24 && h.biBitCount != 8) return GDI_ERROR;
-    if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN) return GDI_ERROR;
-    const uint32_t colors = DibColorCount(h);
-    if (h.biBitCount == 8 && (colors == 0 || colors > 256)) return GDI_ERROR;
-    const int64_t srcW = h.biWidth;
-    const int64_t srcH = h.biHeight < 0 ? -int64_t{h.biHeight} : int64_t{h.biHeight};
-    const bool srcTopDown = h.biHeight < 0;
-    const int64_t srcStride = DibRowStride(h.biWidth, h.biBitCount);
-    if (srcStride == 0) return GDI_ERROR;
-    if (destWidth == 0 || destHeight == 0 || srcWidth == 0 || srcHeight == 0) return 0;
-
-    // Normalise negative extents into mirroring.
-    int64_t dx = xDest, dy = yDest, dw = destWidth, dh = destHeight;
-    int64_t sx = xSrc, sy = ySrc, sw = srcWidth, sh = srcHeight;
-    bool mirrorX = false, mirrorY = false;
-    if (dw < 0) {
-        dx += dw;
-        dw = -dw;
-        mirrorX = !mirrorX;
-    }
-    if (dh < 0) {
-        dy += dh;
-        dh = -dh;
-        mirrorY = !mirrorY;
-    }
-    if (sw < 0) {
-        sx += sw;
-        sw = -sw;
-        mirrorX = !mirrorX;
-    }
-    if (sh < 0) {
-        sy += sh;
-        sh = -sh;
-        mirrorY = !mirrorY;
-    }
-
-    const DrawSurface& s = dc->surface;
-    const auto* src = static_cast<const uint8_t*>(bits);
+    if (!KnownHeaderSize(h.biSize) || h.biPlanes != 1) return std::nullopt;
+    const std::optional<DibShape> shape = ReadDibHeader(h);
+    if (!shape || (shape->bitCount != 24 && shape->bitCount != 8)) return std::nullopt;
+    if (shape->bitCount == 8 && (shape->colors == 0 || shape->colors > 256)) return std::nullopt;
     const auto* table =
         reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + h.biSize);
-    const int64_t x0 = std::max<int64_t>(dx, 0), x1 = std::min<int64_t>(dx + dw, s.width);
-    const int64_t y0 = std::max<int64_t>(dy, 0), y1 = std::min<int64_t>(dy + dh, s.height);
+    return SourceDib{static_cast<const uint8_t*>(bits), table, *shape};
+}
+
+// A destination and a source rectangle with positive extents; negative
+// extents of the call become mirroring.
+struct Mapping {
+    int64_t dx, dy, dw, dh;
+    int64_t sx, sy, sw, sh;
+    bool mirrorX = false, mirrorY = false;
+};
+
+void Normalise(int64_t* origin, int64_t* extent, bool* mirror) {
+    if (*extent >= 0) return;
+    *origin += *extent;
+    *extent = -*extent;
+    *mirror = !*mirror;
+}
+
+Mapping NormaliseRectangles(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                            int srcWidth, int srcHeight) {
+    Mapping m{xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight};
+    Normalise(&m.dx, &m.dw, &m.mirrorX);
+    Normalise(&m.dy, &m.dh, &m.mirrorY);
+    Normalise(&m.sx, &m.sw, &m.mirrorX);
+    Normalise(&m.sy, &m.sh, &m.mirrorY);
+    return m;
+}
+
+// The copy: every destination pixel inside the surface takes the source pixel
+// that its centre maps onto, when that lies inside the source. Returns the
+// number of destination rows written.
+int CopyPixels(const DrawSurface& s, const SourceDib& src, const Mapping& m) {
+    const DibShape& shape = src.shape;
+    const int64_t srcW = shape.width, srcH = shape.rows;
+    const int64_t srcStride = shape.stride;
+    const int64_t x0 = std::max<int64_t>(m.dx, 0), x1 = std::min<int64_t>(m.dx + m.dw, s.width);
+    const int64_t y0 = std::max<int64_t>(m.dy, 0), y1 = std::min<int64_t>(m.dy + m.dh, s.height);
     // The source rectangle's top row counted from the picture's top: ySrc is
     // the rectangle's top in a top-down DIB and its bottom in a bottom-up one.
-    const int64_t srcTop = srcTopDown ? sy : srcH - sy - sh;
+    const int64_t srcTop = shape.topDown ? m.sy : srcH - m.sy - m.sh;
     const bool unscaledCopy =
-        dw == sw && !mirrorX && h.biBitCount == 24 && s.bitsPerPixel == 24;
+        m.dw == m.sw && !m.mirrorX && shape.bitCount == 24 && s.bitsPerPixel == 24;
     int rows = 0;
     for (int64_t y = y0; y < y1; ++y) {
-        int64_t oy = MapOffset(y - dy, dh, sh);
-        if (mirrorY) oy = sh - 1 - oy;
+        int64_t oy = MapOffset(y - m.dy, m.dh, m.sh);
+        if (m.mirrorY) oy = m.sh - 1 - oy;
         const int64_t pictureRow = srcTop + oy;
         if (pictureRow < 0 || pictureRow >= srcH) continue;
-        const int64_t memRow = srcTopDown ? pictureRow : srcH - 1 - pictureRow;
-        const uint8_t* srcRow = src + memRow * srcStride;
+        const int64_t memRow = shape.topDown ? pictureRow : srcH - 1 - pictureRow;
+        const uint8_t* srcRow = src.bits + memRow * srcStride;
         uint8_t* dstRow = s.bits + y * int64_t{s.stride};
         if (unscaledCopy) {
             // Columns map one to one: copy the part inside both bitmaps at once.
-            const int64_t from = std::max(x0, dx - sx);
-            const int64_t to = std::min(x1, dx - sx + srcW);
+            // The source may be the surface's own memory, drawn onto itself.
+            const int64_t from = std::max(x0, m.dx - m.sx);
+            const int64_t to = std::min(x1, m.dx - m.sx + srcW);
             if (from < to) {
-                std::memcpy(dstRow + from * 3, srcRow + (sx + from - dx) * 3,
-                            static_cast<size_t>(to - from) * 3);
+                std::memmove(dstRow + from * 3, srcRow + (m.sx + from - m.dx) * 3,
+                             static_cast<size_t>(to - from) * 3);
                 ++rows;
             }
             continue;
         }
         bool wrote = false;
         for (int64_t x = x0; x < x1; ++x) {
-            int64_t ox = MapOffset(x - dx, dw, sw);
-            if (mirrorX) ox = sw - 1 - ox;
-            const int64_t col = sx + ox;
+            int64_t ox = MapOffset(x - m.dx, m.dw, m.sw);
+            if (m.mirrorX) ox = m.sw - 1 - ox;
+            const int64_t col = m.sx + ox;
             if (col < 0 || col >= srcW) continue;
             uint8_t b, g, r;
-            if (h.biBitCount == 24) {
+            if (shape.bitCount == 24) {
                 b = srcRow[col * 3];
                 g = srcRow[col * 3 + 1];
                 r = srcRow[col * 3 + 2];
             } else {
                 const uint8_t index = srcRow[col];
-                const RGBQUAD q = index < colors ? table[index] : RGBQUAD{0, 0, 0, 0};
+                const RGBQUAD q = index < shape.colors ? src.table[index] : RGBQUAD{0, 0, 0, 0};
                 b = q.rgbBlue;
                 g = q.rgbGreen;
                 r = q.rgbRed;
@@ -187,4 +198,17 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
         rows += wrote ? 1 : 0;
     }
     return rows;
+}
+
+}  // namespace
+
+int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info,
+                  uint32_t usage, uint32_t rop) {
+    const std::optional<SourceDib> src = ValidateSource(dc, bits, info, usage, rop);
+    if (!src) return GDI_ERROR;
+    if (destWidth == 0 || destHeight == 0 || srcWidth == 0 || srcHeight == 0) return 0;
+    const Mapping m =
+        NormaliseRectangles(xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight);
+    return CopyPixels(dc->surface, *src, m);
 }

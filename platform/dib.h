@@ -1,9 +1,10 @@
 // Device-independent bitmap structures, byte for byte as DIB consumers expect
-// them, and the row arithmetic of packed DIBs.
+// them, and the one reader of where a DIB's colour table and pixel rows lie.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #pragma pack(push, 1)
 struct BITMAPINFOHEADER {
@@ -59,3 +60,27 @@ constexpr uint32_t DibColorCount(const BITMAPINFOHEADER& h) {
     if (h.biClrUsed != 0) return h.biClrUsed;
     return h.biBitCount <= 8 ? (1u << h.biBitCount) : 0;
 }
+
+// The parts of an uncompressed DIB as its header describes them. Offsets count
+// from the header's first byte; memory row 0 is the bottom picture row of a
+// bottom-up DIB and the top one of a top-down DIB.
+struct DibShape {
+    int32_t width = 0;
+    int32_t rows = 0;  // |biHeight|
+    bool topDown = false;
+    uint16_t bitCount = 0;
+    uint32_t colors = 0;       // colour table entries (DibColorCount)
+    uint32_t stride = 0;       // bytes of one row (DibRowStride)
+    uint64_t pixelOffset = 0;  // biSize + 4 x colors
+    uint64_t pixelBytes = 0;   // stride x rows
+};
+
+// The shape of an uncompressed (BI_RGB) DIB header with a header of at least
+// 40 bytes, a positive width, a height other than 0 and INT32_MIN, and rows
+// whose size fits in 32 bits; nothing otherwise.
+std::optional<DibShape> ReadDibHeader(const BITMAPINFOHEADER& h);
+
+// The shape of the packed DIB in `block` (header, colour table, rows), or
+// nothing when the block is too small for its header, its colour table or the
+// rows the header describes, or the header is not one ReadDibHeader accepts.
+std::optional<DibShape> ReadPackedDib(const uint8_t* block, size_t blockSize);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sketch/dib_layout.h"
+#include "sketch/dib_rows.h"
 #include "sketch/pass_region.h"
 
 namespace sketch {
@@ -32,28 +32,32 @@ double PhotoWeight(BlendMode mode) {
     return mode == BlendMode::kColorPencil ? 0.25 : 0.2;
 }
 
-bool BlendPass(const uint8_t* workDib, size_t workSize, uint8_t* viewDib, size_t viewSize,
-               int32_t width, int32_t height, BlendMode mode) {
-    const auto work = FindDibLayout(workDib, workSize);
-    const auto view = FindDibLayout(viewDib, viewSize);
-    if (!work || !view) return false;
-    const PassRegion region = PassRegionFor(std::min({width, work->width, view->width}),
-                                            std::min({height, work->height, view->height}));
+bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t height,
+               BlendMode mode) {
+    const PassRegion region = PassRegionFor(std::min({width, work.width, view.width}),
+                                            std::min({height, work.height, view.height}));
     if (region.empty()) return true;
 
     const size_t firstByte = 3 * static_cast<size_t>(region.firstColumn);
     const size_t bytes = 3 * static_cast<size_t>(region.endColumn - region.firstColumn);
     for (int32_t r = region.firstRow; r < region.endRow; ++r) {
-        const uint8_t* workRow =
-            workDib + work->pixelOffset + static_cast<size_t>(r) * work->stride + firstByte;
-        uint8_t* viewRow =
-            viewDib + view->pixelOffset + static_cast<size_t>(r) * view->stride + firstByte;
+        const uint8_t* workRow = work.Row(r) + firstByte;
+        uint8_t* viewRow = view.Row(r) + firstByte;
         if (mode == BlendMode::kColorPencil)
             BlendColorPencil(workRow, viewRow, bytes);
         else
             BlendPencil(workRow, viewRow, bytes);
     }
     return true;
+}
+
+bool BlendPass(const uint8_t* workDib, size_t workSize, uint8_t* viewDib, size_t viewSize,
+               int32_t width, int32_t height, BlendMode mode) {
+    // The work block is only read; its rows are reached through the same view.
+    const auto work = PackedDibRows(const_cast<uint8_t*>(workDib), workSize);
+    const auto view = PackedDibRows(viewDib, viewSize);
+    if (!work || !view) return false;
+    return BlendPass(*work, *view, width, height, mode);
 }
 
 }  // namespace sketch

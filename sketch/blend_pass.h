@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sketch/dib_rows.h"
+
 namespace sketch {
 
 // Pencil: 20 % grey photo; colour pencil: 25 % colour photo.
@@ -21,5 +23,9 @@ double PhotoWeight(BlendMode mode);
 // DIB.
 bool BlendPass(const uint8_t* workDib, size_t workSize, uint8_t* viewDib, size_t viewSize,
                int32_t width, int32_t height, BlendMode mode);
+
+// The same on rows reached directly; `work` is only read. Always true.
+bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t height,
+               BlendMode mode);
 
 }  // namespace sketch

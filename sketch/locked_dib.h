@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "platform/dib.h"
 #include "platform/global_memory.h"
@@ -27,35 +28,23 @@ public:
     LockedDib& operator=(const LockedDib&) = delete;
 
     bool HasBlock() const { return handle_ != nullptr; }
-    // Locked, and large enough for its own header and colour table, so that
-    // the header copy and the pixel start below stay inside the block.
-    bool Usable() const {
-        if (!bytes_ || size() < sizeof(BITMAPINFOHEADER)) return false;
-        const BITMAPINFOHEADER h = Header();
-        return h.biSize >= sizeof h && uint64_t{h.biSize} + 4 * uint64_t{h.biClrUsed} <= size();
-    }
+    // Locked, and holding a whole uncompressed DIB (header, colour table and
+    // rows), so that the header copy and the pixel start below stay inside it.
+    bool Usable() const { return Shape().has_value(); }
     uint8_t* bytes() const { return bytes_; }
     size_t size() const { return GlobalSize(handle_); }
+    std::optional<DibShape> Shape() const { return ReadPackedDib(bytes_, bytes_ ? size() : 0); }
     // A BITMAPINFO whose header is a copy of the block's; its one colour entry
     // is not filled.
     BITMAPINFO HeaderCopy() const {
         BITMAPINFO info{};
-        info.bmiHeader = Header();
+        std::memcpy(&info.bmiHeader, bytes_, sizeof info.bmiHeader);
         return info;
     }
-    // The first pixel row: biSize + 4 x biClrUsed bytes into the block.
-    const uint8_t* Pixels() const {
-        const BITMAPINFOHEADER h = Header();
-        return bytes_ + h.biSize + 4 * size_t{h.biClrUsed};
-    }
+    // The first pixel row of a usable block.
+    const uint8_t* Pixels() const { return bytes_ + Shape()->pixelOffset; }
 
 private:
-    BITMAPINFOHEADER Header() const {
-        BITMAPINFOHEADER h;
-        std::memcpy(&h, bytes_, sizeof h);
-        return h;
-    }
-
     HGLOBAL handle_ = nullptr;
     uint8_t* bytes_ = nullptr;
 };

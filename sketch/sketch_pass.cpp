@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sketch/dib_layout.h"
+#include "sketch/dib_rows.h"
 #include "sketch/pass_region.h"
 
 namespace sketch {
@@ -112,15 +112,12 @@ void WriteTargets(uint8_t* row, const uint8_t* d, const uint8_t* h, size_t n) {
 
 }  // namespace
 
-bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height) {
-    const auto layout = FindDibLayout(dib, dibSize);
-    if (!layout) return false;
+bool SketchPass(const DibRows& rows, int32_t width, int32_t height) {
     const PassRegion region =
-        PassRegionFor(std::min(width, layout->width), std::min(height, layout->height));
+        PassRegionFor(std::min(width, rows.width), std::min(height, rows.height));
     if (region.empty()) return true;
 
-    uint8_t* pixels = dib + layout->pixelOffset;
-    const size_t stride = layout->stride;
+    const ptrdiff_t stride = rows.stride;
     const size_t n = 3 * static_cast<size_t>(region.endColumn - region.firstColumn);
     const size_t firstByte = 3 * static_cast<size_t>(region.firstColumn);
     RowScratch scratch(n);
@@ -129,12 +126,17 @@ bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height) {
     // differences and masks are taken; so the result is that of computing every
     // target from an untouched copy.
     for (int32_t r = region.endRow - 1; r >= region.firstRow; --r) {
-        uint8_t* row = pixels + static_cast<size_t>(r) * stride + firstByte;
+        uint8_t* row = rows.Row(r) + firstByte;
         Differences(row, row - stride, row - 2 * stride, scratch.d.data(), n);
         EdgeMasks(row, scratch.d.data(), scratch.h(), n);
         WriteTargets(row, scratch.d.data(), scratch.h(), n);
     }
     return true;
+}
+
+bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height) {
+    const auto rows = PackedDibRows(dib, dibSize);
+    return rows && SketchPass(*rows, width, height);
 }
 
 }  // namespace sketch

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sketch/dib_rows.h"
+
 namespace sketch {
 
 // A pixel is an edge when one of its channel differences exceeds this.
@@ -20,5 +22,8 @@ constexpr int kEdgeThreshold = 14;
 // touched. Returns false, changing nothing, when the block does not hold a
 // consistent 24-bit DIB.
 bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height);
+
+// The same on rows reached directly. Always true.
+bool SketchPass(const DibRows& rows, int32_t width, int32_t height);
 
 }  // namespace sketch

@@ -1,0 +1,23 @@
+// The one sequence of Draw sketch and Equalize, over the image interface that
+// the window's controls and plain engine bitmaps implement.
+#pragma once
+
+#include <cstdint>
+
+#include "sketch/blend_pass.h"
+#include "sketch/sketch_image.h"
+
+namespace sketch {
+
+// Draw sketch up to the blend: both images 24-bit, `work` desaturated, the
+// sketch pass over its rows of size width x height, those drawn into `view`,
+// and `view` inverted. "Imges empty" when either image has no picture.
+PipelineResult RenderEdges(SketchImage& work, SketchImage& view, int32_t width, int32_t height);
+
+// Equalize: reloads `work`, desaturates it unless `mode` is colour pencil,
+// blends it into `view`'s rows and draws those back. "Imges empty" when either
+// image has no picture after the reload.
+PipelineResult BlendPhoto(SketchImage& work, SketchImage& view, int32_t width, int32_t height,
+                          BlendMode mode);
+
+}  // namespace sketch
