@@ -4,15 +4,20 @@
 
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/interrupt_cleanup.h"
 #include "cli/output_paths.h"
 #include "cli/progress_bar.h"
 #include "cli/sketch_job.h"
+#include "imaging/control/status/status_message.h"
+#include "imaging/engine/status_codes.h"
 
 namespace {
 
@@ -27,6 +32,18 @@ int UsageError(const std::string& message) {
 
 std::string Failure(const std::string& photo, const std::string& reason) {
     return "strakel-sketch: " + photo + ": " + reason;
+}
+
+// Runs one photo; whatever goes wrong with it is reported as its failure and
+// the batch goes on.
+std::string RunJob(const cli::SketchJob& job) {
+    try {
+        return cli::RunSketchJob(job);
+    } catch (const std::bad_alloc&) {
+        return StatusMessage(pix::kNoMemory);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
 }
 
 }  // namespace
@@ -87,6 +104,7 @@ int main(int argc, char** argv) {
             jobs.push_back(job);
     }
 
+    cli::RemoveTemporaryFilesOnInterrupt();
     cli::ProgressBar progress(stderr, options.photos.size());
     for (const std::string& line : refused) {
         progress.message(line);
@@ -96,7 +114,7 @@ int main(int argc, char** argv) {
     std::atomic<bool> anyFailed{!refused.empty()};
     auto worker = [&] {
         for (size_t i = next++; i < jobs.size(); i = next++) {
-            const std::string reason = cli::RunSketchJob(jobs[i]);
+            const std::string reason = RunJob(jobs[i]);
             if (!reason.empty()) {
                 anyFailed = true;
                 progress.message(Failure(jobs[i].photo, reason));

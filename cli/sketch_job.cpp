@@ -1,6 +1,7 @@
 #include "cli/sketch_job.h"
 
-#include "cli/atomic_file.h"
+#include <system_error>
+
 #include "imaging/control/status/status_message.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
@@ -34,11 +35,11 @@ std::string RunSketchJob(const SketchJob& job) {
     const sketch::PipelineResult drawn = sketch::DrawSketch(photo.bitmap, mode, &drawing.bitmap);
     if (!drawn.ok()) return drawn.message + ": " + StatusMessage(drawn.status);
 
-    return WriteFileAtomically(job.output, [&](const std::string& tempPath, std::string* error) {
-        const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, tempPath, job.format);
-        if (saved != pix::kSuccess) *error = StatusMessage(saved);
-        return saved == pix::kSuccess;
-    });
+    int error = 0;
+    const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, job.output, job.format, &error);
+    if (saved == pix::kSuccess) return {};
+    return "cannot write " + job.output + ": " +
+           (error ? std::generic_category().message(error) : StatusMessage(saved));
 }
 
 }  // namespace cli

@@ -44,10 +44,14 @@ void FileBytes::Release() {
 int32_t ReadImageFile(const char* path, FileBytes* out) {
     out->Release();
     if (!path || !*path) return kInvalidFileName;
-    Fd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    // Opened without waiting, so that a FIFO or a device is refused at once
+    // instead of blocking until someone writes to it.
+    Fd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) return errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kCannotOpenFile;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return kCannotOpenFile;
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return kCannotOpenFile;
     if (uint64_t(st.st_size) > kMaxImageFileBytes) return kNoMemory;
     const size_t size = static_cast<size_t>(st.st_size);
     if (size == 0) return kSuccess;

@@ -1,8 +1,8 @@
 #include "imaging/engine/file_save.h"
 
-#include <cstdio>
 #include <vector>
 
+#include "imaging/engine/atomic_file.h"
 #include "imaging/engine/codecs/bmp_writer.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/codecs/png_writer.h"
@@ -10,7 +10,9 @@
 
 namespace pix {
 
-int32_t SaveBitmapFile(const PixBitmap& bitmap, const std::string& path, int32_t format) {
+int32_t SaveBitmapFile(const PixBitmap& bitmap, const std::string& path, int32_t format,
+                       int* systemError) {
+    if (systemError) *systemError = 0;
     std::vector<uint8_t> bytes;
     int32_t status;
     switch (format) {
@@ -24,16 +26,7 @@ int32_t SaveBitmapFile(const PixBitmap& bitmap, const std::string& path, int32_t
             return kNotSupported;
     }
     if (status != kSuccess) return status;
-    if (path.empty()) return kInvalidFileName;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return kFileCreate;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        std::remove(path.c_str());
-        return kFileWrite;
-    }
-    return kSuccess;
+    return WriteFileAtomically(path, bytes, systemError);
 }
 
 }  // namespace pix

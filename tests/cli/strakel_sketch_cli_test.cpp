@@ -1,8 +1,13 @@
 // Runs the strakel-sketch program as a user would and checks its exit status,
 // its messages and the files it leaves.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,11 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "imaging/engine/atomic_file.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
 #include "imaging/engine/status_codes.h"
 #include "sketch/sketch_pipeline.h"
+#include "tests/codecs/image_fixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -50,8 +57,10 @@ protected:
 
     // Runs the program in the test folder; standard input is empty and
     // standard error is not a terminal, so no progress bar is drawn.
-    RunResult Run(const std::vector<std::string>& args) {
-        std::string cmd = "cd " + Quote(dir_.string()) + " && " + Quote(STRAKEL_SKETCH_EXE);
+    // `prefix` goes before the program in the shell's command line.
+    RunResult Run(const std::vector<std::string>& args, const std::string& prefix = "") {
+        std::string cmd =
+            "cd " + Quote(dir_.string()) + " && " + prefix + Quote(STRAKEL_SKETCH_EXE);
         for (const std::string& a : args) cmd += " " + Quote(a);
         cmd += " </dev/null >" + Quote((dir_ / ".out").string()) + " 2>" +
                Quote((dir_ / ".err").string());
@@ -261,6 +270,133 @@ TEST_F(StrakelSketchCli, AnOutputFolderIsMadeWhenMissing) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(fs::is_regular_file(dir_ / "new/folder/photo-sketch.png"));
+}
+
+// The shell words that preload the fsync shim in one of its modes.
+std::string WithFsync(const std::string& mode) {
+    // Under AddressSanitizer the preloaded shim comes before the runtime.
+    return "STRAKEL_TEST_FSYNC=" + mode + " LD_PRELOAD=" + Quote(STRAKEL_FSYNC_SHIM) +
+           " ASAN_OPTIONS=verify_asan_link_order=0 ";
+}
+
+TEST_F(StrakelSketchCli, AWriteFailureNamesTheOutputAndKeepsTheFileBefore) {
+    WritePhoto("photo.bmp", 10, 10);
+    { std::ofstream(dir_ / "out.png") << "old drawing"; }
+    const RunResult r = Run({"-o", "out.png", "photo.bmp"}, WithFsync("fail"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "strakel-sketch: photo.bmp: cannot write out.png: Input/output error\n");
+    EXPECT_EQ(ReadFile(dir_ / "out.png"), "old drawing");
+    EXPECT_EQ(Files(), (std::set<std::string>{"photo.bmp", "out.png"}));
+}
+
+TEST_F(StrakelSketchCli, AFifoAmongThePhotosIsRefusedAtOnce) {
+    WritePhoto("good.bmp", 10, 10);
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.bmp").c_str(), 0600), 0);
+    // Bounded: a run that waited for a writer would be stopped with status 124.
+    const RunResult r = Run({"-d", ".", "pipe.bmp", "good.bmp"}, "timeout 60 ");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "strakel-sketch: pipe.bmp: Not able to open file.\n");
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "good-sketch.png"));
+}
+
+TEST_F(StrakelSketchCli, OutputNamesUpToTheFileSystemsLimitAreWritten) {
+    WritePhoto("photo.bmp", 10, 10);
+    const std::string longest = std::string(251, 'n') + ".png";
+    const RunResult r = Run({"-o", longest, "photo.bmp"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(PixelsOfFile(longest), ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil));
+}
+
+// Sanitizers reserve far more address space than any such limit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define STRAKEL_UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
+    __has_feature(memory_sanitizer)
+#define STRAKEL_UNDER_SANITIZER 1
+#endif
+#endif
+
+#ifndef STRAKEL_UNDER_SANITIZER
+// A turned photo is decoded whole before it is put upright, which needs a
+// second picture-sized buffer. Under a memory limit that leaves room for the
+// picture but not for that buffer, the photo fails and the batch goes on.
+TEST_F(StrakelSketchCli, APhotoThatDoesNotFitInMemoryFailsAloneInTheBatch) {
+    WritePhoto("small.bmp", 10, 10);
+    {
+        const fixtures::Bytes jpeg = fixtures::JpegFile(8000, 8000, 3, false, 6, 30);
+        std::ofstream out(dir_ / "turned.jpg", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
+    }
+    // 192 MB for the picture, as much again for the buffer.
+    const RunResult r =
+        Run({"--any-size", "-j", "1", "-d", ".", "turned.jpg", "small.bmp"}, "ulimit -v 320000; ");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "strakel-sketch: turned.jpg: Not enough memory available.\n");
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "small-sketch.png"));
+    EXPECT_EQ(Files(), (std::set<std::string>{"small.bmp", "turned.jpg", "small-sketch.png"}));
+}
+#endif
+
+// Ctrl-C or SIGTERM while two drawings are being written: the program removes
+// both temporary files, leaves the earlier drawing as it was and ends by the
+// signal, so that its caller sees the usual status.
+TEST_F(StrakelSketchCli, AnInterruptedRunLeavesNoTemporaryFiles) {
+    WritePhoto("a.bmp", 10, 10);
+    WritePhoto("b.bmp", 12, 10, 2);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        { std::ofstream(dir_ / "a-sketch.png") << "old drawing"; }
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDERR_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            // The test runner may have been started with these ignored.
+            ::signal(SIGINT, SIG_DFL);
+            ::signal(SIGTERM, SIG_DFL);
+            ::setenv("STRAKEL_TEST_FSYNC", "hold", 1);
+            ::setenv("LD_PRELOAD", STRAKEL_FSYNC_SHIM, 1);
+            ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+            if (::chdir(dir_.c_str()) == 0)
+                ::execl(STRAKEL_SKETCH_EXE, STRAKEL_SKETCH_EXE, "-j", "2", "-d", ".", "a.bmp",
+                        "b.bmp", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        // Both workers report from inside fsync: their outputs exist only as
+        // temporary files now.
+        std::string held;
+        pollfd p{out[0], POLLIN, 0};
+        while (held.size() < 10 && ::poll(&p, 1, 60000) == 1) {
+            char buffer[16];
+            const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            held.append(buffer, size_t(n));
+        }
+        ::close(out[0]);
+        if (held != "held\nheld\n") {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            FAIL() << "the workers did not reach fsync: " << held;
+        }
+        size_t temporaries = 0;
+        for (const std::string& name : Files())
+            temporaries += name.rfind(pix::kTemporaryPrefix, 0) == 0;
+        EXPECT_EQ(temporaries, 2u);
+
+        ::kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(Files(), (std::set<std::string>{"a.bmp", "b.bmp", "a-sketch.png"})) << signal;
+        EXPECT_EQ(ReadFile(dir_ / "a-sketch.png"), "old drawing");
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -51,6 +52,10 @@ std::string ColourBmp(int w, int h, const std::string& name) {
 TEST(FileInfo, FailuresOfTheFileItself) {
     const std::string dir = std::filesystem::path(WriteTemp("probe", {})).parent_path().string();
     const std::string text = WriteTemp("words.txt", {'h', 'e', 'l', 'l', 'o'});
+    // Nobody writes to the FIFO: opening it must not wait for a writer.
+    const std::string fifo = dir + "/pipe.bmp";
+    ::unlink(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         std::string path;
         int32_t status;
@@ -58,6 +63,7 @@ TEST(FileInfo, FailuresOfTheFileItself) {
                  {dir + "/no-such-file.bmp", pix::kFileNotFound},
                  {dir + "/no-such-dir/x.bmp", pix::kFileNotFound},
                  {dir, pix::kCannotOpenFile},
+                 {fifo, pix::kCannotOpenFile},
                  {text, pix::kFileFormat}};
     for (const auto& c : cases) {
         PixFileInfo info = NewInfo();

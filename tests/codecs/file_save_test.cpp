@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "imaging/engine/atomic_file.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/status_codes.h"
@@ -98,16 +100,36 @@ TEST(SaveBmp, HeaderBytes) {
     P_FreeBitmap(&b);
 }
 
+ssize_t FailingWrite(int, const void*, size_t) {
+    errno = ENOSPC;
+    return -1;
+}
+
 TEST(Save, Failures) {
     PixBitmap b = MakeBitmap(24, false);
     const std::string dir = std::filesystem::path(WriteTemp("probe", {})).parent_path().string();
     EXPECT_EQ(pix::SaveBitmapFile(b, dir + "/no-such-dir/x.bmp", pix::kFormatBmp),
               pix::kFileCreate);
     EXPECT_EQ(pix::SaveBitmapFile(b, dir + "/x.tif", pix::kFormatTiff), pix::kNotSupported);
+    EXPECT_EQ(pix::SaveBitmapFile(b, "", pix::kFormatBmp), pix::kInvalidFileName);
     PixBitmap empty;
     P_InitBitmap(&empty, sizeof(empty), 0, 0, 0);
     EXPECT_EQ(pix::SaveBitmapFile(empty, dir + "/empty.png", pix::kFormatPng), pix::kInvalidBitmap);
     EXPECT_FALSE(std::filesystem::exists(dir + "/empty.png"));
+
+    // A write that fails leaves the file that was there before as it was.
+    const std::string kept = WriteTemp("kept.png", {'o', 'l', 'd'});
+    pix::AtomicFileCalls calls = pix::SystemAtomicFileCalls();
+    calls.write = FailingWrite;
+    pix::SetAtomicFileCalls(calls);
+    int error = 0;
+    EXPECT_EQ(pix::SaveBitmapFile(b, kept, pix::kFormatPng, &error), pix::kFileWrite);
+    pix::SetAtomicFileCalls(pix::SystemAtomicFileCalls());
+    EXPECT_EQ(error, ENOSPC);
+    std::ifstream in(kept, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        EXPECT_NE(e.path().filename().string().rfind(pix::kTemporaryPrefix, 0), 0u) << e.path();
     P_FreeBitmap(&b);
 }
 

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "imaging/engine/codecs/exif_orientation.h"
@@ -222,7 +223,11 @@ private:
         }
         // Turned or mirrored: decode whole, then place every pixel upright.
         const size_t stride = size_t(srcWidth_) * outChannels;
-        work_.resize(stride * srcHeight_);
+        try {
+            work_.resize(stride * srcHeight_);
+        } catch (const std::bad_alloc&) {
+            return kNoMemory;
+        }
         while (cinfo_.output_scanline < cinfo_.output_height) {
             uint8_t* out = work_.data() + stride * cinfo_.output_scanline;
             JSAMPROW dst = cmyk ? row_.data() : out;
