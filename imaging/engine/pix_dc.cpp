@@ -15,4 +15,6 @@ HDC P_CreatePixDC(const PixBitmap* b) {
     return CreateSurfaceDC(s);
 }
 
-int32_t P_DeletePixDC(HDC dc) { return DeleteSurfaceDC(dc) ? pix::kSuccess : pix::kFailure; }
+int32_t P_DeletePixDC(HDC dc) {
+    return DeleteSurfaceDC(dc) ? pix::kSuccess : pix::kFailure;
+}

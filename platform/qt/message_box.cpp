@@ -17,8 +17,7 @@ void Show(BoxKind kind, const std::string& text) {
         return;
     }
     QMessageBox box(kind == BoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
-                    QMessageBox::Ok);
+                    QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text), QMessageBox::Ok);
     box.exec();
 }
 }  // namespace
@@ -43,8 +42,14 @@ std::string ErrorBoxText(const std::string& message) {
     return message;
 }
 
-void ShowUserMessage(const std::string& text) { Show(BoxKind::UserMessage, text); }
+void ShowUserMessage(const std::string& text) {
+    Show(BoxKind::UserMessage, text);
+}
 
-void ShowErrorBox(const std::string& message) { Show(BoxKind::Error, ErrorBoxText(message)); }
+void ShowErrorBox(const std::string& message) {
+    Show(BoxKind::Error, ErrorBoxText(message));
+}
 
-void SetBoxRecorder(BoxRecorder recorder) { Recorder() = std::move(recorder); }
+void SetBoxRecorder(BoxRecorder recorder) {
+    Recorder() = std::move(recorder);
+}

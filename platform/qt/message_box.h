@@ -23,6 +23,6 @@ void ShowUserMessage(const std::string& text);
 void ShowErrorBox(const std::string& message);
 
 // While a recorder is installed, boxes are handed to it instead of shown.
-using BoxRecorder = std::function<void(BoxKind kind, const std::string& caption,
-                                       const std::string& text)>;
+using BoxRecorder =
+    std::function<void(BoxKind kind, const std::string& caption, const std::string& text)>;
 void SetBoxRecorder(BoxRecorder recorder);

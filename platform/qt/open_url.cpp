@@ -16,4 +16,6 @@ UrlOpener& CurrentUrlOpener() {
     return g_opener ? *g_opener : desktop;
 }
 
-void SetUrlOpener(UrlOpener* opener) { g_opener = opener; }
+void SetUrlOpener(UrlOpener* opener) {
+    g_opener = opener;
+}

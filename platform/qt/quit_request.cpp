@@ -15,6 +15,10 @@ void RequestQuit() {
         QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
-bool QuitRequested() { return g_requested; }
+bool QuitRequested() {
+    return g_requested;
+}
 
-void ResetQuitRequest() { g_requested = false; }
+void ResetQuitRequest() {
+    g_requested = false;
+}

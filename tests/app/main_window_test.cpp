@@ -179,7 +179,8 @@ private slots:
         const std::string address = "http://" + site.HostAndPort();
         QCOMPARE(m_boxes.size(), size_t{1});
         QCOMPARE(m_boxes[0].kind, BoxKind::UserMessage);
-        QCOMPARE(m_boxes[0].text, "Please download new version of Strakel from " + site.HostAndPort());
+        QCOMPARE(m_boxes[0].text,
+                 "Please download new version of Strakel from " + site.HostAndPort());
         // At start, then for the download, and the start-up still ran to its end.
         QCOMPARE(m_urls.opened, std::vector<std::string>({address, address}));
         QCOMPARE(form->PixImage1->PaintSizeMode(), smFit);

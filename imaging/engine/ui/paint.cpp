@@ -35,8 +35,9 @@ int32_t P_PaintDC(QPainter* painter, const PixBitmap* b, const QRect& src, const
     // Where the clipped source lands: the same proportion of the destination.
     const double sx = double(dst.width()) / src.width();
     const double sy = double(dst.height()) / src.height();
-    const QRectF target(dst.x() + (source.x() - src.x()) * sx, dst.y() + (source.y() - src.y()) * sy,
-                        source.width() * sx, source.height() * sy);
+    const QRectF target(dst.x() + (source.x() - src.x()) * sx,
+                        dst.y() + (source.y() - src.y()) * sy, source.width() * sx,
+                        source.height() * sy);
     const QImage image = WrapBitmap(*b).copy(source);
     painter->save();
     painter->setClipRect(dstClip, Qt::IntersectClip);
@@ -58,4 +59,6 @@ uint32_t P_SetDisplayMode(uint32_t mask, uint32_t value) {
     return previous;
 }
 
-uint32_t P_GetDisplayMode() { return g_displayMode; }
+uint32_t P_GetDisplayMode() {
+    return g_displayMode;
+}
