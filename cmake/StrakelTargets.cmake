@@ -12,6 +12,11 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
 endif()
 
 if(STRAKEL_SANITIZE)
+  # ThreadSanitizer keeps shadow memory of its own and builds apart from the
+  # address and leak sanitizers.
+  if(STRAKEL_SANITIZE MATCHES "thread" AND STRAKEL_SANITIZE MATCHES "address|leak")
+    message(FATAL_ERROR "STRAKEL_SANITIZE: thread cannot be combined with address or leak")
+  endif()
   add_compile_options(-fsanitize=${STRAKEL_SANITIZE} -fno-omit-frame-pointer
                       -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${STRAKEL_SANITIZE})

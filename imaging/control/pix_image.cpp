@@ -8,8 +8,9 @@
 #include "imaging/engine/status_codes.h"
 #include "platform/qt/system_colors.h"
 
-// Process-wide state of the engine's status callback, which carries no
-// per-call context: the control whose operation is running heads the chain.
+// State of the user-interface thread's engine status callback, which carries
+// no per-call context: the control whose operation is running heads the chain.
+// Controls are widgets and live on that thread only, so one chain serves all.
 TPixImage* TPixImage::s_chainHead = nullptr;
 bool TPixImage::s_cancelRequested = false;
 bool TPixImage::s_cancelled = false;

@@ -1,5 +1,7 @@
 // Engine bitmap lists: ordered pages of a picture. The list owns the pixel
-// memory of its items; descriptors fetched from it share that memory.
+// memory of its items; descriptors fetched from it share that memory. Lists
+// may be created and destroyed on any thread; one list is used by one thread
+// at a time.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 // Loads a file's pixels into an engine bitmap, handing the rows to a callback
 // in bands as they are decoded, and the plain whole-file load for callers
-// without a callback.
+// without a callback. Loads may run on several threads at once: each keeps
+// its decoder and buffers in the call and reads only its own thread's status
+// callback and default load options.
 #pragma once
 
 #include <cstdint>
@@ -45,8 +47,8 @@ using PixLoadCallback = int32_t (*)(PixBitmap* page, int32_t firstRow, int32_t r
 // descriptor emptied. Without a callback, `bitmap` holds the pixels after a
 // successful load and is empty after a failed one.
 //
-// After every band the status callback gets the percentage of rows done; a
-// stop from it ends the load with -29. `info`, when given (StructSize 1144), is
+// After every band the calling thread's status callback gets the percentage
+// of rows done; a stop from it ends the load with -29. `info`, when given (StructSize 1144), is
 // filled as by P_FileInfo. Failures are those of P_FileInfo, plus -7 for pixel
 // data that is truncated and -9 for data that is corrupt.
 int32_t P_LoadFile(const char* fileName, PixBitmap* bitmap, uint32_t structSize,
@@ -58,6 +60,7 @@ namespace pix {
 // For callers without a control (the command-line tool): the first page of
 // the file into `out`, which receives new pixel memory (free it with
 // P_FreeBitmap) on success and is empty on failure. bitsPerPixel as for
-// P_LoadFile. A stop from the status callback fails the load with -29.
+// P_LoadFile. A stop from the calling thread's status callback fails the load
+// with -29.
 int32_t LoadBitmapFile(const std::string& path, PixBitmap* out, int32_t bitsPerPixel);
 }  // namespace pix

@@ -63,7 +63,7 @@ PixResolutionOptions DefaultDJVUOptions() {
 
 namespace {
 
-// The engine's current records; the engine runs on one thread.
+// The engine's current records, one set per thread.
 struct Current {
     PixPDFOptions pdf = pix::DefaultPDFOptions();
     int32_t viewMode = pix::kDefaultRasterizeViewMode;
@@ -80,7 +80,7 @@ struct Current {
 };
 
 Current& current() {
-    static Current c;
+    thread_local Current c;
     return c;
 }
 

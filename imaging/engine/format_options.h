@@ -1,7 +1,10 @@
 // The engine's current option records for formats that it rasterises (PDF,
 // raster view, WMF, RTF, PLT, PTK, JBIG2, AutoCAD, DJVU), each with a get/set
-// pair: what is set is what a later get returns. Our codecs read none of them;
-// the image control installs its own around every load and restores ours.
+// pair: what is set is what a later get on the same thread returns. Each
+// thread has records of its own, starting from the defaults below, so that a
+// load sees only the options its own thread installed. Our codecs read none
+// of them; the image control installs its own around every load and restores
+// the previous ones.
 #pragma once
 
 #include <cstddef>
@@ -79,7 +82,7 @@ struct PixResolutionOptions {
 static_assert(sizeof(PixResolutionOptions) == 8);
 
 namespace pix {
-// The records' defaults, also the engine's values at start.
+// The records' defaults, also every thread's values at its start.
 PixPDFOptions DefaultPDFOptions();
 PixRTFOptions DefaultRTFOptions();
 PixPLTOptions DefaultPLTOptions();

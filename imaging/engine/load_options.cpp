@@ -6,7 +6,8 @@
 
 namespace {
 PixLoadOptions& defaults() {
-    static PixLoadOptions options{sizeof(PixLoadOptions), 0, 0, 0, 0, 0, 0, 0, {0, 0, 0}};
+    // Per thread, like the format option records.
+    thread_local PixLoadOptions options{sizeof(PixLoadOptions), 0, 0, 0, 0, 0, 0, 0, {0, 0, 0}};
     return options;
 }
 }  // namespace

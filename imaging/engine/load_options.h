@@ -79,6 +79,7 @@ static_assert(offsetof(PixFileInfo, Palette) == 104);
 static_assert(offsetof(PixFileInfo, LoadResolution) == 1132);
 
 // The engine's default load options: size 44, first page, no flags, unless
-// P_SetDefaultLoadFileOption changed them. -789 for another size.
+// P_SetDefaultLoadFileOption changed them on the calling thread (each thread
+// keeps its own, as with the format options). -789 for another size.
 int32_t P_GetDefaultLoadFileOption(PixLoadOptions* options, uint32_t structSize);
 int32_t P_SetDefaultLoadFileOption(const PixLoadOptions* options, uint32_t structSize);
