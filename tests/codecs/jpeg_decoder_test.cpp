@@ -132,4 +132,76 @@ TEST_P(JpegCmyk, ConvertsToBgr) {
 INSTANTIATE_TEST_SUITE_P(Kinds, JpegCmyk, testing::Values(4, 5),
                          [](const auto& info) { return info.param == 4 ? "cmyk" : "ycck"; });
 
+// Offset of the last marker `code` (0xFF code) in a JPEG, 0 when there is none.
+size_t LastMarker(const Bytes& jpeg, uint8_t code) {
+    for (size_t i = jpeg.size() - 1; i > 0; --i)
+        if (jpeg[i - 1] == 0xFF && jpeg[i] == code) return i - 1;
+    return 0;
+}
+
+// A file that lacks only its end-of-image marker has all its pixels.
+class JpegWithoutEnd : public testing::TestWithParam<PlainCase> {};
+
+TEST_P(JpegWithoutEnd, LoadsEveryPixel) {
+    const PlainCase& c = GetParam();
+    const Bytes file = JpegFile(37, 21, c.components, c.progressive);
+    ASSERT_EQ(LastMarker(file, 0xD9), file.size() - 2);
+    int w, h, ch;
+    const Bytes plain = PlainJpegDecode(file, &w, &h, &ch);
+    Decoded d(Bytes(file.begin(), file.end() - 2));
+    ASSERT_EQ(d.status, pix::kSuccess);
+    for (int y = 0; y < h; ++y)
+        ASSERT_EQ(0, std::memcmp(PixRow(d.bitmap, y), &plain[size_t(y) * w * ch], size_t(w) * ch))
+            << "row " << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, JpegWithoutEnd,
+                         testing::Values(PlainCase{"baseline_colour", 3, false},
+                                         PlainCase{"baseline_grey", 1, false},
+                                         PlainCase{"progressive_colour", 3, true},
+                                         PlainCase{"progressive_grey", 1, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Data that really ends early is refused, wherever it ends.
+TEST(JpegCut, InsideTheScanIsRefused) {
+    const Bytes file = JpegFile(64, 48, 3, false);
+    const size_t sos = LastMarker(file, 0xDA);
+    Decoded d(Bytes(file.begin(), file.begin() + (sos + file.size()) / 2));
+    EXPECT_EQ(d.status, pix::kFileRead);
+}
+
+TEST(JpegCut, BeforeTheLastProgressiveScanIsRefused) {
+    const Bytes file = JpegFile(64, 48, 3, true);
+    Decoded d(Bytes(file.begin(), file.begin() + LastMarker(file, 0xDA)));
+    EXPECT_EQ(d.status, pix::kFileRead);
+}
+
+// Every scan of a progressive file is another pass over all coefficients: a
+// file whose last scan repeats many times is refused instead of taking ages.
+Bytes WithLastScanRepeated(const Bytes& jpeg, int times) {
+    const size_t sos = LastMarker(jpeg, 0xDA), eoi = LastMarker(jpeg, 0xD9);
+    Bytes out(jpeg.begin(), jpeg.begin() + eoi);
+    for (int i = 1; i < times; ++i) out.insert(out.end(), jpeg.begin() + sos, jpeg.begin() + eoi);
+    out.insert(out.end(), jpeg.begin() + eoi, jpeg.end());
+    return out;
+}
+
+TEST(JpegScans, ManyRepeatedScansAreRefused) {
+    Decoded d(WithLastScanRepeated(JpegFile(64, 48, 3, true), 1000));
+    EXPECT_EQ(d.status, pix::kFileFormat);
+}
+
+TEST(JpegScans, AFewRepeatedScansStillLoad) {
+    // The default progression has 10 scans; 80 more stay within the limit and
+    // decode as the library alone decodes them.
+    const Bytes file = WithLastScanRepeated(JpegFile(64, 48, 3, true), 81);
+    int w, h, ch;
+    const Bytes plain = PlainJpegDecode(file, &w, &h, &ch);
+    Decoded d(file);
+    ASSERT_EQ(d.status, pix::kSuccess);
+    for (int y = 0; y < h; ++y)
+        ASSERT_EQ(0, std::memcmp(PixRow(d.bitmap, y), &plain[size_t(y) * w * ch], size_t(w) * ch))
+            << "row " << y;
+}
+
 }  // namespace

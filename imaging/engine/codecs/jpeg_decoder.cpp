@@ -24,12 +24,22 @@ namespace {
 constexpr long kMaxJpegWorkBytes = 2L << 30;
 constexpr unsigned kMaxMarkerBytes = 0xFFFF;
 constexpr double kCmPerInch = 2.54;
+// Scans a file may have. Each scan of a progressive file is another pass over
+// all coefficients, so a file that repeats its last scan a thousand times would
+// keep the load busy for many seconds; real files have at most a few dozen.
+constexpr int kMaxJpegScans = 100;
 
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     int code = 0;
-    bool truncated = false;
+    // The entropy data of a scan stopped before its last block.
+    bool scanCut = false;
+    // The bytes ended before the end-of-image marker; harmless once every
+    // component has all its coefficients (checked after the decode).
+    bool endedEarly = false;
+    bool tooManyScans = false;
+    unsigned scannedComponents = 0;  // bit per component that a scan carried
 };
 
 [[noreturn]] void OnError(j_common_ptr cinfo) {
@@ -40,10 +50,24 @@ struct ErrorManager {
 
 void OnMessage(j_common_ptr cinfo, int level) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    // Data that ends early is filled with grey by the library; we refuse it.
-    if (level < 0 &&
-        (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER))
-        err->truncated = true;
+    if (level >= 0) return;
+    // Both leave the library to fill the rest with grey, so they are recorded
+    // and judged rather than shown.
+    if (cinfo->err->msg_code == JWRN_HIT_MARKER) err->scanCut = true;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF) err->endedEarly = true;
+}
+
+// Called between units of input: counts scans and notes which components the
+// current scan carries.
+void OnProgress(j_common_ptr common) {
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    auto* err = reinterpret_cast<ErrorManager*>(common->err);
+    if (cinfo->input_scan_number > kMaxJpegScans) {
+        err->tooManyScans = true;
+        std::longjmp(err->jump, 1);
+    }
+    for (int i = 0; i < cinfo->comps_in_scan; ++i)
+        err->scannedComponents |= 1u << cinfo->cur_comp_info[i]->component_index;
 }
 
 // Source position of destination pixel (x, y) for an Exif orientation, in a
@@ -94,6 +118,8 @@ public:
         err_.pub.emit_message = OnMessage;
         jpeg_create_decompress(&cinfo_);
         cinfo_.mem->max_memory_to_use = kMaxJpegWorkBytes;
+        progress_.progress_monitor = OnProgress;
+        cinfo_.progress = &progress_;
     }
     ~JpegDecoder() override { jpeg_destroy_decompress(&cinfo_); }
 
@@ -114,7 +140,8 @@ public:
 
 private:
     int32_t ErrorStatus() const {
-        if (err_.truncated) return kFileRead;
+        if (err_.tooManyScans) return kFileFormat;
+        if (err_.scanCut || err_.endedEarly) return kFileRead;
         switch (err_.code) {
             case JERR_OUT_OF_MEMORY:
             case JERR_NO_BACKING_STORE:
@@ -132,7 +159,7 @@ private:
         jpeg_mem_src(&cinfo_, data_.data(), static_cast<unsigned long>(data_.size()));
         jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, kMaxMarkerBytes);
         jpeg_read_header(&cinfo_, TRUE);
-        if (err_.truncated) return kFileRead;
+        if (err_.scanCut || err_.endedEarly) return kFileRead;
         for (jpeg_saved_marker_ptr m = cinfo_.marker_list; m; m = m->next) {
             if (m->marker != JPEG_APP0 + 1) continue;
             const int32_t o = ExifOrientation({m->data, m->data_length});
@@ -197,9 +224,28 @@ private:
         }
     }
 
+    // Whether the pixels are whole although the file ended without its end
+    // marker: every component was in a scan and, in a progressive file, every
+    // coefficient reached full precision.
+    bool AllDataSeen() const {
+        const int n = cinfo_.num_components;
+        if (n > 31 || err_.scannedComponents != (1u << n) - 1) return false;
+        if (!cinfo_.progressive_mode) return true;
+        for (int c = 0; c < n; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (cinfo_.coef_bits[c][k] != 0) return false;
+        return true;
+    }
+
+    // Data that really ends early is refused; a file that only lacks its end
+    // marker has every pixel and loads.
+    bool Cut() const { return err_.scanCut || (err_.endedEarly && !AllDataSeen()); }
+
     int32_t DecodeRows(PixBitmap& bitmap, BandSink& sink) {
+        // A file of several scans is read whole here, so its end is judged
+        // before any row is handed on.
         jpeg_start_decompress(&cinfo_);
-        if (err_.truncated) return kFileRead;
+        if (Cut()) return kFileRead;
         if (int32_t(cinfo_.output_width) != srcWidth_ ||
             int32_t(cinfo_.output_height) != srcHeight_)
             return kFileFormat;
@@ -213,12 +259,13 @@ private:
                 const int32_t n = std::min<int32_t>(kBandRows, srcHeight_ - y);
                 for (int32_t i = 0; i < n; ++i) {
                     JSAMPROW dst = cmyk ? row_.data() : PixRow(bitmap, y + i);
-                    if (jpeg_read_scanlines(&cinfo_, &dst, 1) != 1 || err_.truncated)
+                    if (jpeg_read_scanlines(&cinfo_, &dst, 1) != 1 || err_.scanCut)
                         return kFileRead;
                     if (cmyk) CmykToBgr(row_.data(), PixRow(bitmap, y + i), srcWidth_);
                 }
                 if (const int32_t s = bands.Advance(n); s != kSuccess) return s;
             }
+            if (Cut()) return kFileRead;
             return bands.Finish();
         }
         // Turned or mirrored: decode whole, then place every pixel upright.
@@ -231,9 +278,10 @@ private:
         while (cinfo_.output_scanline < cinfo_.output_height) {
             uint8_t* out = work_.data() + stride * cinfo_.output_scanline;
             JSAMPROW dst = cmyk ? row_.data() : out;
-            if (jpeg_read_scanlines(&cinfo_, &dst, 1) != 1 || err_.truncated) return kFileRead;
+            if (jpeg_read_scanlines(&cinfo_, &dst, 1) != 1 || err_.scanCut) return kFileRead;
             if (cmyk) CmykToBgr(row_.data(), out, srcWidth_);
         }
+        if (Cut()) return kFileRead;
         for (int32_t y = 0; y < bitmap.Height; ++y) {
             uint8_t* dst = PixRow(bitmap, y);
             for (int32_t x = 0; x < bitmap.Width; ++x, dst += outChannels) {
@@ -252,6 +300,7 @@ private:
     std::span<const uint8_t> data_;
     jpeg_decompress_struct cinfo_{};
     ErrorManager err_{};
+    jpeg_progress_mgr progress_{};
     int32_t status_ = kFailure;
     int32_t orientation_ = 1;
     int32_t srcWidth_ = 0;
