@@ -10,7 +10,9 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DSTRAKEL_SANITIZE=address,undefined
 cmake --build build/fuzz -j "$(nproc)"
 shopt -s nullglob
-for bin in build/fuzz/fuzz/fuzz_*; do
+bins=(build/fuzz/fuzz/fuzz_*)
+((${#bins[@]})) || { echo "fuzz: no fuzzer was built" >&2; exit 1; }
+for bin in "${bins[@]}"; do
     name=${bin##*/fuzz_}
     work=$(mktemp -d)
     echo "fuzzing $name for ${seconds}s"
