@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "imaging/engine/status_codes.h"
+#include "imaging/engine/unique_fd.h"
 
 namespace pix {
 namespace {
@@ -69,20 +70,6 @@ uint64_t RandomLetters() {
     std::memcpy(&packed, letters, sizeof packed);
     return packed;
 }
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Holds back the signals whose handlers may remove temporary files, in this
 // thread only, while a temporary file is created and listed; a handler running
@@ -209,7 +196,7 @@ int32_t WriteFileAtomically(const std::string& path, std::span<const uint8_t> by
                                                               : path.substr(0, slash);
     // The folder stays open, so that the temporary file is made, renamed and
     // removed in the same folder whatever happens to its path meanwhile.
-    const Fd folder(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd folder(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0) return Failed(kFileCreate, errno, systemError);
     TemporaryFile temp(folder.get());
     if (!temp.Create()) return Failed(kFileCreate, errno, systemError);

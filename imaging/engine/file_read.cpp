@@ -9,23 +9,10 @@
 #include <new>
 
 #include "imaging/engine/status_codes.h"
+#include "imaging/engine/unique_fd.h"
 
 namespace pix {
-namespace {
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-}  // namespace
+namespace {}  // namespace
 
 namespace {
 // Files from this size on get a block of their own whose pages are made
@@ -46,7 +33,7 @@ int32_t ReadImageFile(const char* path, FileBytes* out) {
     if (!path || !*path) return kInvalidFileName;
     // Opened without waiting, so that a FIFO or a device is refused at once
     // instead of blocking until someone writes to it.
-    Fd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) return errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kCannotOpenFile;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return kCannotOpenFile;

@@ -67,4 +67,7 @@ Bytes TiffFile(int width, int height, const std::string& kind);
 // Writes bytes to a file, returns its path in a per-test temporary folder.
 std::string WriteTemp(const std::string& name, const Bytes& bytes);
 
+// A bottom-up 24-bit BMP of the test picture, written by WriteTemp.
+std::string ColourBmp(int w, int h, const std::string& name);
+
 }  // namespace fixtures

@@ -119,23 +119,6 @@ Picture Take(PixBitmap* b) {
     return p;
 }
 
-std::string ColourBmp(int w, int h, const std::string& name) {
-    BmpLayout s;
-    s.width = w;
-    s.height = h;
-    const size_t stride = ((w * 24 + 31) / 32) * 4;
-    s.pixels.assign(stride * h, 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const Bgr p = Colour(x, y);
-            uint8_t* d = &s.pixels[(h - 1 - y) * stride + 3 * x];
-            d[0] = p.b;
-            d[1] = p.g;
-            d[2] = p.r;
-        }
-    return WriteTemp(name, BmpFile(s));
-}
-
 // What one worker saw.
 struct Outcome {
     bool startedFromDefaults = false;
