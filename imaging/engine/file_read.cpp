@@ -12,7 +12,6 @@
 #include "imaging/engine/unique_fd.h"
 
 namespace pix {
-namespace {}  // namespace
 
 namespace {
 // Files from this size on get a block of their own whose pages are made
