@@ -1,15 +1,11 @@
-// File > Load: picks a photo, measures it in the work image, refuses it when
-// both sides exceed 1024 pixels, and otherwise loads it into both views.
+// File > Load: picks a photo, measures it from its file header, refuses it
+// when both sides exceed 1024 pixels, and otherwise loads it into the work
+// image and both views.
 #include <QFile>
 
 #include "app/main_window.h"
 #include "platform/qt/message_box.h"
-
-namespace {
-
-constexpr int32_t kSizeLimit = 1024;
-
-}  // namespace
+#include "sketch/photo_size_rule.h"
 
 const char* const TForm1::kOpenFilter =
     "bmp files(*.bmp)|*.bmp|jpeg files(*.jpeg)|*.jpeg|jpg files(*.jpg)|*.jpg|sgi "
@@ -41,11 +37,15 @@ void TForm1::Load1Click() {
     }
     const std::string f = QFile::encodeName(m_lastConfirmedFile).toStdString();
 
-    Pixbackgnd->Load(f, 0, 0, 1);
-    if (Pixbackgnd->BitmapWidth() > kSizeLimit && Pixbackgnd->BitmapHeight() > kSizeLimit) {
-        ShowUserMessage("File resulution not supported");
+    // The header alone decides, so a refused photo is never decoded and the
+    // work image keeps the photo that the views show. A file whose header
+    // cannot be read passes and fails in the loads below.
+    const sketch::PhotoSize size = sketch::ReadPhotoSize(f);
+    if (sketch::PhotoTooLarge(size.width, size.height)) {
+        ShowUserMessage(sketch::kPhotoTooLargeMessage);
         return;
     }
+    Pixbackgnd->Load(f, 0, 0, 1);
     PixImage1->Load(f, 0, 0, 1);
     PixImage2->Load(f, 0, 0, 1);
     PixImage2->setVisible(false);

@@ -105,9 +105,10 @@ void TForm1::CreateControls() {
     color_pencil = new QCheckBox("color pencil", Client);
     color_pencil->setObjectName("color_pencil");
     color_pencil->setGeometry(8, 8, 97, 17);
+    // A check box fills its background from the Button role, not from Window.
     color_pencil->setAutoFillBackground(true);
     QPalette cp = color_pencil->palette();
-    cp.setColor(QPalette::Window, SystemColorValue(SystemColor::BtnHighlight));
+    cp.setColor(QPalette::Button, SystemColorValue(SystemColor::BtnHighlight));
     color_pencil->setPalette(cp);
     SetTextColor(color_pencil, Qt::white);
 

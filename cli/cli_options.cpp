@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include <charconv>
+#include <string>
 
 namespace cli {
 namespace {
@@ -27,7 +28,9 @@ std::string UsageText() {
            "  -d DIR      write each drawing into DIR as NAME-sketch.png\n"
            "              (default: beside its photo)\n"
            "  -j N        sketch N photos at a time (default: one per core)\n"
-           "  --any-size  also take photos whose both sides exceed 1024 pixels\n"
+           "  --any-size  also take photos whose both sides exceed 1024 pixels, up to " +
+           std::to_string(kAnySizeMaxPixels / 1'000'000) +
+           " megapixels\n"
            "  --help      show this text\n"
            "  --version   show the version\n"
            "\n"

@@ -1,11 +1,16 @@
 // The command line of strakel-sketch: what it asks for, or why it is unusable.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace cli {
+
+// --any-size lifts the window's size rule up to this many pixels: a larger
+// photo would need several gigabytes on its way through the drawing.
+constexpr int64_t kAnySizeMaxPixels = 100'000'000;
 
 struct CliOptions {
     bool help = false;

@@ -2,10 +2,12 @@
 
 #include <system_error>
 
+#include "cli/cli_options.h"
 #include "imaging/control/status/status_message.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
 #include "imaging/engine/status_codes.h"
+#include "sketch/photo_size_rule.h"
 #include "sketch/sketch_pipeline.h"
 
 namespace cli {
@@ -22,12 +24,23 @@ struct OwnedBitmap {
 
 }  // namespace
 
+std::string SizeRefusal(int32_t width, int32_t height, bool anySize) {
+    if (!anySize) return sketch::PhotoTooLarge(width, height) ? sketch::kPhotoTooLargeMessage : "";
+    if (int64_t{width} * height <= kAnySizeMaxPixels) return "";
+    return "photo of " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels exceeds the limit of " + std::to_string(kAnySizeMaxPixels / 1'000'000) +
+           " megapixels";
+}
+
 std::string RunSketchJob(const SketchJob& job) {
+    const sketch::PhotoSize size = sketch::ReadPhotoSize(job.photo);
+    if (size.status != pix::kSuccess) return StatusMessage(size.status);
+    if (std::string refusal = SizeRefusal(size.width, size.height, job.anySize); !refusal.empty())
+        return refusal;
+
     OwnedBitmap photo;
     const int32_t loaded = pix::LoadBitmapFile(job.photo, &photo.bitmap, 0);
     if (loaded != pix::kSuccess) return StatusMessage(loaded);
-    if (!job.anySize && photo.bitmap.Width > kMaxPhotoSide && photo.bitmap.Height > kMaxPhotoSide)
-        return "File resulution not supported";
 
     OwnedBitmap drawing;
     const sketch::BlendMode mode =

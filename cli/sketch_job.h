@@ -6,9 +6,6 @@
 
 namespace cli {
 
-// Larger photos (both sides) are refused unless any size is allowed.
-constexpr int32_t kMaxPhotoSide = 1024;
-
 struct SketchJob {
     std::string photo;
     std::string output;
@@ -17,7 +14,12 @@ struct SketchJob {
     bool anySize = false;
 };
 
-// Empty on success, else the reason the photo failed.
+// Empty when a photo of width x height may be drawn, else why it is refused:
+// the window's size rule, or with `anySize` the pixel limit of --any-size.
+std::string SizeRefusal(int32_t width, int32_t height, bool anySize);
+
+// Empty on success, else the reason the photo failed. The size is judged from
+// the file's header before any pixel is decoded.
 std::string RunSketchJob(const SketchJob& job);
 
 }  // namespace cli

@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QPaintEvent>
+#include <exception>
 
 #include "imaging/engine/pix_dc.h"
 #include "imaging/engine/status_callback.h"
 #include "imaging/engine/status_codes.h"
+#include "platform/qt/message_box.h"
 #include "platform/qt/system_colors.h"
 
 // State of the user-interface thread's engine status callback, which carries
@@ -255,18 +257,30 @@ void TPixImage::FreeRgn() {
     CheckStatus("FreeRgn", status);
 }
 
+void TPixImage::BitmapUpdate() {
+    if (m_busy) {
+        m_lastStatus = pix::kFailure;
+        return;
+    }
+    if ((m_bitmap.Flags & kBitmapAllocated) && m_list) {
+        P_SetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
+    }
+    BitmapChanged();
+    FreeRgn();
+    BitmapChanged();
+}
+
 bool TPixImage::event(QEvent* e) {
     if (e->type() == BitmapUpdateMessage) {
-        if (m_busy) {
-            m_lastStatus = pix::kFailure;
-            return true;
+        // No exception may leave through Qt's event delivery: an error of the
+        // update (FreeRgn on an empty control) is shown in the application's
+        // error box, as an error leaving a command handler is, and LastStatus
+        // keeps its code.
+        try {
+            BitmapUpdate();
+        } catch (const std::exception& error) {
+            ShowErrorBox(error.what());
         }
-        if ((m_bitmap.Flags & kBitmapAllocated) && m_list) {
-            P_SetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
-        }
-        BitmapChanged();
-        FreeRgn();
-        BitmapChanged();
         return true;
     }
     return QWidget::event(e);

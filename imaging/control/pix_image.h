@@ -185,6 +185,8 @@ private:
     void CenterDestination();
     void ClearImage();
     void FreeRgn();
+    // The steps of BitmapUpdateMessage.
+    void BitmapUpdate();
     void ResetDescriptor();
     int32_t LoadPages(const std::string& fileName, int32_t bitsPerPixel, int32_t page,
                       int32_t pages);

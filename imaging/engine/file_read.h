@@ -1,6 +1,8 @@
 // Reads an image file whole into memory, turning each failure into the
 // engine's status: no name -8, missing -10, not openable or not a plain file
-// -14, a read error -7, larger than the limit -1.
+// -14, a read error -7, larger than the limit -1, and -9 for a file whose
+// first bytes are no picture that the engine reads (the rest is then never
+// read).
 #pragma once
 
 #include <cstddef>

@@ -14,15 +14,16 @@
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "sketch/sketch_pipeline.h"
-#include "tests/control/bmp_fixture.h"
+#include "tests/codecs/image_fixtures.h"
 
 namespace {
 
-Bgr Photo(int x, int y) {
+fixtures::Bgr Photo(int x, int y) {
     // Flat areas and sharp steps: edges, white paper and 254 all occur.
-    if (x < 6) return Bgr{255, 255, 255};
-    if (x < 12) return Bgr{254, 254, 254};
-    return ((x / 5 + y / 7) % 2) ? Bgr{230, uint8_t(200 + y % 20), 220} : Bgr{20, uint8_t(x), 40};
+    if (x < 6) return fixtures::Bgr{255, 255, 255};
+    if (x < 12) return fixtures::Bgr{254, 254, 254};
+    return ((x / 5 + y / 7) % 2) ? fixtures::Bgr{230, uint8_t(200 + y % 20), 220}
+                                 : fixtures::Bgr{20, uint8_t(x), 40};
 }
 
 std::vector<uint8_t> Pixels(const PixBitmap* b) {
@@ -40,9 +41,10 @@ private:
     std::vector<std::string> m_messages;
 
     std::string Write(const QString& name, int w, int h,
-                      const std::function<Bgr(int, int)>& colour = Photo) {
+                      const std::function<fixtures::Bgr(int, int)>& colour = Photo) {
         const std::string path = m_dir.filePath(name).toStdString();
-        if (!WriteBmp24(path, w, h, colour)) qFatal("cannot write fixture");
+        if (!fixtures::WriteFile(path, fixtures::Bmp24(w, h, colour)))
+            qFatal("cannot write fixture");
         return path;
     }
 
@@ -87,36 +89,85 @@ private slots:
     void sizeLimit_data() {
         QTest::addColumn<int>("w");
         QTest::addColumn<int>("h");
+        QTest::addColumn<bool>("claimed");  // a tiny file whose header alone is large
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("1024x1024") << 1024 << 1024 << true;
-        QTest::newRow("1024x1100") << 1024 << 1100 << true;
-        QTest::newRow("1100x1024") << 1100 << 1024 << true;
-        QTest::newRow("1025x1025") << 1025 << 1025 << false;
+        QTest::newRow("1024x1024") << 1024 << 1024 << false << true;
+        QTest::newRow("1024x1100") << 1024 << 1100 << false << true;
+        QTest::newRow("1100x1024") << 1100 << 1024 << false << true;
+        QTest::newRow("1025x1025") << 1025 << 1025 << false << false;
+        QTest::newRow("claims 18900x18900") << 18900 << 18900 << true << false;
     }
     void sizeLimit() {
         QFETCH(int, w);
         QFETCH(int, h);
+        QFETCH(bool, claimed);
         QFETCH(bool, accepted);
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
-        m_messages.clear();
         const std::string first = Write("first.bmp", 30, 20);
         ChooseInLoad(form, first);
-        const std::string big = Write(QString("big-%1x%2.bmp").arg(w).arg(h), w, h, [](int, int) {
-            return Bgr{1, 2, 3};
-        });
+        const std::vector<uint8_t> photo = Pixels(form.PixImage1->HasBitmap());
+        m_messages.clear();  // the update check could not reach the closed port
+        const QString name = QString("big-%1x%2.bmp").arg(w).arg(h);
+        std::string big = m_dir.filePath(name).toStdString();
+        if (claimed) {
+            QVERIFY(fixtures::WriteFile(big, fixtures::ClaimedBmp24(w, h)));
+        } else {
+            big = Write(name, w, h, [](int, int) { return fixtures::Bgr{1, 2, 3}; });
+        }
         ChooseInLoad(form, big);
         if (accepted) {
             QVERIFY(m_messages.empty());
             QCOMPARE(form.PixImage1->BitmapWidth(), w);
+            QCOMPARE(form.Pixbackgnd->BitmapWidth(), w);
             QCOMPARE(form.PhotoFileName(), big);
         } else {
             QCOMPARE(m_messages, std::vector<std::string>({"File resulution not supported"}));
-            QCOMPARE(form.PixImage1->BitmapWidth(), 30);
             QCOMPARE(form.PhotoFileName(), first);
-            QCOMPARE(form.Pixbackgnd->BitmapWidth(), w);
+            // The refused photo was never decoded: all three controls still
+            // hold the earlier one.
+            QCOMPARE(Pixels(form.PixImage1->HasBitmap()), photo);
+            QCOMPARE(Pixels(form.PixImage2->HasBitmap()), photo);
+            QCOMPARE(Pixels(form.Pixbackgnd->HasBitmap()), photo);
         }
         QVERIFY(form.PixImage2->isHidden());
+    }
+
+    void drawSketchAfterARefusedLoadDrawsTheShownPhoto() {
+        TForm1 form("127.0.0.1:1");
+        m_messages.clear();  // the update check could not reach the closed port
+        const std::string shown = Write("shown.bmp", 53, 41);
+        ChooseInLoad(form, shown);
+        // Refused, with edges of its own that must not reach the drawing.
+        ChooseInLoad(form, Write("refused.bmp", 1100, 1100, [](int x, int y) {
+                         return ((x / 3 + y / 3) % 2) ? fixtures::Bgr{0, 0, 0}
+                                                      : fixtures::Bgr{200, 200, 200};
+                     }));
+        QCOMPARE(m_messages, std::vector<std::string>({"File resulution not supported"}));
+        m_messages.clear();
+        form.Drawsketch1->trigger();
+        QVERIFY(m_messages.empty());
+
+        PixBitmap photo, drawing;
+        QCOMPARE(pix::LoadBitmapFile(shown, &photo, 0), 1);
+        P_InitBitmap(&drawing, sizeof drawing, 0, 0, 0);
+        QVERIFY(sketch::DrawSketch(photo, sketch::BlendMode::kPencil, &drawing).ok());
+        QCOMPARE(Pixels(form.PixImage2->HasBitmap()), Pixels(&drawing));
+        P_FreeBitmap(&photo);
+        P_FreeBitmap(&drawing);
+    }
+
+    void cancelAfterARefusedChoiceRefusesItAgain() {
+        TForm1 form("127.0.0.1:1");
+        const std::string shown = Write("kept.bmp", 20, 10);
+        ChooseInLoad(form, shown);
+        const std::string refused = m_dir.filePath("claims.bmp").toStdString();
+        QVERIFY(fixtures::WriteFile(refused, fixtures::ClaimedBmp24(5000, 5000)));
+        ChooseInLoad(form, refused);
+        m_messages.clear();
+        ChooseInLoad(form, "");
+        QCOMPARE(m_messages, std::vector<std::string>({"File resulution not supported"}));
+        QCOMPARE(form.PhotoFileName(), shown);
+        QCOMPARE(form.Pixbackgnd->BitmapWidth(), 20);
     }
 
     void cancelBeforeAnyChoiceLeavesAllEmpty() {
@@ -140,8 +191,10 @@ private slots:
         m_messages.clear();  // the update check could not reach the closed port
         const std::string path = Write("again.bmp", 40, 30);
         ChooseInLoad(form, path);
+        QVERIFY(form.PixImage2->isHidden());
         form.Drawsketch1->trigger();
-        QVERIFY(form.PixImage2->isVisible() || !form.PixImage2->isHidden());
+        QVERIFY(!form.PixImage2->isHidden());
+        QVERIFY(Pixels(form.PixImage2->HasBitmap()) != Pixels(form.PixImage1->HasBitmap()));
         ChooseInLoad(form, "");
         QCOMPARE(form.PhotoFileName(), path);
         QVERIFY(form.PixImage2->isHidden());

@@ -110,6 +110,23 @@ private slots:
         QCOMPARE(form.PixImage1->nextInFocusChain(), form.PixImage2);
     }
 
+    void colorPencilBoxShowsItsHighlightBackground() {
+        TForm1 form(m_host);
+        const QColor highlight = SystemColorValue(SystemColor::BtnHighlight);
+        QVERIFY(highlight != form.palette().color(QPalette::Button));
+        QCheckBox* box = form.color_pencil;
+        QVERIFY(box->autoFillBackground());
+        QCOMPARE(box->backgroundRole(), QPalette::Button);
+        QCOMPARE(box->palette().color(QPalette::Button), highlight);
+        // What the user sees: the box's corners, clear of the indicator and
+        // the text, show the highlight and not the window's face.
+        form.show();
+        const QImage shot = box->grab().toImage();
+        QCOMPARE(shot.size(), QSize(97, 17));
+        QCOMPARE(shot.pixelColor(96, 0), highlight);
+        QCOMPARE(shot.pixelColor(96, 16), highlight);
+    }
+
     void menus() {
         TForm1 form(m_host);
         const QList<QAction*> top = form.menuBar()->actions();

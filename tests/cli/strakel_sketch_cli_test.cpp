@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/sketch_job.h"
 #include "imaging/engine/atomic_file.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
@@ -27,6 +28,27 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// Sanitizers reserve far more address space than any such limit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define STRAKEL_UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
+    __has_feature(memory_sanitizer)
+#define STRAKEL_UNDER_SANITIZER 1
+#endif
+#endif
+
+// A shell prefix that caps the program's address space at `kib`, except under
+// a sanitizer.
+std::string MemoryCap(long kib) {
+#ifdef STRAKEL_UNDER_SANITIZER
+    (void)kib;
+    return "";
+#else
+    return "ulimit -v " + std::to_string(kib) + "; ";
+#endif
+}
 
 struct RunResult {
     int exitCode = -1;
@@ -224,6 +246,52 @@ TEST_F(StrakelSketchCli, AFailureNamesThePhotoAndTheOthersGoOn) {
     EXPECT_TRUE(fs::exists(dir_ / "big-sketch.png"));
 }
 
+TEST_F(StrakelSketchCli, APhotoIsJudgedByItsHeaderBeforeAnyPixelIsDecoded) {
+    // 1.5 KB that claim 18900 x 18900: decoding would take over a gigabyte,
+    // more than the program is given here.
+    ASSERT_TRUE(
+        fixtures::WriteFile((dir_ / "claims.bmp").string(), fixtures::ClaimedBmp24(18900, 18900)));
+    ASSERT_TRUE(
+        fixtures::WriteFile((dir_ / "wide.bmp").string(), fixtures::ClaimedBmp24(60000, 1700)));
+    constexpr long kCapKiB = 400 * 1024;
+    RunResult r = Run({"claims.bmp"}, MemoryCap(kCapKiB));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "strakel-sketch: claims.bmp: File resulution not supported\n");
+    r = Run({"--any-size", "claims.bmp"}, MemoryCap(kCapKiB));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "strakel-sketch: claims.bmp: photo of 18900 x 18900 pixels exceeds the limit of 100 "
+              "megapixels\n");
+    r = Run({"--any-size", "wide.bmp"}, MemoryCap(kCapKiB));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "strakel-sketch: wide.bmp: photo of 60000 x 1700 pixels exceeds the limit of 100 "
+              "megapixels\n");
+    EXPECT_EQ(Files(), (std::set<std::string>{"claims.bmp", "wide.bmp"}));
+}
+
+TEST(SizeRefusal, TheWindowsRuleAndTheLimitOfAnySize) {
+    const std::string tooLarge = "File resulution not supported";
+    const struct {
+        int32_t width, height;
+        bool anySize;
+        std::string refusal;
+    } cases[] = {
+        {1024, 1024, false, ""},
+        {1024, 65535, false, ""},
+        {65535, 1024, false, ""},
+        {1025, 1025, false, tooLarge},
+        {1025, 1025, true, ""},
+        {10000, 10000, true, ""},  // exactly 100 megapixels
+        {50000, 2000, true, ""},
+        {10001, 10000, true, "photo of 10001 x 10000 pixels exceeds the limit of 100 megapixels"},
+        {65535, 65535, true, "photo of 65535 x 65535 pixels exceeds the limit of 100 megapixels"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cli::SizeRefusal(c.width, c.height, c.anySize), c.refusal)
+            << c.width << " x " << c.height << (c.anySize ? " --any-size" : "");
+}
+
 TEST_F(StrakelSketchCli, NeverOverwritesAnInputOrAnotherDrawing) {
     WritePhoto("photo.bmp", 10, 10);
     WritePhoto("photo-sketch.png.bmp", 10, 10, 3);
@@ -307,16 +375,6 @@ TEST_F(StrakelSketchCli, OutputNamesUpToTheFileSystemsLimitAreWritten) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(PixelsOfFile(longest), ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil));
 }
-
-// Sanitizers reserve far more address space than any such limit.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define STRAKEL_UNDER_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
-    __has_feature(memory_sanitizer)
-#define STRAKEL_UNDER_SANITIZER 1
-#endif
-#endif
 
 #ifndef STRAKEL_UNDER_SANITIZER
 // A turned photo is decoded whole before it is put upright, which needs a

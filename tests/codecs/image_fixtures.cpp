@@ -429,21 +429,40 @@ std::string WriteTemp(const std::string& name, const Bytes& bytes) {
     return path.string();
 }
 
-std::string ColourBmp(int w, int h, const std::string& name) {
+Bytes Bmp24(int w, int h, const std::function<Bgr(int x, int y)>& colour) {
     BmpLayout s;
     s.width = w;
     s.height = h;
-    const size_t stride = ((w * 24 + 31) / 32) * 4;
-    s.pixels.assign(stride * h, 0);
+    const size_t stride = ((size_t(w) * 24 + 31) / 32) * 4;
+    s.pixels.assign(stride * size_t(h), 0);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const Bgr p = Colour(x, y);
-            uint8_t* d = &s.pixels[(h - 1 - y) * stride + 3 * x];
+            const Bgr p = colour(x, y);
+            uint8_t* d = &s.pixels[size_t(h - 1 - y) * stride + 3 * size_t(x)];
             d[0] = p.b;
             d[1] = p.g;
             d[2] = p.r;
         }
-    return WriteTemp(name, BmpFile(s));
+    return BmpFile(s);
+}
+
+Bytes ClaimedBmp24(int w, int h) {
+    BmpLayout s;
+    s.width = w;
+    s.height = h;
+    s.pixels.assign(64, 0x80);
+    return BmpFile(s);
+}
+
+bool WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.close();
+    return bool(out);
+}
+
+std::string ColourBmp(int w, int h, const std::string& name) {
+    return WriteTemp(name, Bmp24(w, h, Colour));
 }
 
 }  // namespace fixtures

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,15 @@ Bytes TiffFile(int width, int height, const std::string& kind);
 
 // Writes bytes to a file, returns its path in a per-test temporary folder.
 std::string WriteTemp(const std::string& name, const Bytes& bytes);
+
+// A bottom-up 24-bit BMP whose pixel (x, y), y counted from the top, is
+// colour(x, y).
+Bytes Bmp24(int w, int h, const std::function<Bgr(int x, int y)>& colour);
+// A 24-bit BMP header that claims w x h pixels followed by only 64 bytes of
+// pixels: a tiny file that only its header makes large.
+Bytes ClaimedBmp24(int w, int h);
+// Writes bytes to `path`; false when the file cannot be written whole.
+bool WriteFile(const std::string& path, const Bytes& bytes);
 
 // A bottom-up 24-bit BMP of the test picture, written by WriteTemp.
 std::string ColourBmp(int w, int h, const std::string& name);

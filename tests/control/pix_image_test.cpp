@@ -9,14 +9,15 @@
 
 #include "imaging/engine/format_options.h"
 #include "platform/dib.h"
-#include "tests/control/bmp_fixture.h"
+#include "platform/qt/message_box.h"
+#include "tests/codecs/image_fixtures.h"
 
 namespace {
 
 const QColor kBack(10, 20, 30);
 
-Bgr Gradient(int x, int y) {
-    return Bgr{uint8_t(x), uint8_t(y), uint8_t(x + y)};
+fixtures::Bgr Gradient(int x, int y) {
+    return fixtures::Bgr{uint8_t(x), uint8_t(y), uint8_t(x + y)};
 }
 
 }  // namespace
@@ -27,10 +28,12 @@ class PixImageTest : public QObject {
 private:
     QTemporaryDir m_dir;
 
-    std::string Photo(int w, int h, const std::function<Bgr(int, int)>& colour = Gradient) {
+    std::string Photo(int w, int h,
+                      const std::function<fixtures::Bgr(int, int)>& colour = Gradient) {
         const std::string path =
             m_dir.filePath(QString("photo-%1x%2.bmp").arg(w).arg(h)).toStdString();
-        if (!WriteBmp24(path, w, h, colour)) qFatal("cannot write fixture");
+        if (!fixtures::WriteFile(path, fixtures::Bmp24(w, h, colour)))
+            qFatal("cannot write fixture");
         return path;
     }
 
@@ -111,7 +114,11 @@ private slots:
     void paintDrawsTopLeftAndFillsOnlyTheRest() {
         auto image = View();
         image->SetPaintSizeMode(smFit);
-        image->Load(Photo(1024, 768, [](int, int) { return Bgr{200, 100, 50}; }), 0, 0, 1);
+        image->Load(Photo(1024, 768,
+                          [](int, int) {
+                              return fixtures::Bgr{200, 100, 50};
+                          }),
+                    0, 0, 1);
         image->show();
         const QImage shot = image->grab().toImage();
         QCOMPARE(shot.pixelColor(0, 0), QColor(50, 100, 200));
@@ -256,8 +263,9 @@ private slots:
         };
         image->SetEnableProgressEvent(true);
         image->SetEnableMethodErrors(false);
-        const int32_t status = image->Invert();
-        QVERIFY(status != 1);
+        // Stopped by the status callback: the engine's "stopped" status.
+        QCOMPARE(image->Invert(), -29);
+        QCOMPARE(image->LastStatus(), -29);
         QCOMPARE(reports, 1);
         QCOMPARE(changes, 0);
         const PixBitmap* after = image->HasBitmap();
@@ -282,6 +290,38 @@ private slots:
         QCoreApplication::sendEvent(image.get(), &idle);
         QCOMPARE(image->LastStatus(), 1);
         QCOMPARE(changes, 2);
+    }
+
+    void bitmapUpdateMessageOnEmptyControlGoesToTheErrorBox() {
+        std::vector<std::pair<BoxKind, std::string>> boxes;
+        SetBoxRecorder([&](BoxKind kind, const std::string&, const std::string& text) {
+            boxes.emplace_back(kind, text);
+        });
+        auto image = View();
+        int changes = 0;
+        image->OnChange = [&](TPixImage*) { ++changes; };
+        // Nothing may leave through the event delivery; FreeRgn's error is
+        // shown instead, whatever EnableMethodErrors says.
+        for (const bool methodErrors : {true, false}) {
+            image->SetEnableMethodErrors(methodErrors);
+            QEvent update(BitmapUpdateMessage);
+            try {
+                QVERIFY(QCoreApplication::sendEvent(image.get(), &update));
+            } catch (...) {
+                SetBoxRecorder(nullptr);
+                QFAIL("an exception left the event handler");
+            }
+            QCOMPARE(image->LastStatus(), -2);
+        }
+        SetBoxRecorder(nullptr);
+        const std::pair<BoxKind, std::string> expected{BoxKind::Error,
+                                                       "PixImage1 \nFreeRgn: Image not allocated."};
+        QCOMPARE(boxes.size(), size_t{2});
+        QVERIFY(boxes[0] == expected);
+        QVERIFY(boxes[1] == expected);
+        // The first change notification ran before FreeRgn failed, the second did not.
+        QCOMPARE(changes, 2);
+        QVERIFY(image->HasBitmap() == nullptr);
     }
 
     void getDibLayout() {
