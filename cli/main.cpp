@@ -18,6 +18,7 @@
 #include "cli/sketch_job.h"
 #include "imaging/control/status/status_message.h"
 #include "imaging/engine/status_codes.h"
+#include "strakel_version.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (options.version) {
-        std::printf("strakel-sketch %s\n", STRAKEL_VERSION);
+        std::printf("strakel-sketch %s\n", kStrakelVersion);
         return kExitOk;
     }
     if (options.output && !cli::OutputFormatFor(*options.output))

@@ -5,11 +5,10 @@
 
 #include <string>
 
+#include "strakel_version.h"
+
 class QPlainTextEdit;
 class TNetHTTP;
-
-// This build's version text, as the web site names it.
-inline constexpr char kStrakelVersionText[] = "version2.1";
 
 // Posts the form to "http://" + host, puts the answer into memo (the hidden
 // text box that cuts it into rows) and compares its row 0. A different
