@@ -134,3 +134,27 @@ TEST(Save, Failures) {
 }
 
 }  // namespace
+
+// A 24-bit picture whose pixels are all grey is written as 8-bit grey PNG and
+// loads back at 24 bits with the same pixels; one coloured pixel keeps RGB.
+TEST(SavePng, GreyPictureIsWrittenAsGrey) {
+    for (const bool oneColoured : {false, true}) {
+        PixBitmap b = MakeBitmap(24, false);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x) std::memset(PixRow(b, y) + 3 * x, uint8_t(x * 36 + y), 3);
+        if (oneColoured) PixRow(b, 4)[6 * 3 + 2] ^= 1;
+        const std::string path = WriteTemp(oneColoured ? "rgb.png" : "grey.png", {});
+        ASSERT_EQ(pix::SaveBitmapFile(b, path, pix::kFormatPng), pix::kSuccess);
+        std::ifstream in(path, std::ios::binary);
+        const Bytes f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_GT(f.size(), 26u);
+        EXPECT_EQ(f[24], 8) << "bit depth";
+        EXPECT_EQ(f[25], oneColoured ? 2 : 0) << "colour type";
+        PixBitmap back;
+        ASSERT_EQ(pix::LoadBitmapFile(path, &back, 24), pix::kSuccess);
+        for (int y = 0; y < 5; ++y)
+            EXPECT_EQ(0, std::memcmp(PixRow(back, y), PixRow(b, y), 7 * 3)) << y;
+        P_FreeBitmap(&back);
+        P_FreeBitmap(&b);
+    }
+}
