@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/update/memo_rows.h"
 #include "net/http.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
@@ -110,6 +111,18 @@ private slots:
                                     "HTTP/1.1 301 Moved Permanently\r\n"
                                     "Location: http://127.0.0.1:1/\r\n\r\n")
                              << false << "301";
+        // A broken or oversized answer after a 200 status line shows that code.
+        QTest::newRow("bad chunk size") << QByteArray(
+                                               "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                                               "\r\n10000000000000000\r\nversion2.2\r\n0\r\n\r\n")
+                                        << false << "200";
+        QTest::newRow("negative chunk size")
+            << QByteArray(
+                   "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                   "\r\n-5\r\n")
+            << false << "200";
+        QTest::newRow("more than the memo holds")
+            << ok(QByteArray(kMemoCapacity + 1, 'v')) << false << "200";
         QTest::newRow("no server") << QByteArray() << false << "-1";
     }
 
