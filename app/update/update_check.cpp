@@ -26,6 +26,7 @@ bool SameVersion(const std::string& row) {
 }  // namespace
 
 void RunUpdateCheck(TNetHTTP& http, QPlainTextEdit& memo, const std::string& host) {
+    if (host.empty()) return;
     TNetMultiPartFormDataStream form;
     form.AddTextField("search", "1");
     try {

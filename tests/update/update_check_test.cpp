@@ -52,6 +52,20 @@ std::unique_ptr<QPlainTextEdit> MakeMemo1(QWidget* parent) {
     return memo;
 }
 
+// Counts the lookups and sockets that an exchange asks for.
+class CountingSocketApi : public NetSocketApi {
+public:
+    int LookupIPv4(const std::string& host, in_addr& address, int timeoutMs) override {
+        ++calls;
+        return NetSocketApi::LookupIPv4(host, address, timeoutMs);
+    }
+    int Socket(int domain, int type, int protocol) override {
+        ++calls;
+        return NetSocketApi::Socket(domain, type, protocol);
+    }
+    int calls = 0;
+};
+
 const char kLongWords[] = "aaa bbb ccc ddd eee fff ggg hhh iii jjj kkk lll mmm nnn ooo ppp ";
 }  // namespace
 
@@ -179,6 +193,25 @@ private slots:
         QCOMPARE(memo->toPlainText(), QString("Memo1"));
         QCOMPARE(g_log, std::vector<std::string>{"box -1"});
         QVERIFY(!QuitRequested());
+    }
+
+    void noSiteMeansNoCheck() {
+        QWidget window;
+        auto memo = MakeMemo1(&window);
+        CountingSocketApi api;
+        TNetHTTP http;
+        http.SetSocketApi(&api);
+        RunUpdateCheck(http, *memo, "");
+        QCOMPARE(api.calls, 0);
+        QVERIFY(g_log.empty());
+        QVERIFY(!QuitRequested());
+        QCOMPARE(memo->toPlainText(), QString("Memo1"));
+        QCOMPARE(http.LastStatusLine(), std::string());
+
+        // With a host the same client does reach for a socket.
+        RunUpdateCheck(http, *memo, "127.0.0.1:" + std::to_string(LoopbackServer::RefusingPort()));
+        QVERIFY(api.calls > 0);
+        QCOMPARE(g_log, std::vector<std::string>{"box -1"});
     }
 
 private:
