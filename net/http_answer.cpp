@@ -1,5 +1,6 @@
 #include "net/http_answer.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "net/net_errors.h"
@@ -20,13 +21,18 @@ bool ReadInteger(const std::string& text, int64_t& value) {
     return true;
 }
 
+// More significant hexadecimal digits than this make a chunk size larger
+// than any answer could carry (and than 64 bits could always hold).
+constexpr std::size_t kMaxChunkSizeDigits = 15;
+
 // The chunk size: the hexadecimal number at the start of the size line, up
-// to a blank, a tab or the ";" of a chunk extension. False when that text is
-// not a number, or one too large for any answer.
+// to a blank, a tab or the ";" of a chunk extension; leading zeros allowed.
+// False when that text is not a number, or one too large for any answer.
 bool ChunkSize(const std::string& line, uint64_t& size) {
     const std::string text = NetTrim(line.substr(0, line.find_first_of(" \t;")));
     if (text.empty()) return false;
     uint64_t v = 0;
+    std::size_t digits = 0;
     for (char c : text) {
         int d;
         if (c >= '0' && c <= '9')
@@ -37,7 +43,8 @@ bool ChunkSize(const std::string& line, uint64_t& size) {
             d = c - 'A' + 10;
         else
             return false;
-        if (v > (std::numeric_limits<uint64_t>::max() >> 5)) return false;
+        if (v != 0 || d != 0) ++digits;
+        if (digits > kMaxChunkSizeDigits) return false;
         v = v * 16 + static_cast<uint64_t>(d);
     }
     size = v;
@@ -156,7 +163,8 @@ std::string TNetAnswerReader::ReadChunked(const TNetDeadline& deadline, bool str
             return body;
         }
         // The answer limit ends a size beyond it long before it is reached.
-        const auto wanted = static_cast<std::size_t>(size);
+        const auto wanted = static_cast<std::size_t>(
+            std::min<uint64_t>(size, std::numeric_limits<std::size_t>::max()));
         const std::string chunk = in_.ReadBytes(wanted, deadline);
         body += chunk;
         if (chunk.size() < wanted) {

@@ -55,7 +55,7 @@ private:
 
     TNetByteStream& stream_;
     TNetReadLimits limits_;
-    std::vector<char> data_;   // received bytes; [pos_, end_) not yet handed out
+    std::vector<char> data_;  // received bytes; [pos_, end_) not yet handed out
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::size_t scanned_ = 0;  // bytes after pos_ already known to hold no LF

@@ -23,7 +23,8 @@ TEST(CookieManager, HoldsABoundedNumber) {
     for (std::size_t i = 0; i < TNetCookieManager::kMaxCookies + 5; ++i)
         store.AddCookie("site", "c" + std::to_string(i) + "=v");
     ASSERT_EQ(store.Cookies().size(), TNetCookieManager::kMaxCookies);
-    EXPECT_EQ(store.Cookies().back().name, "c" + std::to_string(TNetCookieManager::kMaxCookies - 1));
+    EXPECT_EQ(store.Cookies().back().name,
+              "c" + std::to_string(TNetCookieManager::kMaxCookies - 1));
     // A full store still takes new values for the cookies it has.
     store.AddCookie("site", "c0=new");
     EXPECT_EQ(store.Cookies().front().value, "new");

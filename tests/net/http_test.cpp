@@ -482,9 +482,7 @@ TEST(Http, TricklingServerHitsTheDeadline) {
         {"header lines",
          {"HTTP/1.1 200 OK\r\n", Then::Close, "X: y\r\nX: y\r\n" + filler + "\r\n\r\n"},
          200},
-        {"body",
-         {"HTTP/1.1 200 OK\r\nContent-Length: 150\r\n\r\n", Then::Close, filler},
-         200},
+        {"body", {"HTTP/1.1 200 OK\r\nContent-Length: 150\r\n\r\n", Then::Close, filler}, 200},
         {"chunked body",
          {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", Then::Close,
           "1\r\nx\r\n96\r\n" + filler + "\r\n0\r\n\r\n"},
@@ -507,8 +505,7 @@ TEST(Http, TricklingServerHitsTheDeadline) {
 }
 
 TEST(Http, TricklingErrorBodyHitsItsOwnLimit) {
-    LoopbackServer server({{"HTTP/1.1 404 Not Found\r\n\r\n", Then::Close,
-                            std::string(150, 'x')}});
+    LoopbackServer server({{"HTTP/1.1 404 Not Found\r\n\r\n", Then::Close, std::string(150, 'x')}});
     TNetHTTP http;
     http.SetErrorBodyTimeout(200);
     const Outcome o = Post(http, "http://" + server.HostAndPort());
