@@ -195,6 +195,21 @@ private slots:
         QVERIFY(!QuitRequested());
     }
 
+    // A site that trickles its headers is cut off by the one deadline of the
+    // exchange, and start-up goes on with the status code.
+    void tricklingSiteIsCutOff() {
+        LoopbackServer server({{"HTTP/1.1 200 OK\r\n", LoopbackReply::Then::Close,
+                                std::string(200, 'X') + ": y\r\n\r\nversion2.1"}});
+        QWidget window;
+        auto memo = MakeMemo1(&window);
+        TNetHTTP http;
+        http.SetExchangeTimeout(300);
+        RunUpdateCheck(http, *memo, server.HostAndPort());
+        QCOMPARE(g_log, std::vector<std::string>{"box 200"});
+        QVERIFY(!QuitRequested());
+        QCOMPARE(memo->toPlainText(), QString("Memo1"));
+    }
+
     void noSiteMeansNoCheck() {
         QWidget window;
         auto memo = MakeMemo1(&window);
