@@ -4,9 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
 #include <string>
-
-#include "platform/app_error.h"
 
 class QPlainTextEdit;
 
@@ -15,9 +14,9 @@ class QPlainTextEdit;
 inline constexpr std::size_t kMemoCapacity = 65535;
 
 // The box was asked to hold more than kMemoCapacity characters.
-class EMemoCapacity : public AppError {
+class EMemoCapacity : public std::runtime_error {
 public:
-    EMemoCapacity() : AppError("Text exceeds memo capacity") {}
+    EMemoCapacity() : std::runtime_error("Text exceeds memo capacity") {}
 };
 
 // Replaces the box's text with the answer up to its first zero byte, every
