@@ -184,8 +184,8 @@ void TForm1::FormCreate() {
     SD1->SetSkinFile(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString() +
                      "/Xplorer_mod.skn");
     if (!SD1->Active()) SD1->SetActive(true);
-    // 2. The web site.
-    CurrentUrlOpener().Open(SiteAddress());
+    // 2. The web site; a build without one opens nothing.
+    if (!m_siteHost.empty()) CurrentUrlOpener().Open(SiteAddress());
     // 3. Update check; whatever it decides, start-up goes on.
     UpdateCheck();
     // 4. Both visible views fit the whole picture.
@@ -204,7 +204,7 @@ void TForm1::UpdateCheck() {
 }
 
 void TForm1::FormClose() {
-    CurrentUrlOpener().Open(SiteAddress());
+    if (!m_siteHost.empty()) CurrentUrlOpener().Open(SiteAddress());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

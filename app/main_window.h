@@ -23,7 +23,8 @@ class TForm1 : public QMainWindow {
 
 public:
     // `siteHost` is the product web site's host (the build-time one unless a
-    // test gives another).
+    // test gives another). Without one, start and close open no site and
+    // there is no update check.
     explicit TForm1(const std::string& siteHost = DefaultSiteHost(), QWidget* parent = nullptr);
     ~TForm1() override;
 

@@ -85,17 +85,21 @@ std::string TNetHTTP::PostForm(const std::string& url, TNetMultiPartFormDataStre
     if (version == "HTTP/1.0" && request_.Connection.empty()) request_.Connection = "keep-alive";
 
     try {
-        const in_addr address = NetResolveHost(*api_, uri.Host);
+        const TNetDeadline deadline = TNetDeadline::After(exchangeTimeoutMs_);
+        const auto connectDeadline = [&] {
+            return deadline.Earlier(TNetDeadline::After(connectTimeoutMs_));
+        };
+        const in_addr address = NetResolveHost(*api_, uri.Host, connectDeadline());
         socket_ = std::make_unique<TNetIOHandlerSocket>(*api_);
-        socket_->SetWriteTimeout(answer_.readTimeoutMs);
-        socket_->Connect(address, static_cast<uint16_t>(port_), connectTimeoutMs_);
+        socket_->SetWriteDeadline(deadline);
+        socket_->Connect(address, static_cast<uint16_t>(port_), connectDeadline());
 
         const std::string header = HeaderBlock(version);
         socket_->WriteAll(header.data(), header.size());
         SendForm(form);
 
         if (allowCookies_ && !cookies_) cookies_ = std::make_unique<TNetCookieManager>();
-        TNetAnswerReader reader(*socket_, answer_);
+        TNetAnswerReader reader(*socket_, answer_, deadline);
         const auto settle = [&] {
             if (reader.PeerClosed() || !KeepAlive(response_)) Disconnect();
         };

@@ -90,15 +90,18 @@ public:
     void SetSendBufferSize(int n) { sendBufferSize_ = n > 0 ? n : 1; }
     int Port() const { return port_; }
 
-    // Limits of our own, so that a server that stays silent or never stops
-    // sending cannot hold the caller for ever or fill its memory. Times in
-    // milliseconds, 0 meaning no limit.
+    // Limits of our own, so that a server that stays silent, trickles or
+    // never stops sending cannot hold the caller for ever or fill its memory.
+    // Times in milliseconds, 0 meaning no limit.
+    //
+    // The whole exchange, from the start of the host lookup to the end of the
+    // answer, the body of a refused answer included.
+    int ExchangeTimeout() const { return exchangeTimeoutMs_; }
+    void SetExchangeTimeout(int ms) { exchangeTimeoutMs_ = ms; }
+    // The host lookup and the connect, each within the exchange's time.
     int ConnectTimeout() const { return connectTimeoutMs_; }
     void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
-    // Each wait for answer data.
-    int ReadTimeout() const { return answer_.readTimeoutMs; }
-    void SetReadTimeout(int ms) { answer_.readTimeoutMs = ms; }
-    // Each wait for the body of a refused answer.
+    // The whole body of a refused answer, within the exchange's time.
     int ErrorBodyTimeout() const { return answer_.errorBodyTimeoutMs; }
     void SetErrorBodyTimeout(int ms) { answer_.errorBodyTimeoutMs = ms; }
     // Status, headers and body of one exchange together, in bytes.
@@ -131,6 +134,7 @@ private:
     bool allowCookies_ = true;
     int sendBufferSize_ = 32768;
     int port_ = 80;
+    int exchangeTimeoutMs_ = 15000;
     int connectTimeoutMs_ = 5000;
     TNetAnswerSettings answer_;
 };

@@ -1,5 +1,6 @@
 #include "net/http_answer.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "net/net_errors.h"
@@ -20,12 +21,18 @@ bool ReadInteger(const std::string& text, int64_t& value) {
     return true;
 }
 
-// The hexadecimal chunk size before the first blank; 0 when it is not a
-// number that fits.
-uint64_t ChunkSize(const std::string& line) {
-    const std::string text = NetTrim(line.substr(0, line.find(' ')));
-    if (text.empty() || text.size() > 15) return 0;
+// More significant hexadecimal digits than this make a chunk size larger
+// than any answer could carry (and than 64 bits could always hold).
+constexpr std::size_t kMaxChunkSizeDigits = 15;
+
+// The chunk size: the hexadecimal number at the start of the size line, up
+// to a blank, a tab or the ";" of a chunk extension; leading zeros allowed.
+// False when that text is not a number, or one too large for any answer.
+bool ChunkSize(const std::string& line, uint64_t& size) {
+    const std::string text = NetTrim(line.substr(0, line.find_first_of(" \t;")));
+    if (text.empty()) return false;
     uint64_t v = 0;
+    std::size_t digits = 0;
     for (char c : text) {
         int d;
         if (c >= '0' && c <= '9')
@@ -35,10 +42,13 @@ uint64_t ChunkSize(const std::string& line) {
         else if (c >= 'A' && c <= 'F')
             d = c - 'A' + 10;
         else
-            return 0;
+            return false;
+        if (v != 0 || d != 0) ++digits;
+        if (digits > kMaxChunkSizeDigits) return false;
         v = v * 16 + static_cast<uint64_t>(d);
     }
-    return v;
+    size = v;
+    return true;
 }
 
 bool StartsWithNoCase(const std::string& line, const std::string& name) {
@@ -76,7 +86,7 @@ void TNetHTTPResponse::TakeHeaderValues() {
 
 bool TNetAnswerReader::ReadHeaders(TNetHTTPResponse& response) {
     for (;;) {
-        TNetInputBuffer::Line line = in_.ReadLn(settings_.readTimeoutMs);
+        TNetInputBuffer::Line line = in_.ReadLn(deadline_);
         if (line.end != TNetInputBuffer::LineEnd::Complete) return false;
         if (line.text.empty()) return true;
         response.RawHeaders.Add(line.text);
@@ -87,7 +97,7 @@ std::string TNetAnswerReader::Receive(TNetHTTPResponse& response, std::string& l
                                       TNetCookieManager* cookies, const std::string& cookieHost) {
     bool headersComplete = false;
     do {
-        TNetInputBuffer::Line status = in_.ReadLn(settings_.readTimeoutMs);
+        TNetInputBuffer::Line status = in_.ReadLn(deadline_);
         if (status.end == TNetInputBuffer::LineEnd::Closed) throw ENetConnClosedGracefully();
         response.Clear();
         response.ResponseText = status.text;
@@ -107,48 +117,60 @@ std::string TNetAnswerReader::Receive(TNetHTTPResponse& response, std::string& l
     if (!redirect && code >= 200 && code <= 299) {
         if (!headersComplete) throw ENetException("Undefined situation");
         if (code == 204) return "";
-        return ReadBody(response, settings_.readTimeoutMs, true);
+        return ReadBody(response, deadline_, true);
     }
     // Redirects are not followed and there are no credentials for 401 and
-    // 407: every other answer is refused, with whatever body it carries.
-    std::string body = ReadBody(response, settings_.errorBodyTimeoutMs, false);
+    // 407: every other answer is refused, with whatever body it carries. That
+    // body only decorates the error, so it gets a short time of its own.
+    const TNetDeadline errorBodyDeadline =
+        deadline_.Earlier(TNetDeadline::After(settings_.errorBodyTimeoutMs));
+    std::string body = ReadBody(response, errorBodyDeadline, false);
     throw ENetHTTPProtocolException(code, lastStatusLine, std::move(body));
 }
 
-std::string TNetAnswerReader::ReadBody(const TNetHTTPResponse& response, int timeoutMs,
-                                       bool strict) {
+std::string TNetAnswerReader::ReadBody(const TNetHTTPResponse& response,
+                                       const TNetDeadline& deadline, bool strict) {
     if (response.ContentLength > 0) {
         const auto wanted = static_cast<std::size_t>(response.ContentLength);
-        std::string body = in_.ReadBytes(wanted, timeoutMs);
+        std::string body = in_.ReadBytes(wanted, deadline);
         // A body shorter than announced is a broken answer, not a short one.
         if (strict && body.size() < wanted) throw ENetConnClosedGracefully();
         return body;
     }
     if (response.TransferEncoding.find("chunked") != std::string::npos)
-        return ReadChunked(timeoutMs, strict);
-    if (!response.HasContentLength) return in_.ReadToClose(timeoutMs);
+        return ReadChunked(deadline, strict);
+    if (!response.HasContentLength) return in_.ReadToClose(deadline);
     return "";
 }
 
-std::string TNetAnswerReader::ReadChunked(int timeoutMs, bool strict) {
+std::string TNetAnswerReader::ReadChunked(const TNetDeadline& deadline, bool strict) {
     std::string body;
     for (;;) {
-        const TNetInputBuffer::Line sizeLine = in_.ReadLn(timeoutMs);
+        const TNetInputBuffer::Line sizeLine = in_.ReadLn(deadline);
         if (sizeLine.end != TNetInputBuffer::LineEnd::Complete) {
             if (strict) throw ENetConnClosedGracefully();
             return body;
         }
-        const uint64_t size = ChunkSize(sizeLine.text);
-        if (size == 0) {
-            in_.ReadLn(timeoutMs);
+        uint64_t size = 0;
+        if (!ChunkSize(sizeLine.text, size)) {
+            // Taking it for the last chunk would pass a broken answer off as
+            // a complete one.
+            if (strict) throw ENetException("Invalid chunk size.");
             return body;
         }
-        const std::string chunk = in_.ReadBytes(static_cast<std::size_t>(size), timeoutMs);
+        if (size == 0) {
+            in_.ReadLn(deadline);
+            return body;
+        }
+        // The answer limit ends a size beyond it long before it is reached.
+        const auto wanted = static_cast<std::size_t>(
+            std::min<uint64_t>(size, std::numeric_limits<std::size_t>::max()));
+        const std::string chunk = in_.ReadBytes(wanted, deadline);
         body += chunk;
-        if (chunk.size() < size) {
+        if (chunk.size() < wanted) {
             if (strict) throw ENetConnClosedGracefully();
             return body;
         }
-        in_.ReadLn(timeoutMs);
+        in_.ReadLn(deadline);
     }
 }

@@ -8,6 +8,7 @@
 
 #include "net/byte_stream.h"
 #include "net/cookie_manager.h"
+#include "net/deadline.h"
 #include "net/header_list.h"
 #include "net/input_buffer.h"
 
@@ -34,14 +35,18 @@ int64_t NetContentLength(const std::string& value);
 
 struct TNetAnswerSettings {
     TNetReadLimits limits;
-    int readTimeoutMs = 10000;      // each wait for data (0: no limit)
-    int errorBodyTimeoutMs = 2000;  // each wait for the body of a refused answer
+    // The whole body of a refused answer, in milliseconds (0: no limit of its
+    // own; the exchange's deadline still holds).
+    int errorBodyTimeoutMs = 2000;
 };
 
 class TNetAnswerReader {
 public:
-    TNetAnswerReader(TNetByteStream& stream, const TNetAnswerSettings& settings)
-        : in_(stream, settings.limits), settings_(settings) {}
+    // Every read ends by the deadline; once it has passed, the reader throws
+    // ENetReadTimeout.
+    TNetAnswerReader(TNetByteStream& stream, const TNetAnswerSettings& settings,
+                     const TNetDeadline& deadline = {})
+        : in_(stream, settings.limits), settings_(settings), deadline_(deadline) {}
 
     // Reads the answer into response and returns the body of an accepted
     // (2xx) answer. lastStatusLine follows every status line as it arrives.
@@ -55,10 +60,13 @@ public:
 private:
     // Reads header lines up to the empty line; false when the peer closed first.
     bool ReadHeaders(TNetHTTPResponse& response);
-    // strict: a body cut short by the peer's close is an error.
-    std::string ReadBody(const TNetHTTPResponse& response, int timeoutMs, bool strict);
-    std::string ReadChunked(int timeoutMs, bool strict);
+    // strict: a body cut short by the peer's close, or a chunk size that is
+    // no number, is an error; otherwise the body ends there.
+    std::string ReadBody(const TNetHTTPResponse& response, const TNetDeadline& deadline,
+                         bool strict);
+    std::string ReadChunked(const TNetDeadline& deadline, bool strict);
 
     TNetInputBuffer in_;
     TNetAnswerSettings settings_;
+    TNetDeadline deadline_;
 };

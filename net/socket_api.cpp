@@ -4,11 +4,9 @@
 #include <netdb.h>
 #include <unistd.h>
 
-namespace {
+#include "net/deadline.h"
 
-// A host lookup may wait on an unreachable name server far longer than the
-// connection itself may take; it gets the same limit.
-constexpr int kLookupTimeoutSeconds = 5;
+namespace {
 
 // One lookup request; it lives on the heap because a lookup that overran its
 // time and cannot be cancelled still writes into it later.
@@ -20,7 +18,7 @@ struct LookupRequest {
 
 }  // namespace
 
-int NetSocketApi::LookupIPv4(const std::string& host, in_addr& address) {
+int NetSocketApi::LookupIPv4(const std::string& host, in_addr& address, int timeoutMs) {
     auto* lookup = new LookupRequest;
     lookup->host = host;
     lookup->hints.ai_family = AF_INET;
@@ -33,8 +31,15 @@ int NetSocketApi::LookupIPv4(const std::string& host, in_addr& address) {
         delete lookup;
         return rc;
     }
-    const timespec limit{kLookupTimeoutSeconds, 0};
-    while (gai_suspend(list, 1, &limit) == EAI_INTR) {
+    // A lookup may wait on an unreachable name server far longer than the
+    // caller can afford.
+    const TNetDeadline deadline = TNetDeadline::After(timeoutMs);
+    for (;;) {
+        const int wait = deadline.TimeoutMs();
+        const timespec limit{wait / 1000, static_cast<long>(wait % 1000) * 1000000};
+        if (gai_suspend(list, 1, deadline.Limited() ? &limit : nullptr) != EAI_INTR ||
+            deadline.Passed())
+            break;
     }
     if (gai_error(&lookup->request) == EAI_INPROGRESS) {
         // Out of time. A request already being served cannot be cancelled and

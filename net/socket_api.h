@@ -14,8 +14,9 @@ class NetSocketApi {
 public:
     virtual ~NetSocketApi() = default;
     // The first IPv4 address of a host name: 0, or a getaddrinfo error code
-    // (with errno set for EAI_SYSTEM).
-    virtual int LookupIPv4(const std::string& host, in_addr& address);
+    // (with errno set for EAI_SYSTEM). A lookup still running after timeoutMs
+    // (0 or less: no limit) gives EAI_AGAIN.
+    virtual int LookupIPv4(const std::string& host, in_addr& address, int timeoutMs);
     virtual int Socket(int domain, int type, int protocol);
     virtual int SetNonBlocking(int fd);
     virtual int Connect(int fd, const sockaddr* address, socklen_t length);

@@ -4,7 +4,6 @@
 #include <netdb.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include "net/header_list.h"
@@ -16,15 +15,16 @@ namespace {
 }
 }  // namespace
 
-in_addr NetResolveHost(NetSocketApi& api, const std::string& host) {
+in_addr NetResolveHost(NetSocketApi& api, const std::string& host, const TNetDeadline& deadline) {
     in_addr address{};
     if (NetSameText(host, "LOCALHOST")) {
         address.s_addr = htonl(INADDR_LOOPBACK);
         return address;
     }
     if (inet_pton(AF_INET, host.c_str(), &address) == 1) return address;
+    if (deadline.Passed()) throw ENetSocketError(EAI_AGAIN, gai_strerror(EAI_AGAIN));
     errno = 0;
-    const int rc = api.LookupIPv4(host, address);
+    const int rc = api.LookupIPv4(host, address, deadline.TimeoutMs());
     if (rc == 0) return address;
     if (rc == EAI_SYSTEM && errno != 0) ThrowSocketError(errno);
     throw ENetSocketError(rc, gai_strerror(rc));
@@ -40,25 +40,19 @@ void TNetIOHandlerSocket::Fail(int errorNumber) {
     ThrowSocketError(errorNumber);
 }
 
-bool TNetIOHandlerSocket::WaitFor(short events, int timeoutMs) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    int wait = timeoutMs > 0 ? timeoutMs : -1;
+bool TNetIOHandlerSocket::WaitFor(short events, const TNetDeadline& deadline) {
     for (;;) {
+        if (deadline.Passed()) return false;
         pollfd p{fd_, events, 0};
-        const int rc = api_.Poll(&p, 1, wait);
+        const int rc = api_.Poll(&p, 1, deadline.Limited() ? deadline.TimeoutMs() : -1);
         if (rc > 0) return true;
         if (rc == 0) return false;
         if (errno != EINTR) Fail(errno);
-        if (timeoutMs > 0) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-        }
     }
 }
 
-void TNetIOHandlerSocket::Connect(const in_addr& address, uint16_t port, int timeoutMs) {
+void TNetIOHandlerSocket::Connect(const in_addr& address, uint16_t port,
+                                  const TNetDeadline& deadline) {
     Close();
     fd_ = api_.Socket(AF_INET, SOCK_STREAM, 0);
     if (fd_ < 0) {
@@ -73,7 +67,7 @@ void TNetIOHandlerSocket::Connect(const in_addr& address, uint16_t port, int tim
     to.sin_addr = address;
     if (api_.Connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return;
     if (errno != EINPROGRESS) Fail(errno);
-    if (!WaitFor(POLLOUT, timeoutMs)) Fail(ETIMEDOUT);
+    if (!WaitFor(POLLOUT, deadline)) Fail(ETIMEDOUT);
     const int pending = api_.PendingError(fd_);
     if (pending < 0) Fail(errno);
     if (pending != 0) Fail(pending);
@@ -81,8 +75,9 @@ void TNetIOHandlerSocket::Connect(const in_addr& address, uint16_t port, int tim
 
 std::size_t TNetIOHandlerSocket::ReadSome(char* buffer, std::size_t size, int timeoutMs) {
     if (fd_ < 0) return 0;
+    const TNetDeadline deadline = TNetDeadline::After(timeoutMs);
     for (;;) {
-        if (!WaitFor(POLLIN, timeoutMs)) throw ENetReadTimeout();
+        if (!WaitFor(POLLIN, deadline)) throw ENetReadTimeout();
         const ssize_t n = api_.Recv(fd_, buffer, size);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) Fail(errno);
@@ -100,6 +95,6 @@ void TNetIOHandlerSocket::WriteAll(const char* data, std::size_t size) {
         }
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) Fail(errno);
-        if (!WaitFor(POLLOUT, writeTimeoutMs_)) Fail(ETIMEDOUT);
+        if (!WaitFor(POLLOUT, writeDeadline_)) Fail(ETIMEDOUT);
     }
 }

@@ -13,5 +13,6 @@ class TNetHTTP;
 // Posts the form to "http://" + host, puts the answer into memo (the hidden
 // text box that cuts it into rows) and compares its row 0. A different
 // version shows the download message, opens the web site and requests the
-// quit; a failure shows only the status code of the exchange.
+// quit; a failure shows only the status code of the exchange. An empty host
+// means a build without a web site: nothing is posted or shown.
 void RunUpdateCheck(TNetHTTP& http, QPlainTextEdit& memo, const std::string& host);

@@ -208,6 +208,22 @@ private slots:
         QCOMPARE(m_urls.opened.size(), size_t{2});
     }
 
+    // A build without a web site opens none and checks for no update: the
+    // start-up runs to its end in silence, and so does the close.
+    void noSiteIsQuiet() {
+        TForm1 form("");
+        QVERIFY(m_boxes.empty());
+        QVERIFY(m_urls.opened.empty());
+        QVERIFY(!QuitRequested());
+        QCOMPARE(form.PixImage2->PaintSizeMode(), smFit);
+        QCOMPARE(form.NetHTTP1.LastStatusLine(), std::string());
+        QCOMPARE(form.Memo1->toPlainText(), QString("Memo1"));
+        form.show();
+        form.close();
+        QVERIFY(m_urls.opened.empty());
+        QVERIFY(m_boxes.empty());
+    }
+
     void sameVersionSaysNothing() {
         LoopbackServer site({{"HTTP/1.0 200 OK\r\n\r\nversion2.1"}});
         TForm1 form(site.HostAndPort());

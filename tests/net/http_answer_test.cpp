@@ -106,9 +106,45 @@ TEST(HttpAnswer, BodyCutShortIsAnError) {
         "Connection Closed Gracefully.");
 }
 
-TEST(HttpAnswer, ChunkSizeThatIsNoNumberEndsTheBody) {
-    EXPECT_EQ(
-        Receive("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\nzz\r\ncd\r\n")
-            .body,
-        "ab");
+TEST(HttpAnswer, ChunkSizeMustBeAHexNumber) {
+    const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n";
+    // Sizes that are numbers, with what may follow them on the size line.
+    const std::pair<const char*, const char*> good[] = {
+        {"3\r\ncde\r\n0\r\n\r\n", "abcde"},
+        {"0003 ext\r\ncde\r\n0\r\n\r\n", "abcde"},
+        {"3;name=value\r\ncde\r\n0\r\n\r\n", "abcde"},
+        {"3\t\r\ncde\r\n0\r\n\r\n", "abcde"},
+        {"0000000000000000000\r\n\r\n", "ab"},
+        {"00000000000000003\r\ncde\r\n0\r\n\r\n", "abcde"},
+    };
+    for (const auto& [rest, body] : good) EXPECT_EQ(Receive(head + rest).body, body) << rest;
+
+    // Taking any of these for the last chunk would turn a broken answer into
+    // a complete, empty-ended one.
+    for (const char* size : {"zz", "-5", "+5", "", " 3", "0x3", "10000000000000000",
+                             "ffffffffffffffff", "1000000000000000", "3.0"}) {
+        SCOPED_TRACE(size);
+        ExpectError<ENetException>([&] { Receive(head + size + "\r\ncde\r\n0\r\n\r\n"); },
+                                   "Invalid chunk size.");
+    }
+}
+
+TEST(HttpAnswer, RefusedAnswerKeepsTheBodyBeforeABadChunkSize) {
+    try {
+        Receive("HTTP/1.1 500 Oops\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n-5\r\n");
+        ADD_FAILURE() << "no error";
+    } catch (const ENetHTTPProtocolException& e) {
+        EXPECT_EQ(e.ErrorCode(), 500);
+        EXPECT_EQ(e.ErrorMessage(), "ab");
+    }
+}
+
+TEST(HttpAnswer, NothingIsReadOnceTheDeadlineHasPassed) {
+    TNetMemoryStream stream("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    TNetAnswerReader reader(
+        stream, {}, TNetDeadline(TNetDeadline::Clock::now() - std::chrono::milliseconds(1)));
+    TNetHTTPResponse response;
+    std::string statusLine;
+    ExpectError<ENetReadTimeout>([&] { reader.Receive(response, statusLine, nullptr, ""); },
+                                 "Read Timeout");
 }

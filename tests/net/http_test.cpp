@@ -268,10 +268,11 @@ TEST(Http, AnswerTable) {
 // demand.
 class ScriptedSocketApi : public NetSocketApi {
 public:
-    int LookupIPv4(const std::string& host, in_addr& address) override {
+    int LookupIPv4(const std::string& host, in_addr& address, int timeoutMs) override {
         lookups.push_back(host);
+        lookupTimeouts.push_back(timeoutMs);
         if (lookupError) return lookupError;
-        return NetSocketApi::LookupIPv4(host, address);
+        return NetSocketApi::LookupIPv4(host, address, timeoutMs);
     }
     int Connect(int fd, const sockaddr* address, socklen_t length) override {
         sockaddr_in to = *reinterpret_cast<const sockaddr_in*>(address);
@@ -315,6 +316,7 @@ public:
     int resetAtRecv = 0;
     int recvCalls = 0;
     std::vector<std::string> lookups;
+    std::vector<int> lookupTimeouts;
     std::string connectedTo;
     std::vector<int> pollTimeouts;
     std::vector<std::string> sends;
@@ -399,13 +401,28 @@ TEST(Http, SocketFailures) {
         api.lookupError = 0;
     }
     {
+        // The lookup and the connect each get the connect limit, and never
+        // more than is left of the exchange's time.
+        api.lookupError = EAI_AGAIN;
+        Post(http, "http://slow-name-server.invalid");
+        api.lookupError = 0;
         api.connectHangs = true;
         const Outcome o = Post(http, "http://127.0.0.1:9");
         EXPECT_EQ(o.errorText, "Socket Error # 110\r\nConnection timed out");
-        EXPECT_EQ(api.pollTimeouts, std::vector<int>{5000});
+        ASSERT_EQ(api.pollTimeouts.size(), 1u);
+        EXPECT_GT(api.pollTimeouts[0], 4900);
+        EXPECT_LE(api.pollTimeouts[0], 5000);
         http.SetConnectTimeout(1200);
+        http.SetExchangeTimeout(800);
         Post(http, "http://127.0.0.1:9");
-        EXPECT_EQ(api.pollTimeouts.back(), 1200);
+        Post(http, "http://slow-name-server.invalid");
+        EXPECT_GT(api.pollTimeouts.back(), 700);
+        EXPECT_LE(api.pollTimeouts.back(), 800);
+        ASSERT_EQ(api.lookupTimeouts.size(), 3u);
+        EXPECT_GT(api.lookupTimeouts[1], 4900);
+        EXPECT_LE(api.lookupTimeouts[1], 5000);
+        EXPECT_GT(api.lookupTimeouts[2], 700);
+        EXPECT_LE(api.lookupTimeouts[2], 800);
         api.connectHangs = false;
     }
 }
@@ -428,25 +445,72 @@ TEST(Http, ResetKeepsTheCodeOfAStatusLineAlreadyRead) {
     }
 }
 
-TEST(Http, SilentServerHitsTheReadLimit) {
-    EXPECT_EQ(TNetHTTP().ReadTimeout(), 10000);
+TEST(Http, SilentServerHitsTheDeadline) {
+    EXPECT_EQ(TNetHTTP().ExchangeTimeout(), 15000);
+    EXPECT_EQ(TNetHTTP().ConnectTimeout(), 5000);
     EXPECT_EQ(TNetHTTP().ErrorBodyTimeout(), 2000);
     LoopbackServer server(
         {{"", Then::StaySilent}, {"HTTP/1.1 404 Not Found\r\n\r\nsome", Then::StaySilent}});
     TNetHTTP http;
-    http.SetReadTimeout(150);
+    http.SetExchangeTimeout(150);
     Outcome o = Post(http, "http://" + server.HostAndPort());
     EXPECT_EQ(o.errorType, TypeName<ENetReadTimeout>());
     EXPECT_EQ(o.errorText, "Read Timeout");
     EXPECT_EQ(http.LastStatusCode(), -1);
 
-    http.SetReadTimeout(10000);
+    http.SetExchangeTimeout(15000);
     http.SetErrorBodyTimeout(150);
     o = Post(http, "http://" + server.HostAndPort());
     EXPECT_EQ(o.errorType, TypeName<ENetReadTimeout>());
     EXPECT_EQ(o.errorText, "Read Timeout");
     EXPECT_EQ(http.LastStatusCode(), 404);
     EXPECT_FALSE(http.Connected());
+}
+
+// A server that sends a byte every 10 ms never lets a single wait run out;
+// only one limit on the whole exchange ends it. Each trickle lasts well over
+// a second, so an answer that arrives complete shows that the limit failed.
+TEST(Http, TricklingServerHitsTheDeadline) {
+    const std::string filler(150, 'x');
+    struct Case {
+        const char* name;
+        LoopbackReply reply;
+        int code;
+    };
+    const Case cases[] = {
+        {"status line", {"", Then::Close, "HTTP/1.1 200 OK " + filler + "\r\n\r\n"}, -1},
+        {"header lines",
+         {"HTTP/1.1 200 OK\r\n", Then::Close, "X: y\r\nX: y\r\n" + filler + "\r\n\r\n"},
+         200},
+        {"body", {"HTTP/1.1 200 OK\r\nContent-Length: 150\r\n\r\n", Then::Close, filler}, 200},
+        {"chunked body",
+         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", Then::Close,
+          "1\r\nx\r\n96\r\n" + filler + "\r\n0\r\n\r\n"},
+         200},
+        {"body of a refused answer",
+         {"HTTP/1.1 404 Not Found\r\nContent-Length: 150\r\n\r\n", Then::Close, filler},
+         404},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackServer server({c.reply});
+        TNetHTTP http;
+        http.SetExchangeTimeout(300);
+        const Outcome o = Post(http, "http://" + server.HostAndPort());
+        EXPECT_EQ(o.errorType, TypeName<ENetReadTimeout>()) << o.errorText;
+        EXPECT_EQ(o.errorText, "Read Timeout");
+        EXPECT_EQ(http.LastStatusCode(), c.code);
+        EXPECT_FALSE(http.Connected());
+    }
+}
+
+TEST(Http, TricklingErrorBodyHitsItsOwnLimit) {
+    LoopbackServer server({{"HTTP/1.1 404 Not Found\r\n\r\n", Then::Close, std::string(150, 'x')}});
+    TNetHTTP http;
+    http.SetErrorBodyTimeout(200);
+    const Outcome o = Post(http, "http://" + server.HostAndPort());
+    EXPECT_EQ(o.errorType, TypeName<ENetReadTimeout>()) << o.errorText;
+    EXPECT_EQ(http.LastStatusCode(), 404);
 }
 
 TEST(Http, EndlessAnswerHitsTheSizeLimit) {

@@ -9,13 +9,13 @@ namespace {
 
 TEST(SocketApi, LooksUpTheLocalHostName) {
     in_addr address{};
-    ASSERT_EQ(SystemSocketApi().LookupIPv4("localhost", address), 0);
+    ASSERT_EQ(SystemSocketApi().LookupIPv4("localhost", address, 5000), 0);
     EXPECT_EQ(ntohl(address.s_addr), INADDR_LOOPBACK);
 }
 
 TEST(SocketApi, ANumericAddressNeedsNoServer) {
     in_addr address{};
-    ASSERT_EQ(SystemSocketApi().LookupIPv4("127.0.0.7", address), 0);
+    ASSERT_EQ(SystemSocketApi().LookupIPv4("127.0.0.7", address, 0), 0);
     EXPECT_EQ(ntohl(address.s_addr), 0x7F000007u);
 }
 

@@ -119,6 +119,10 @@ void LoopbackServer::Serve(int fd, const LoopbackReply& reply, std::size_t index
         if (n <= 0) return;
         sent += static_cast<std::size_t>(n);
     }
+    for (char c : reply.trickle) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(reply.trickleMs));
+        if (Stopping() || ::send(fd, &c, 1, MSG_NOSIGNAL) <= 0) return;
+    }
 
     switch (reply.then) {
         case LoopbackReply::Then::Close:

@@ -18,6 +18,9 @@ struct LoopbackReply {
     };
     std::string bytes;
     Then then = Then::Close;
+    // Sent after bytes, one byte every trickleMs, as long as the client stays.
+    std::string trickle{};
+    int trickleMs = 10;
 };
 
 class LoopbackServer {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/update/memo_rows.h"
 #include "net/http.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
@@ -50,6 +51,20 @@ std::unique_ptr<QPlainTextEdit> MakeMemo1(QWidget* parent) {
     memo->hide();
     return memo;
 }
+
+// Counts the lookups and sockets that an exchange asks for.
+class CountingSocketApi : public NetSocketApi {
+public:
+    int LookupIPv4(const std::string& host, in_addr& address, int timeoutMs) override {
+        ++calls;
+        return NetSocketApi::LookupIPv4(host, address, timeoutMs);
+    }
+    int Socket(int domain, int type, int protocol) override {
+        ++calls;
+        return NetSocketApi::Socket(domain, type, protocol);
+    }
+    int calls = 0;
+};
 
 const char kLongWords[] = "aaa bbb ccc ddd eee fff ggg hhh iii jjj kkk lll mmm nnn ooo ppp ";
 }  // namespace
@@ -110,6 +125,18 @@ private slots:
                                     "HTTP/1.1 301 Moved Permanently\r\n"
                                     "Location: http://127.0.0.1:1/\r\n\r\n")
                              << false << "301";
+        // A broken or oversized answer after a 200 status line shows that code.
+        QTest::newRow("bad chunk size") << QByteArray(
+                                               "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                                               "\r\n10000000000000000\r\nversion2.2\r\n0\r\n\r\n")
+                                        << false << "200";
+        QTest::newRow("negative chunk size")
+            << QByteArray(
+                   "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                   "\r\n-5\r\n")
+            << false << "200";
+        QTest::newRow("more than the memo holds")
+            << ok(QByteArray(kMemoCapacity + 1, 'v')) << false << "200";
         QTest::newRow("no server") << QByteArray() << false << "-1";
     }
 
@@ -168,6 +195,40 @@ private slots:
         QCOMPARE(memo->toPlainText(), QString("Memo1"));
         QCOMPARE(g_log, std::vector<std::string>{"box -1"});
         QVERIFY(!QuitRequested());
+    }
+
+    // A site that trickles its headers is cut off by the one deadline of the
+    // exchange, and start-up goes on with the status code.
+    void tricklingSiteIsCutOff() {
+        LoopbackServer server({{"HTTP/1.1 200 OK\r\n", LoopbackReply::Then::Close,
+                                std::string(200, 'X') + ": y\r\n\r\nversion2.1"}});
+        QWidget window;
+        auto memo = MakeMemo1(&window);
+        TNetHTTP http;
+        http.SetExchangeTimeout(300);
+        RunUpdateCheck(http, *memo, server.HostAndPort());
+        QCOMPARE(g_log, std::vector<std::string>{"box 200"});
+        QVERIFY(!QuitRequested());
+        QCOMPARE(memo->toPlainText(), QString("Memo1"));
+    }
+
+    void noSiteMeansNoCheck() {
+        QWidget window;
+        auto memo = MakeMemo1(&window);
+        CountingSocketApi api;
+        TNetHTTP http;
+        http.SetSocketApi(&api);
+        RunUpdateCheck(http, *memo, "");
+        QCOMPARE(api.calls, 0);
+        QVERIFY(g_log.empty());
+        QVERIFY(!QuitRequested());
+        QCOMPARE(memo->toPlainText(), QString("Memo1"));
+        QCOMPARE(http.LastStatusLine(), std::string());
+
+        // With a host the same client does reach for a socket.
+        RunUpdateCheck(http, *memo, "127.0.0.1:" + std::to_string(LoopbackServer::RefusingPort()));
+        QVERIFY(api.calls > 0);
+        QCOMPARE(g_log, std::vector<std::string>{"box -1"});
     }
 
 private:
