@@ -170,31 +170,56 @@ Bytes SgiFile(const Planes& planes, int bpc, bool rle) {
     return b;
 }
 
-Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, bool big) {
+Bytes CineonFile(const CineonHeader& h, const Bytes& data) {
     Bytes b(1024, 0);
-    auto put32 = [&](size_t at, uint32_t v) { big ? Put32Be(b, at, v) : Put32Le(b, at, v); };
+    auto put32 = [&](size_t at, uint32_t v) {
+        h.bigEndian ? Put32Be(b, at, v) : Put32Le(b, at, v);
+    };
     put32(0, 0x802A5FD7);
     put32(4, 1024);
     put32(8, 1024);
-    put32(20, uint32_t(1024 + 4 * pixels.size()));
+    put32(20, uint32_t(1024 + data.size()));
     std::memcpy(&b[24], "V4.5", 4);
-    b[192] = 0;
-    b[193] = 3;
-    for (int c = 0; c < 3; ++c) {
+    b[192] = uint8_t(h.orientation);
+    b[193] = uint8_t(h.channels);
+    for (int c = 0; c < h.channels; ++c) {
         const size_t at = 196 + 28 * c;
-        b[at + 1] = uint8_t(c + 1);
-        b[at + 2] = 10;
-        put32(at + 4, uint32_t(width));
-        put32(at + 8, uint32_t(height));
+        b[at + 1] = uint8_t(h.channels == 1 ? 0 : c + 1);
+        b[at + 2] = uint8_t(h.bits);
+        put32(at + 4, h.pixelsPerLine);
+        put32(at + 8, h.lines);
     }
     b[680] = 0;
-    b[681] = 5;
+    b[681] = uint8_t(h.packing);
+    put32(684, h.linePadding);
+    Append(b, data);
+    return b;
+}
+
+void BitWriter::Put(uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+        if (used_ == 0) bytes_.push_back(0);
+        bytes_.back() |= uint8_t(((value >> i) & 1) << (7 - used_));
+        used_ = (used_ + 1) % 8;
+    }
+}
+
+void BitWriter::Align(int bits) {
+    while ((bytes_.size() * 8 - (used_ ? 8 - used_ : 0)) % size_t(bits) != 0) Put(0, 1);
+}
+
+Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, bool big) {
+    Bytes data;
     for (const CineonPixel& p : pixels) {
         const uint32_t w = (uint32_t(p.r) << 22) | (uint32_t(p.g) << 12) | (uint32_t(p.b) << 2);
-        b.resize(b.size() + 4);
-        put32(b.size() - 4, w);
+        data.resize(data.size() + 4);
+        big ? Put32Be(data, data.size() - 4, w) : Put32Le(data, data.size() - 4, w);
     }
-    return b;
+    CineonHeader h;
+    h.pixelsPerLine = uint32_t(width);
+    h.lines = uint32_t(height);
+    h.bigEndian = big;
+    return CineonFile(h, data);
 }
 
 uint16_t CineonCodeFor(uint8_t value) {

@@ -43,7 +43,31 @@ Bytes PackIndexRows(const std::vector<std::vector<uint8_t>>& rows, int bpp, bool
 using Planes = std::vector<std::vector<std::vector<uint16_t>>>;
 Bytes SgiFile(const Planes& planes, int bytesPerSample, bool rle);
 
-// Cineon: 10-bit codes for red, green and blue of every pixel, rows top-down.
+// Cineon header fields that the decoder reads; `data` follows the 1024-byte header.
+struct CineonHeader {
+    uint32_t pixelsPerLine = 1;
+    uint32_t lines = 1;
+    int channels = 3;
+    int bits = 10;
+    int packing = 5;
+    int orientation = 0;
+    bool bigEndian = true;
+    uint32_t linePadding = 0;
+};
+Bytes CineonFile(const CineonHeader& header, const Bytes& data);
+// Bits written most significant first, for hand-laid Cineon data.
+class BitWriter {
+public:
+    void Put(uint32_t value, int bits);
+    void Align(int bits);  // zero bits up to the next multiple of `bits`
+    const Bytes& bytes() const { return bytes_; }
+
+private:
+    Bytes bytes_;
+    int used_ = 0;  // bits used in the last byte
+};
+// Cineon of three 10-bit codes for red, green and blue of every pixel, rows
+// top-down, one pixel in each left-justified 32-bit word.
 struct CineonPixel {
     uint16_t r, g, b;
 };
