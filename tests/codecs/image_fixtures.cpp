@@ -353,7 +353,7 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
                     s[0] = uint16_t((x + y) % 16);
                     break;
                 case PNG_COLOR_TYPE_RGB_ALPHA:
-                    s[3] = uint16_t(y * 33);
+                    s[3] = uint16_t(y * 23);
                     [[fallthrough]];
                 default:
                     s[0] = p.r;
@@ -374,6 +374,41 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass)
         for (int y = 0; y < height; ++y) png_write_row(png, rows[y].data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+Bytes PngFile(const PngSpec& spec) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    Bytes out;
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t n) {
+            auto* o = static_cast<Bytes*>(png_get_io_ptr(p));
+            o->insert(o->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), 8, spec.colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    for (const Bgr& c : spec.palette) palette.push_back(png_color{c.r, c.g, c.b});
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    Bytes alpha = spec.paletteAlpha;
+    png_color_16 key{};
+    if (spec.transparentColour.size() == 1) key.gray = spec.transparentColour[0];
+    if (spec.transparentColour.size() == 3) {
+        key.red = spec.transparentColour[0];
+        key.green = spec.transparentColour[1];
+        key.blue = spec.transparentColour[2];
+    }
+    if (!alpha.empty()) png_set_tRNS(png, info, alpha.data(), int(alpha.size()), nullptr);
+    if (!spec.transparentColour.empty()) png_set_tRNS(png, info, nullptr, 0, &key);
+    png_write_info(png, info);
+    const size_t rowBytes = spec.samples.size() / size_t(spec.height);
+    for (int y = 0; y < spec.height; ++y)
+        png_write_row(png, spec.samples.data() + rowBytes * size_t(y));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;

@@ -85,6 +85,19 @@ Bytes PlainJpegDecode(const Bytes& jpeg, int* width, int* height, int* channels)
 // PNG through libpng: colour type and bit depth as the format defines them.
 Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlaced);
 
+// PNG of 8-bit samples as stored (alpha last where the colour type has it),
+// with an optional palette, palette alphas or transparent colour (tRNS).
+struct PngSpec {
+    int width = 1;
+    int height = 1;
+    int colorType = 2;
+    Bytes samples;                            // rows top-down, no filter byte
+    std::vector<Bgr> palette;                 // for colour type 3
+    Bytes paletteAlpha;                       // tRNS of a palette file
+    std::vector<uint16_t> transparentColour;  // tRNS of a grey (1) or RGB (3 values) file
+};
+Bytes PngFile(const PngSpec& spec);
+
 // TIFF through libtiff: "rgb", "grey", "palette4", "rgb-tiled-lzw".
 Bytes TiffFile(int width, int height, const std::string& kind);
 
