@@ -418,9 +418,10 @@ Bytes TiffFile(int width, int height, const std::string& kind) {
     const std::string path = WriteTemp("fixture-" + kind + ".tif", {});
     TIFF* t = TIFFOpen(path.c_str(), "w");
     if (!t) throw std::runtime_error("cannot write " + path);
-    const bool grey = kind == "grey", palette = kind == "palette4", tiled = kind == "rgb-tiled-lzw";
+    const bool grey = kind == "grey", tiled = kind == "rgb-tiled-lzw";
+    const bool palette = kind == "palette4" || kind == "palette8";
     const int spp = grey || palette ? 1 : 3;
-    const int bps = palette ? 4 : 8;
+    const int bps = kind == "palette4" ? 4 : 8;
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(width));
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, uint32_t(height));
     TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, uint16_t(spp));
@@ -431,14 +432,15 @@ Bytes TiffFile(int width, int height, const std::string& kind) {
                  : palette ? PHOTOMETRIC_PALETTE
                            : PHOTOMETRIC_RGB);
     TIFFSetField(t, TIFFTAG_COMPRESSION, tiled ? COMPRESSION_LZW : COMPRESSION_NONE);
-    uint16_t map[3][16];
+    std::vector<uint16_t> map[3];
     if (palette) {
+        for (auto& m : map) m.assign(size_t(1) << bps, 0);
         for (int i = 0; i < 16; ++i) {
             map[0][i] = uint16_t(i * 16 * 257);
             map[1][i] = uint16_t((255 - i * 9) * 257);
             map[2][i] = uint16_t(i * 5 * 257);
         }
-        TIFFSetField(t, TIFFTAG_COLORMAP, map[0], map[1], map[2]);
+        TIFFSetField(t, TIFFTAG_COLORMAP, map[0].data(), map[1].data(), map[2].data());
     }
     auto sample = [&](int x, int y, int c) -> uint8_t {
         if (grey) return GreyLevel(x, y);

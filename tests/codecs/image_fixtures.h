@@ -98,7 +98,8 @@ struct PngSpec {
 };
 Bytes PngFile(const PngSpec& spec);
 
-// TIFF through libtiff: "rgb", "grey", "palette4", "rgb-tiled-lzw".
+// TIFF through libtiff: "rgb", "grey", "palette4", "palette8" (the 16 fixture
+// colours in a 256-entry map), "rgb-tiled-lzw".
 Bytes TiffFile(int width, int height, const std::string& kind);
 
 // Writes bytes to a file, returns its path in a per-test temporary folder.

@@ -200,4 +200,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, Tiff, testing::Values("rgb", "grey", "palette4",
                              return n;
                          });
 
+// A palette file whose colour map lacks its last byte (the writer stores the
+// map last) is refused, at either depth, and not drawn as grey.
+class TiffShortColourMap : public testing::TestWithParam<std::string> {};
+
+TEST_P(TiffShortColourMap, IsAReadError) {
+    const Bytes whole = TiffFile(kW, kH, GetParam());
+    Decoded full(whole);
+    ASSERT_EQ(full.status, pix::kSuccess);
+    EXPECT_FALSE(full.info.grey);
+    Decoded d(Bytes(whole.begin(), whole.end() - 1));
+    EXPECT_EQ(d.status, pix::kFileRead);
+    EXPECT_EQ(d.bitmap.Width, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, TiffShortColourMap, testing::Values("palette4", "palette8"));
+
 }  // namespace
