@@ -3,10 +3,11 @@
 # and the machine does not have yet. Runs as root, or through sudo otherwise.
 set -euo pipefail
 # qt6-base-dev brings the GL and Vulkan headers that Qt's CMake files look for;
-# libclang-rt-14-dev holds the fuzzer and sanitizer runtimes that clang links.
+# libclang-rt-14-dev holds the fuzzer and sanitizer runtimes that clang links;
+# imagemagick and graphicsmagick write the Cineon files of the interop test.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
           qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev imagemagick graphicsmagick)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -170,31 +170,56 @@ Bytes SgiFile(const Planes& planes, int bpc, bool rle) {
     return b;
 }
 
-Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, bool big) {
+Bytes CineonFile(const CineonHeader& h, const Bytes& data) {
     Bytes b(1024, 0);
-    auto put32 = [&](size_t at, uint32_t v) { big ? Put32Be(b, at, v) : Put32Le(b, at, v); };
+    auto put32 = [&](size_t at, uint32_t v) {
+        h.bigEndian ? Put32Be(b, at, v) : Put32Le(b, at, v);
+    };
     put32(0, 0x802A5FD7);
     put32(4, 1024);
     put32(8, 1024);
-    put32(20, uint32_t(1024 + 4 * pixels.size()));
+    put32(20, uint32_t(1024 + data.size()));
     std::memcpy(&b[24], "V4.5", 4);
-    b[192] = 0;
-    b[193] = 3;
-    for (int c = 0; c < 3; ++c) {
+    b[192] = uint8_t(h.orientation);
+    b[193] = uint8_t(h.channels);
+    for (int c = 0; c < h.channels; ++c) {
         const size_t at = 196 + 28 * c;
-        b[at + 1] = uint8_t(c + 1);
-        b[at + 2] = 10;
-        put32(at + 4, uint32_t(width));
-        put32(at + 8, uint32_t(height));
+        b[at + 1] = uint8_t(h.channels == 1 ? 0 : c + 1);
+        b[at + 2] = uint8_t(h.bits);
+        put32(at + 4, h.pixelsPerLine);
+        put32(at + 8, h.lines);
     }
     b[680] = 0;
-    b[681] = 5;
+    b[681] = uint8_t(h.packing);
+    put32(684, h.linePadding);
+    Append(b, data);
+    return b;
+}
+
+void BitWriter::Put(uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+        if (used_ == 0) bytes_.push_back(0);
+        bytes_.back() |= uint8_t(((value >> i) & 1) << (7 - used_));
+        used_ = (used_ + 1) % 8;
+    }
+}
+
+void BitWriter::Align(int bits) {
+    while ((bytes_.size() * 8 - (used_ ? 8 - used_ : 0)) % size_t(bits) != 0) Put(0, 1);
+}
+
+Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, bool big) {
+    Bytes data;
     for (const CineonPixel& p : pixels) {
         const uint32_t w = (uint32_t(p.r) << 22) | (uint32_t(p.g) << 12) | (uint32_t(p.b) << 2);
-        b.resize(b.size() + 4);
-        put32(b.size() - 4, w);
+        data.resize(data.size() + 4);
+        big ? Put32Be(data, data.size() - 4, w) : Put32Le(data, data.size() - 4, w);
     }
-    return b;
+    CineonHeader h;
+    h.pixelsPerLine = uint32_t(width);
+    h.lines = uint32_t(height);
+    h.bigEndian = big;
+    return CineonFile(h, data);
 }
 
 uint16_t CineonCodeFor(uint8_t value) {
@@ -328,7 +353,7 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
                     s[0] = uint16_t((x + y) % 16);
                     break;
                 case PNG_COLOR_TYPE_RGB_ALPHA:
-                    s[3] = uint16_t(y * 33);
+                    s[3] = uint16_t(y * 23);
                     [[fallthrough]];
                 default:
                     s[0] = p.r;
@@ -354,13 +379,49 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
     return out;
 }
 
+Bytes PngFile(const PngSpec& spec) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    Bytes out;
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t n) {
+            auto* o = static_cast<Bytes*>(png_get_io_ptr(p));
+            o->insert(o->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), 8, spec.colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    for (const Bgr& c : spec.palette) palette.push_back(png_color{c.r, c.g, c.b});
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    Bytes alpha = spec.paletteAlpha;
+    png_color_16 key{};
+    if (spec.transparentColour.size() == 1) key.gray = spec.transparentColour[0];
+    if (spec.transparentColour.size() == 3) {
+        key.red = spec.transparentColour[0];
+        key.green = spec.transparentColour[1];
+        key.blue = spec.transparentColour[2];
+    }
+    if (!alpha.empty()) png_set_tRNS(png, info, alpha.data(), int(alpha.size()), nullptr);
+    if (!spec.transparentColour.empty()) png_set_tRNS(png, info, nullptr, 0, &key);
+    png_write_info(png, info);
+    const size_t rowBytes = spec.samples.size() / size_t(spec.height);
+    for (int y = 0; y < spec.height; ++y)
+        png_write_row(png, spec.samples.data() + rowBytes * size_t(y));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
 Bytes TiffFile(int width, int height, const std::string& kind) {
     const std::string path = WriteTemp("fixture-" + kind + ".tif", {});
     TIFF* t = TIFFOpen(path.c_str(), "w");
     if (!t) throw std::runtime_error("cannot write " + path);
-    const bool grey = kind == "grey", palette = kind == "palette4", tiled = kind == "rgb-tiled-lzw";
+    const bool grey = kind == "grey", tiled = kind == "rgb-tiled-lzw";
+    const bool palette = kind == "palette4" || kind == "palette8";
     const int spp = grey || palette ? 1 : 3;
-    const int bps = palette ? 4 : 8;
+    const int bps = kind == "palette4" ? 4 : 8;
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(width));
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, uint32_t(height));
     TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, uint16_t(spp));
@@ -371,14 +432,15 @@ Bytes TiffFile(int width, int height, const std::string& kind) {
                  : palette ? PHOTOMETRIC_PALETTE
                            : PHOTOMETRIC_RGB);
     TIFFSetField(t, TIFFTAG_COMPRESSION, tiled ? COMPRESSION_LZW : COMPRESSION_NONE);
-    uint16_t map[3][16];
+    std::vector<uint16_t> map[3];
     if (palette) {
+        for (auto& m : map) m.assign(size_t(1) << bps, 0);
         for (int i = 0; i < 16; ++i) {
             map[0][i] = uint16_t(i * 16 * 257);
             map[1][i] = uint16_t((255 - i * 9) * 257);
             map[2][i] = uint16_t(i * 5 * 257);
         }
-        TIFFSetField(t, TIFFTAG_COLORMAP, map[0], map[1], map[2]);
+        TIFFSetField(t, TIFFTAG_COLORMAP, map[0].data(), map[1].data(), map[2].data());
     }
     auto sample = [&](int x, int y, int c) -> uint8_t {
         if (grey) return GreyLevel(x, y);

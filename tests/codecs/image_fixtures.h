@@ -44,7 +44,31 @@ Bytes PackIndexRows(const std::vector<std::vector<uint8_t>>& rows, int bpp, bool
 using Planes = std::vector<std::vector<std::vector<uint16_t>>>;
 Bytes SgiFile(const Planes& planes, int bytesPerSample, bool rle);
 
-// Cineon: 10-bit codes for red, green and blue of every pixel, rows top-down.
+// Cineon header fields that the decoder reads; `data` follows the 1024-byte header.
+struct CineonHeader {
+    uint32_t pixelsPerLine = 1;
+    uint32_t lines = 1;
+    int channels = 3;
+    int bits = 10;
+    int packing = 5;
+    int orientation = 0;
+    bool bigEndian = true;
+    uint32_t linePadding = 0;
+};
+Bytes CineonFile(const CineonHeader& header, const Bytes& data);
+// Bits written most significant first, for hand-laid Cineon data.
+class BitWriter {
+public:
+    void Put(uint32_t value, int bits);
+    void Align(int bits);  // zero bits up to the next multiple of `bits`
+    const Bytes& bytes() const { return bytes_; }
+
+private:
+    Bytes bytes_;
+    int used_ = 0;  // bits used in the last byte
+};
+// Cineon of three 10-bit codes for red, green and blue of every pixel, rows
+// top-down, one pixel in each left-justified 32-bit word.
 struct CineonPixel {
     uint16_t r, g, b;
 };
@@ -62,7 +86,21 @@ Bytes PlainJpegDecode(const Bytes& jpeg, int* width, int* height, int* channels)
 // PNG through libpng: colour type and bit depth as the format defines them.
 Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlaced);
 
-// TIFF through libtiff: "rgb", "grey", "palette4", "rgb-tiled-lzw".
+// PNG of 8-bit samples as stored (alpha last where the colour type has it),
+// with an optional palette, palette alphas or transparent colour (tRNS).
+struct PngSpec {
+    int width = 1;
+    int height = 1;
+    int colorType = 2;
+    Bytes samples;                            // rows top-down, no filter byte
+    std::vector<Bgr> palette;                 // for colour type 3
+    Bytes paletteAlpha;                       // tRNS of a palette file
+    std::vector<uint16_t> transparentColour;  // tRNS of a grey (1) or RGB (3 values) file
+};
+Bytes PngFile(const PngSpec& spec);
+
+// TIFF through libtiff: "rgb", "grey", "palette4", "palette8" (the 16 fixture
+// colours in a 256-entry map), "rgb-tiled-lzw".
 Bytes TiffFile(int width, int height, const std::string& kind);
 
 // Writes bytes to a file, returns its path in a per-test temporary folder.

@@ -19,20 +19,34 @@ RGBQUAD FixturePalette(int i) {
     return RGBQUAD{uint8_t(i * 5), uint8_t(255 - i * 9), uint8_t(i * 16), 0};
 }
 
-void ExpectColourPicture(const Decoded& d) {
-    ASSERT_EQ(d.bitmap.BitsPerPixel, 24);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) ASSERT_EQ(d.At(x, y), Colour(x, y)) << x << "," << y;
+// Alpha of the fixture pixels: 255 for files without alpha.
+using AlphaAt = int (*)(int x, int y);
+int Opaque(int, int) {
+    return 255;
+}
+uint8_t OverWhite(int v, int a) {
+    return uint8_t((v * a + 255 * (255 - a) + 127) / 255);
 }
 
-void ExpectGreyPicture(const Decoded& d, int bits) {
+void ExpectColourPicture(const Decoded& d, AlphaAt alpha = Opaque) {
+    ASSERT_EQ(d.bitmap.BitsPerPixel, 24);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const Bgr p = Colour(x, y);
+            const int a = alpha(x, y);
+            ASSERT_EQ(d.At(x, y), (Bgr{OverWhite(p.b, a), OverWhite(p.g, a), OverWhite(p.r, a)}))
+                << x << "," << y;
+        }
+}
+
+void ExpectGreyPicture(const Decoded& d, int bits, AlphaAt alpha = Opaque) {
     ASSERT_EQ(d.bitmap.BitsPerPixel, 8);
     EXPECT_TRUE(d.info.grey);
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const int levels = (1 << bits) - 1;
             const int want = (GreyLevel(x, y) >> (8 - bits)) * 255 / levels;
-            ASSERT_EQ(d.Index(x, y), want) << x << "," << y;
+            ASSERT_EQ(d.Index(x, y), OverWhite(want, alpha(x, y))) << x << "," << y;
         }
 }
 
@@ -69,8 +83,13 @@ TEST_P(Png, DecodesAtFileDepth) {
             ExpectPalettePicture(d);
             break;
         case PNG_COLOR_TYPE_GRAY:
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
             ExpectGreyPicture(d, std::min(c.bitDepth, 8));
+            break;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            ExpectGreyPicture(d, 8, [](int x, int) { return int(uint8_t(x * 17)); });
+            break;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            ExpectColourPicture(d, [](int, int y) { return y * 23; });
             break;
         default:
             ExpectColourPicture(d);
@@ -88,6 +107,76 @@ INSTANTIATE_TEST_SUITE_P(
                     PngCase{"grey_alpha_8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
                     PngCase{"palette_4", PNG_COLOR_TYPE_PALETTE, 4, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Transparent parts are drawn over white. Half-transparent black (alpha 128)
+// rounds to 127; alpha 127 gives 128.
+TEST(PngTransparency, RgbaAndGreyAlphaOverWhite) {
+    PngSpec rgba;
+    rgba.width = 5;
+    rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    rgba.samples = {0, 0, 0, 128, 0, 0, 0, 127, 200, 30, 10, 0, 10, 20, 30, 255, 200, 100, 0, 64};
+    Decoded d(PngFile(rgba));
+    ASSERT_EQ(d.status, pix::kSuccess);
+    ASSERT_EQ(d.bitmap.BitsPerPixel, 24);
+    EXPECT_EQ(d.At(0, 0), (Bgr{127, 127, 127}));
+    EXPECT_EQ(d.At(1, 0), (Bgr{128, 128, 128}));
+    EXPECT_EQ(d.At(2, 0), (Bgr{255, 255, 255}));
+    EXPECT_EQ(d.At(3, 0), (Bgr{30, 20, 10}));
+    EXPECT_EQ(d.At(4, 0), (Bgr{191, 216, 241}));
+
+    PngSpec grey;
+    grey.width = 3;
+    grey.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    grey.samples = {0, 128, 100, 0, 100, 255};
+    Decoded g(PngFile(grey));
+    ASSERT_EQ(g.status, pix::kSuccess);
+    ASSERT_EQ(g.bitmap.BitsPerPixel, 8);
+    EXPECT_EQ(g.Index(0, 0), 127);
+    EXPECT_EQ(g.Index(1, 0), 255);
+    EXPECT_EQ(g.Index(2, 0), 100);
+}
+
+TEST(PngTransparency, PaletteAlphasBlendTheEntries) {
+    PngSpec s;
+    s.width = 3;
+    s.colorType = PNG_COLOR_TYPE_PALETTE;
+    s.palette = {Bgr{0, 0, 0}, Bgr{0, 0, 255}, Bgr{255, 0, 0}};  // black, red, blue
+    s.paletteAlpha = {128, 0};  // the blue entry has no alpha and stays opaque
+    s.samples = {0, 1, 2};
+    Decoded d(PngFile(s));
+    ASSERT_EQ(d.status, pix::kSuccess);
+    ASSERT_EQ(d.bitmap.BitsPerPixel, 8);
+    auto shown = [&](int x) {
+        const RGBQUAD& q = d.bitmap.Palette[d.Index(x, 0)];
+        return Bgr{q.rgbBlue, q.rgbGreen, q.rgbRed};
+    };
+    EXPECT_EQ(shown(0), (Bgr{127, 127, 127}));
+    EXPECT_EQ(shown(1), (Bgr{255, 255, 255}));
+    EXPECT_EQ(shown(2), (Bgr{255, 0, 0}));
+}
+
+TEST(PngTransparency, TransparentColourBecomesWhite) {
+    PngSpec rgb;
+    rgb.width = 2;
+    rgb.colorType = PNG_COLOR_TYPE_RGB;
+    rgb.samples = {10, 20, 30, 10, 20, 31};
+    rgb.transparentColour = {10, 20, 30};
+    Decoded d(PngFile(rgb));
+    ASSERT_EQ(d.status, pix::kSuccess);
+    EXPECT_EQ(d.At(0, 0), (Bgr{255, 255, 255}));
+    EXPECT_EQ(d.At(1, 0), (Bgr{31, 20, 10}));
+
+    PngSpec grey;
+    grey.width = 2;
+    grey.colorType = PNG_COLOR_TYPE_GRAY;
+    grey.samples = {7, 8};
+    grey.transparentColour = {7};
+    Decoded g(PngFile(grey));
+    ASSERT_EQ(g.status, pix::kSuccess);
+    ASSERT_EQ(g.bitmap.BitsPerPixel, 8);
+    EXPECT_EQ(g.Index(0, 0), 255);
+    EXPECT_EQ(g.Index(1, 0), 8);
+}
 
 class Tiff : public testing::TestWithParam<std::string> {};
 
@@ -110,5 +199,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, Tiff, testing::Values("rgb", "grey", "palette4",
                                  if (ch == '-') ch = '_';
                              return n;
                          });
+
+// A palette file whose colour map lacks its last byte (the writer stores the
+// map last) is refused, at either depth, and not drawn as grey.
+class TiffShortColourMap : public testing::TestWithParam<std::string> {};
+
+TEST_P(TiffShortColourMap, IsAReadError) {
+    const Bytes whole = TiffFile(kW, kH, GetParam());
+    Decoded full(whole);
+    ASSERT_EQ(full.status, pix::kSuccess);
+    EXPECT_FALSE(full.info.grey);
+    Decoded d(Bytes(whole.begin(), whole.end() - 1));
+    EXPECT_EQ(d.status, pix::kFileRead);
+    EXPECT_EQ(d.bitmap.Width, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, TiffShortColourMap, testing::Values("palette4", "palette8"));
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Decoder of Cineon film scans: three 10-bit logarithmic channels packed in
-// 32-bit words, in either byte order, converted to 8-bit display values with
-// the customary log-to-linear curve.
+// Decoder of Cineon film scans: one (grey) or three logarithmic channels of 8,
+// 10, 12 or 16 bits in any of the format's packings and orientations, in either
+// byte order, converted to 8-bit display values with the customary
+// log-to-linear curve.
 #pragma once
 
 #include <memory>
@@ -21,6 +22,9 @@ constexpr double kCineonDensityPerCode = 0.002;
 
 // 8-bit display value of a 10-bit code value.
 uint8_t CineonLogToLinear(uint32_t code);
+// 8-bit display value of a code of `bits` bits (8, 10, 12 or 16): the code is
+// scaled to the 10-bit range, where the curve's reference points lie.
+uint8_t CineonDisplayValue(uint32_t code, int bits);
 
 std::unique_ptr<ImageDecoder> CreateCineonDecoder(std::span<const uint8_t> data);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/codecs/row_bands.h"
@@ -18,6 +19,13 @@ constexpr png_uint_32 kMaxCachedChunks = 1000;
 constexpr double kMetersPerInch = 0.0254;
 // The library's own side limit stays above ours, so that our check decides.
 constexpr png_uint_32 kLibrarySideLimit = PNG_UINT_31_MAX;
+constexpr unsigned kOpaque = 255;
+
+// A sample of coverage `alpha` over white, rounded to the nearest level:
+// half-transparent black (alpha 128) gives 127, fully transparent gives 255.
+uint8_t OverWhite(unsigned value, unsigned alpha) {
+    return static_cast<uint8_t>((value * alpha + 255 * (kOpaque - alpha) + 127) / 255);
+}
 
 class PngDecoder final : public ImageDecoder {
 public:
@@ -78,18 +86,27 @@ private:
             else
                 png_set_expand_gray_1_2_4_to_8(png_);
         }
-        if (type & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(png_);
+        // Transparent parts are drawn over white: a palette's entries are
+        // blended once; other files keep their alpha (a colour key becomes
+        // one) and each pixel is blended as it is read.
+        const bool keyed = !palette && png_get_valid(png_, info_, PNG_INFO_tRNS);
+        if (keyed) png_set_tRNS_to_alpha(png_);
+        alpha_ = keyed || (type & PNG_COLOR_MASK_ALPHA);
         if (!grey && !palette) png_set_bgr(png_);
         passes_ = png_set_interlace_handling(png_);
         png_read_update_info(png_, info_);
-        if (png_get_rowbytes(png_, info_) != size_t(w) * (bits / 8)) return kFileFormat;
+        channels_ = bits / 8 + (alpha_ ? 1 : 0);
+        if (png_get_rowbytes(png_, info_) != size_t(w) * channels_) return kFileFormat;
+        // Interlaced rows with alpha are blended once all passes are in.
+        const uint64_t alphaRows = passes_ > 1 ? h : 1;
+        if (alpha_ && uint64_t(w) * channels_ * alphaRows > kMaxBitmapBytes) return kNoMemory;
 
         *info = ImageInfo{};
         info->format = kFormatPng;
         info->width = static_cast<int32_t>(w);
         info->height = static_cast<int32_t>(h);
         info->bitsPerPixel = bits;
-        info->channels = png_get_channels(png_, info_);
+        info->channels = bits / 8;
         info->fileBitsPerPixel =
             depth * (palette ? 1 : (grey ? 1 : 3) + ((type & PNG_COLOR_MASK_ALPHA) ? 1 : 0));
         info->interlaced = interlace != PNG_INTERLACE_NONE;
@@ -104,8 +121,15 @@ private:
             int count = 0;
             if (!png_get_PLTE(png_, info_, &entries, &count)) return kFileFormat;
             count = std::clamp(count, 0, 256);
-            for (int i = 0; i < count; ++i)
-                info->palette[i] = RGBQUAD{entries[i].blue, entries[i].green, entries[i].red, 0};
+            png_bytep alphas = nullptr;
+            int alphaCount = 0;
+            png_get_tRNS(png_, info_, &alphas, &alphaCount, nullptr);
+            for (int i = 0; i < count; ++i) {
+                const unsigned a = alphas && i < alphaCount ? alphas[i] : kOpaque;
+                info->palette[i] =
+                    RGBQUAD{OverWhite(entries[i].blue, a), OverWhite(entries[i].green, a),
+                            OverWhite(entries[i].red, a), 0};
+            }
             info->colors = count;
         } else if (grey) {
             SetGreyRamp(info);
@@ -115,18 +139,33 @@ private:
 
     int32_t DecodeRows(PixBitmap& bitmap, BandSink& sink) {
         RowBands bands(sink, bitmap.Height, false);
+        const size_t rowBytes = size_t(bitmap.Width) * channels_;
+        if (alpha_) rows_.resize(rowBytes * (passes_ > 1 ? size_t(bitmap.Height) : 1));
+        auto rowFor = [&](int32_t y) {
+            return alpha_ ? rows_.data() + (passes_ > 1 ? rowBytes * y : 0) : PixRow(bitmap, y);
+        };
         if (passes_ > 1) {
             // Interlaced rows are final only after the last pass.
             for (int pass = 0; pass < passes_; ++pass)
-                for (int32_t y = 0; y < bitmap.Height; ++y)
-                    png_read_row(png_, PixRow(bitmap, y), nullptr);
+                for (int32_t y = 0; y < bitmap.Height; ++y) png_read_row(png_, rowFor(y), nullptr);
+            if (alpha_)
+                for (int32_t y = 0; y < bitmap.Height; ++y) Blend(rowFor(y), bitmap, y);
             return bands.Finish();
         }
         for (int32_t y = 0; y < bitmap.Height; ++y) {
-            png_read_row(png_, PixRow(bitmap, y), nullptr);
+            png_read_row(png_, rowFor(y), nullptr);
+            if (alpha_) Blend(rowFor(y), bitmap, y);
             if (const int32_t s = bands.Advance(1); s != kSuccess) return s;
         }
         return bands.Finish();
+    }
+
+    // One row of samples with alpha last, drawn over white into the bitmap.
+    void Blend(const uint8_t* src, PixBitmap& bitmap, int32_t y) const {
+        uint8_t* dst = PixRow(bitmap, y);
+        const int colours = channels_ - 1;
+        for (int32_t x = 0; x < bitmap.Width; ++x, src += channels_, dst += colours)
+            for (int c = 0; c < colours; ++c) dst[c] = OverWhite(src[c], src[colours]);
     }
 
     std::span<const uint8_t> data_;
@@ -136,6 +175,9 @@ private:
     png_infop info_ = nullptr;
     int32_t status_ = kFailure;
     int passes_ = 1;
+    bool alpha_ = false;
+    int channels_ = 1;  // samples per pixel as the library delivers them
+    std::vector<uint8_t> rows_;
 };
 
 }  // namespace

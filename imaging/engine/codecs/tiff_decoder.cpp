@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/engine/codecs/byte_order.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/codecs/row_bands.h"
 #include "imaging/engine/status_codes.h"
@@ -16,6 +17,37 @@ namespace {
 // Largest single block the library may allocate while reading (a strip or tile).
 constexpr tmsize_t kMaxTiffAlloc = tmsize_t{1} << 30;
 constexpr double kCmPerInch = 2.54;
+constexpr uint16_t kPhotometricTag = 262;
+constexpr uint16_t kShortType = 3;
+constexpr uint16_t kLongType = 4;
+
+// The photometric interpretation that the first directory declares, or -1.
+// The library replaces a palette whose colour map it could not read with
+// grey, so the declared value is read here from the bytes themselves.
+int DeclaredPhotometric(std::span<const uint8_t> d) {
+    if (d.size() < 16) return -1;
+    const bool le = d[0] == 'I';
+    auto u16 = [&](uint64_t at) { return le ? Le16(&d[at]) : Be16(&d[at]); };
+    auto u32 = [&](uint64_t at) { return le ? Le32(&d[at]) : Be32(&d[at]); };
+    auto u64 = [&](uint64_t at) {
+        return (uint64_t(u32(at + (le ? 4 : 0))) << 32) | u32(at + (le ? 0 : 4));
+    };
+    const bool big = u16(2) == 43;
+    const uint64_t ifd = big ? u64(8) : u32(4);
+    const uint64_t countBytes = big ? 8 : 2, entryBytes = big ? 20 : 12, valueAt = big ? 12 : 8;
+    if (ifd > d.size() || d.size() - ifd < countBytes) return -1;
+    const uint64_t entries = big ? u64(ifd) : u16(ifd);
+    const uint64_t room = (d.size() - ifd - countBytes) / entryBytes;
+    for (uint64_t i = 0; i < std::min(entries, room); ++i) {
+        const uint64_t at = ifd + countBytes + i * entryBytes;
+        if (u16(at) != kPhotometricTag) continue;
+        const uint16_t type = u16(at + 2);
+        if (type == kShortType) return u16(at + valueAt);
+        if (type == kLongType) return static_cast<int>(u32(at + valueAt) & 0xFFFF);
+        return -1;
+    }
+    return -1;
+}
 
 class TiffDecoder final : public ImageDecoder {
 public:
@@ -79,7 +111,8 @@ private:
         tif_ = TIFFClientOpenExt("memory", "r", this, Read, Write, Seek, Close, Size, Map, Unmap,
                                  opts);
         TIFFOpenOptionsFree(opts);
-        if (!tif_) return Failure();
+        const bool declaredPalette = DeclaredPhotometric(data_) == PHOTOMETRIC_PALETTE;
+        if (!tif_) return declaredPalette ? kFileRead : Failure();
         uint32_t w = 0, h = 0;
         uint16_t spp = 1, bps = 1, photometric = 0, planar = PLANARCONFIG_CONTIG, compression = 1;
         TIFFGetField(tif_, TIFFTAG_IMAGEWIDTH, &w);
@@ -89,6 +122,8 @@ private:
         TIFFGetFieldDefaulted(tif_, TIFFTAG_PLANARCONFIG, &planar);
         TIFFGetFieldDefaulted(tif_, TIFFTAG_COMPRESSION, &compression);
         if (!TIFFGetField(tif_, TIFFTAG_PHOTOMETRIC, &photometric)) return kFileFormat;
+        // A palette file whose colour map is short or cut off cannot be drawn.
+        if (declaredPalette && photometric != PHOTOMETRIC_PALETTE) return kFileRead;
         char message[1024];
         if (!TIFFRGBAImageOK(tif_, message)) return kSubTypeUnsupported;
 
