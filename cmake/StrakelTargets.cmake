@@ -58,7 +58,7 @@ function(strakel_gtest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "STRAKEL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    ENVIRONMENT "STRAKEL_TEST_CORPUS=${PROJECT_SOURCE_DIR}/fuzz/corpus")
 endfunction()
 
 # strakel_qtest(NAME SOURCES ... [DEPS ...]): a QtTest program on the offscreen
@@ -75,7 +75,7 @@ function(strakel_qtest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;STRAKEL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;STRAKEL_TEST_CORPUS=${PROJECT_SOURCE_DIR}/fuzz/corpus")
 endfunction()
 
 # strakel_fuzzer(NAME SOURCE src.cpp DEPS ...): with STRAKEL_BUILD_FUZZERS a

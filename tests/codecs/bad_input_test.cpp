@@ -1,5 +1,5 @@
-// Every kind of bad input, kept as a named file, must be refused with its
-// status and leave no bitmap behind.
+// Every kind of bad input, kept as a named file among the fuzzers' stored
+// inputs, must be refused with its status and leave no bitmap behind.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,9 +15,16 @@ struct BadFile {
     int32_t status;
 };
 
-std::string DataPath(const std::string& name) {
-    const char* root = std::getenv("STRAKEL_TEST_DATA");
-    return std::string(root ? root : "tests/data") + "/codecs/" + name;
+// The stored input `name` of the fuzzer for its format, chosen by extension.
+std::string CorpusPath(const std::string& name) {
+    const char* root = std::getenv("STRAKEL_TEST_CORPUS");
+    const std::string ext = name.substr(name.rfind('.') + 1);
+    const std::string fuzzer = ext == "jpg"   ? "jpeg"
+                               : ext == "tif" ? "tiff"
+                               : ext == "cin" ? "cineon"
+                               : ext == "txt" ? "bmp"
+                                              : ext;
+    return std::string(root ? root : "fuzz/corpus") + "/" + fuzzer + "/" + name;
 }
 
 class BadInput : public testing::TestWithParam<BadFile> {};
@@ -26,7 +33,7 @@ TEST_P(BadInput, IsRefusedWithItsStatus) {
     const BadFile& f = GetParam();
     PixBitmap bitmap;
     P_InitBitmap(&bitmap, sizeof(bitmap), 0, 0, 0);
-    EXPECT_EQ(pix::LoadBitmapFile(DataPath(f.name), &bitmap, 0), f.status);
+    EXPECT_EQ(pix::LoadBitmapFile(CorpusPath(f.name), &bitmap, 0), f.status);
     EXPECT_EQ(bitmap.Width, 0);
     EXPECT_EQ(bitmap.Height, 0);
     EXPECT_EQ(bitmap.Data, nullptr);

@@ -1,1 +1,0 @@
-strakel_fuzzer(bmp SOURCE ${CMAKE_CURRENT_LIST_DIR}/bmp_fuzz.cpp DEPS strakel_engine)

@@ -1,1 +1,0 @@
-strakel_fuzzer(sgi SOURCE ${CMAKE_CURRENT_LIST_DIR}/sgi_fuzz.cpp DEPS strakel_engine)

@@ -1,1 +1,0 @@
-strakel_fuzzer(tiff SOURCE ${CMAKE_CURRENT_LIST_DIR}/tiff_fuzz.cpp DEPS strakel_engine)
