@@ -20,6 +20,7 @@
 #include "bench/bench_photo.h"
 #include "imaging/engine/codecs/bmp_writer.h"
 #include "imaging/engine/codecs/decode_image.h"
+#include "imaging/engine/codecs/decoder_factory.h"
 #include "imaging/engine/codecs/png_writer.h"
 #include "imaging/engine/file_load.h"
 #include "sketch/sketch_pipeline.h"

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "imaging/engine/codecs/decode_image.h"
+#include "imaging/engine/codecs/decoder_factory.h"
 #include "imaging/engine/file_info.h"
 #include "imaging/engine/file_read.h"
 #include "imaging/engine/status_callback.h"

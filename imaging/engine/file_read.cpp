@@ -10,6 +10,7 @@
 #include <cstring>
 #include <new>
 
+#include "imaging/engine/codecs/decoder_factory.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/codecs/image_decoder.h"
 #include "imaging/engine/status_codes.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/engine/codecs/decoder_factory.h"
 #include "imaging/engine/status_codes.h"
 
 namespace pix {

@@ -63,9 +63,4 @@ int32_t CheckImageGeometry(int64_t width, int64_t height, int32_t bitsPerPixel);
 // Fills a 256-entry grey ramp.
 void SetGreyRamp(ImageInfo* info);
 
-// The format of the bytes by their signature, 0 when no codec reads them.
-int32_t DetectImageFormat(std::span<const uint8_t> data);
-// A decoder for the format, or null for an unknown format. `data` must outlive it.
-std::unique_ptr<ImageDecoder> CreateDecoder(int32_t format, std::span<const uint8_t> data);
-
 }  // namespace pix
