@@ -14,62 +14,12 @@
 
 namespace {
 
-// The engine's load-related option records, saved before a load and put back
-// afterwards.
-struct EngineLoadOptions {
-    PixPDFOptions pdf{};
-    int32_t viewMode = 0;
-    int32_t viewportWidth = 0;
-    int32_t viewportHeight = 0;
-    int32_t wmfX = 0;
-    int32_t wmfY = 0;
-    PixRTFOptions rtf{};
-    PixPLTOptions plt{};
-    PixResolutionOptions ptk{};
-    PixJBIG2Options jbig2{};
-    int32_t autoCadScheme = 0;
-    PixResolutionOptions djvu{};
-
-    void Save() {
-        P_GetPDFOptions(&pdf, sizeof pdf);
-        P_GetRasterizeViewMode(&viewMode);
-        P_GetRasterizeViewport(&viewportWidth, &viewportHeight);
-        P_GetWMFResolution(&wmfX, &wmfY);
-        P_GetRTFOptions(&rtf, sizeof rtf);
-        P_GetPLTOptions(&plt, sizeof plt);
-        P_GetPTKOptions(&ptk, sizeof ptk);
-        P_GetJBIG2Options(&jbig2, sizeof jbig2);
-        P_GetAutoCADColorScheme(&autoCadScheme);
-        P_GetDJVUOptions(&djvu, sizeof djvu);
-    }
-    void Install() const {
-        P_SetPDFOptions(&pdf, sizeof pdf);
-        P_SetRasterizeViewMode(viewMode);
-        P_SetRasterizeViewport(viewportWidth, viewportHeight);
-        P_SetWMFResolution(wmfX, wmfY);
-        P_SetRTFOptions(&rtf, sizeof rtf);
-        P_SetPLTOptions(&plt, sizeof plt);
-        P_SetPTKOptions(&ptk, sizeof ptk);
-        P_SetJBIG2Options(&jbig2, sizeof jbig2);
-        P_SetAutoCADColorScheme(autoCadScheme);
-        P_SetDJVUOptions(&djvu, sizeof djvu);
-    }
-};
-
 // The control's own records: the defaults it was created with, and its JBIG2
 // record as the setters left it.
-EngineLoadOptions ControlLoadOptions(const PixJBIG2Options& jbig2) {
-    EngineLoadOptions o;
-    o.pdf = pix::DefaultPDFOptions();
-    o.viewMode = pix::kDefaultRasterizeViewMode;
-    o.viewportWidth = pix::kDefaultRasterizeViewportWidth;
-    o.viewportHeight = pix::kDefaultRasterizeViewportHeight;
-    o.rtf = pix::DefaultRTFOptions();
-    o.plt = pix::DefaultPLTOptions();
-    o.ptk = pix::DefaultPTKOptions();
-    o.jbig2 = jbig2;
-    o.djvu = pix::DefaultDJVUOptions();
-    return o;
+pix::LoadOptionSnapshot ControlLoadOptions(const PixJBIG2Options& jbig2) {
+    pix::LoadOptionSnapshot options = pix::DefaultLoadOptionSnapshot();
+    options.jbig2 = jbig2;
+    return options;
 }
 
 }  // namespace
@@ -164,21 +114,16 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     options.Flags &= ~(kLoadOptionFlag10 | kLoadOptionFlag80 | kLoadOptionFlag800000);
 
     // The engine's records are the control's for the length of the load only;
-    // the guard puts everything back also when an exception passes.
-    struct LoadScope {
+    // the scopes put everything back also when an exception passes.
+    const pix::LoadOptionScope engineOptions(ControlLoadOptions(m_jbig2));
+    struct ChainScope {
         TPixImage* self;
-        EngineLoadOptions saved;
-        explicit LoadScope(TPixImage* image, const PixJBIG2Options& jbig2) : self(image) {
-            saved.Save();
-            ControlLoadOptions(jbig2).Install();
-            self->PushStatusChain();
-        }
-        ~LoadScope() {
+        explicit ChainScope(TPixImage* image) : self(image) { self->PushStatusChain(); }
+        ~ChainScope() {
             self->m_loading = false;
             self->PopStatusChain();
-            saved.Install();
         }
-    } scope(this, m_jbig2);
+    } chain(this);
     m_loadCancelled = false;
 
     PixFileInfo info{};
