@@ -193,14 +193,16 @@ void TPixImage::paintEvent(QPaintEvent* e) {
             }
         }
         const uint32_t savedMode = P_GetDisplayMode();
-        P_SetDisplayMode(32, 32);
-        P_SetDisplayMode(1, 1);
-        P_SetDisplayMode(80, 0);
-        P_SetDisplayMode(384, 0);
-        P_SetDisplayMode(1536, 0);
+        // The paint settings' defaults: ordered dither, normal two-colour
+        // scaling, automatic palette, normal scaling.
+        P_SetDisplayMode(kDisplayControlPaint, kDisplayControlPaint);
+        P_SetDisplayMode(kDisplayDitherMask, kDisplayDitherOrdered);
+        P_SetDisplayMode(kDisplayBitonalMask, kDisplayBitonalNormal);
+        P_SetDisplayMode(kDisplayPaletteMask, kDisplayPaletteAuto);
+        P_SetDisplayMode(kDisplayScalingMask, kDisplayScalingNormal);
         P_PaintDC(&painter, &m_bitmap, ToQRect(m_sourceRect), ToQRect(m_sourceClipRect), d, f,
                   SRCCOPY);
-        P_SetDisplayMode(0xFFFFFFFFu, savedMode);
+        P_SetDisplayMode(kDisplayModeAllBits, savedMode);
     } else {
         painter.fillRect(inner, m_backColor);
     }

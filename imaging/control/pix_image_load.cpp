@@ -111,7 +111,7 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     P_GetDefaultLoadFileOption(&options, sizeof options);
     options.Passes = 0;
     options.PageNumber = page;
-    options.Flags &= ~(kLoadOptionFlag10 | kLoadOptionFlag80 | kLoadOptionFlag800000);
+    options.Flags &= ~kLoadControlSettingBits;
 
     // The engine's records are the control's for the length of the load only;
     // the scopes put everything back also when an exception passes.
