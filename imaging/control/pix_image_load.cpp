@@ -100,8 +100,7 @@ int32_t TPixImage::Load(const std::string& fileName, int32_t bitsPerPixel, int32
         m_lastStatus = status;
     }
     BitmapChanged();
-    m_destRect.Left = m_destRect.Top = 0;
-    m_paintClipRect.Left = m_paintClipRect.Top = 0;
+    m_layout.ResetOrigin();
     return status;
 }
 
