@@ -1,6 +1,6 @@
 // File load of TPixImage: the engine's option records installed around the
-// load, file information before pixels, pages appended band by band through
-// the load callback, and the cancel path.
+// load, one read of the file for its information and then its pixels, pages
+// appended band by band through the load callback, and the cancel path.
 #include <QPainter>
 #include <cmath>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include "imaging/control/pix_image.h"
 #include "imaging/engine/file_info.h"
 #include "imaging/engine/file_load.h"
+#include "imaging/engine/file_read.h"
 #include "imaging/engine/format_options.h"
 #include "imaging/engine/load_options.h"
 #include "imaging/engine/status_codes.h"
@@ -125,9 +126,13 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     } chain(this);
     m_loadCancelled = false;
 
+    // One read of the file serves both its information and its pixels.
+    pix::FileBytes file;
+    int32_t status = pix::ReadImageFile(fileName.c_str(), &file);
     PixFileInfo info{};
     info.StructSize = sizeof info;
-    int32_t status = P_FileInfo(fileName.c_str(), &info, sizeof info, 1, &options);
+    if (status == pix::kSuccess)
+        status = pix::FileInfoFromBytes(file.bytes(), &info, sizeof info, &options);
     if (status == pix::kSuccess) status = P_CreateBitmapList(&m_list);
     if (status != pix::kSuccess) return status;
 
@@ -144,8 +149,9 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     info.Flags = 0;
     PixBitmap temporary;
     P_InitBitmap(&temporary, sizeof temporary, 0, 0, 0);
-    status = P_LoadFile(fileName.c_str(), &temporary, sizeof temporary, bitsPerPixel, kOrderBGR,
-                        loadFlags, PixImageLoadCallback, this, &options, &info);
+    status =
+        pix::LoadFileFromBytes(file.bytes(), &temporary, sizeof temporary, bitsPerPixel, kOrderBGR,
+                               loadFlags, PixImageLoadCallback, this, &options, &info);
     if (status == pix::kUserAbort && !m_loadCancelled) status = pix::kSuccess;
     if (s_cancelled) m_loadCancelled = true;
     if (!m_loadCancelled && status == pix::kSuccess) {
