@@ -12,7 +12,8 @@ app/update             | app/update net platform/qt                             
 cli                    | cli sketch imaging/control/status imaging/engine imaging/engine/codecs platform | no
 sketch                 | sketch imaging/engine imaging/engine/codecs platform                     | no
 imaging/dialogs        | imaging/dialogs imaging/control imaging/control/status imaging/engine imaging/engine/ui platform platform/qt | yes
-imaging/control        | imaging/control imaging/control/status imaging/engine imaging/engine/ui platform platform/qt | yes
+imaging/control        | imaging/control imaging/control/layout imaging/control/status imaging/engine imaging/engine/ui platform platform/qt | yes
+imaging/control/layout | imaging/control/layout                                                   | no
 imaging/control/status | imaging/control/status                                                   | no
 imaging/engine/ui      | imaging/engine/ui imaging/engine platform                                | yes
 imaging/engine/codecs  | imaging/engine/codecs imaging/engine platform                            | no

@@ -134,20 +134,31 @@ void TPixImage::BitmapChanged() {
 
 void TPixImage::GeometryUpdate() {
     const bool swapped = m_bitmap.ViewPerspective >= 5 && m_bitmap.ViewPerspective <= 8;
-    m_bitmapWidth = swapped ? m_bitmap.Height : m_bitmap.Width;
-    m_bitmapHeight = swapped ? m_bitmap.Width : m_bitmap.Height;
+    m_layout.SetBitmapExtent(swapped ? m_bitmap.Height : m_bitmap.Width,
+                             swapped ? m_bitmap.Width : m_bitmap.Height);
     m_bitsPerPixel = m_bitmap.BitsPerPixel;
     m_bytesPerLine = m_bitmap.BytesPerLine;
     m_xResolution = m_bitmap.XResolution;
     m_yResolution = m_bitmap.YResolution;
     m_viewPerspective = m_bitmap.ViewPerspective;
-    if (m_autoSetRects) {
-        m_scrollX = 0;
-        m_scrollY = 0;
-        m_sourceRect = PixRect{0, 0, m_bitmapWidth, m_bitmapHeight};
-        m_sourceClipRect = m_sourceRect;
-        UpdateLayout(true);
-    }
+    if (m_layout.autoSetRects) UpdateLayout(true);
+}
+
+void TPixImage::UpdateLayout(bool recompute) {
+    if (m_destroying || m_inLayout) return;
+    m_inLayout = true;
+    const std::optional<PixSize> wanted =
+        m_layout.Arrange(recompute, PixSize{width(), height()}, m_imageAllocated);
+    // Resizing from inside the layout runs no second layout: m_inLayout holds.
+    if (wanted) resize(wanted->Width, wanted->Height);
+    m_layout.Center(PixSize{width(), height()});
+    m_inLayout = false;
+}
+
+void TPixImage::Relayout() {
+    if (m_constructing) return;
+    UpdateLayout(true);
+    if (m_autoRepaint) update();
 }
 
 void TPixImage::ResetDescriptor() {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "imaging/control/layout/image_layout.h"
 #include "imaging/control/pix_image_error.h"
 #include "imaging/engine/bitmap_list.h"
 #include "imaging/engine/format_options.h"
@@ -21,17 +22,6 @@
 // The message a dialog sends, synchronously and without parameters, after the
 // engine changed the control's bitmap in place.
 constexpr QEvent::Type BitmapUpdateMessage = static_cast<QEvent::Type>(0x87D0);
-
-enum TPaintSizeMode { smNormal = 0, smStretch = 1, smFitSides = 2, smFit = 3, smZoom = 4 };
-
-// A rectangle as left, top, width, height.
-struct PixRect {
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Width = 0;
-    int32_t Height = 0;
-    bool operator==(const PixRect&) const = default;
-};
 
 class TPixImage : public QWidget {
     Q_OBJECT
@@ -44,8 +34,8 @@ public:
 
     // Bitmap and state.
     PixBitmap* HasBitmap();
-    int32_t BitmapWidth() const { return m_bitmapWidth; }
-    int32_t BitmapHeight() const { return m_bitmapHeight; }
+    int32_t BitmapWidth() const { return m_layout.bitmapWidth; }
+    int32_t BitmapHeight() const { return m_layout.bitmapHeight; }
     int32_t BitsPerPixel() const { return m_bitsPerPixel; }
     int32_t LastStatus() const { return m_lastStatus; }
     bool ImageAllocated() const { return m_imageAllocated; }
@@ -110,42 +100,42 @@ public:
     void SetPaintWhileLoad(bool on) { m_paintWhileLoad = on; }
 
     // Layout and painting.
-    TPaintSizeMode PaintSizeMode() const { return m_paintSizeMode; }
+    TPaintSizeMode PaintSizeMode() const { return m_layout.paintSizeMode; }
     void SetPaintSizeMode(TPaintSizeMode mode);
     int32_t PaintZoomFactor() const;
     void SetPaintZoomFactor(int32_t percent);
-    double ZoomX() const { return m_zoomX; }
-    double ZoomY() const { return m_zoomY; }
+    double ZoomX() const { return m_layout.zoomX; }
+    double ZoomY() const { return m_layout.zoomY; }
     QColor BackColor() const { return m_backColor; }
     void SetBackColor(const QColor& color);
     bool AutoRepaint() const { return m_autoRepaint; }
     void SetAutoRepaint(bool on) { m_autoRepaint = on; }
-    bool AutoSetRects() const { return m_autoSetRects; }
-    void SetAutoSetRects(bool on) { m_autoSetRects = on; }
-    bool AutoScroll() const { return m_autoScroll; }
-    void SetAutoScroll(bool on) { m_autoScroll = on; }
-    bool AutoSize() const { return m_autoSize; }
-    void SetAutoSize(bool on) { m_autoSize = on; }
-    bool CenterImage() const { return m_centerImage; }
+    bool AutoSetRects() const { return m_layout.autoSetRects; }
+    void SetAutoSetRects(bool on) { m_layout.autoSetRects = on; }
+    bool AutoScroll() const { return m_layout.autoScroll; }
+    void SetAutoScroll(bool on) { m_layout.autoScroll = on; }
+    bool AutoSize() const { return m_layout.autoSize; }
+    void SetAutoSize(bool on) { m_layout.autoSize = on; }
+    bool CenterImage() const { return m_layout.centerImage; }
     void SetCenterImage(bool on);
     bool BackErase() const { return m_backErase; }
     void SetBackErase(bool on) { m_backErase = on; }
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool on) { m_transparent = on; }
-    int32_t FrameWidth() const { return m_frameWidth; }
-    PixRect SourceRect() const { return m_sourceRect; }
-    PixRect SourceClipRect() const { return m_sourceClipRect; }
-    PixRect DestRect() const { return m_destRect; }
-    PixRect PaintClipRect() const { return m_paintClipRect; }
-    int32_t ScrollX() const { return m_scrollX; }
-    int32_t ScrollY() const { return m_scrollY; }
-    int32_t HScrollRange() const { return m_hScrollRange; }
-    int32_t VScrollRange() const { return m_vScrollRange; }
+    int32_t FrameWidth() const { return m_layout.frameWidth; }
+    PixRect SourceRect() const { return m_layout.sourceRect; }
+    PixRect SourceClipRect() const { return m_layout.sourceClipRect; }
+    PixRect DestRect() const { return m_layout.destRect; }
+    PixRect PaintClipRect() const { return m_layout.paintClipRect; }
+    int32_t ScrollX() const { return m_layout.scrollX; }
+    int32_t ScrollY() const { return m_layout.scrollY; }
+    int32_t HScrollRange() const { return m_layout.hScrollRange; }
+    int32_t VScrollRange() const { return m_layout.vScrollRange; }
 
     // Destination extent for a bitmap extent n at zoom z: round(n x z) for
     // z > 0, round(n / (1 - z)) for z < 0, 1 for z = 0, formed in extended
     // precision with halves to the even neighbour.
-    static int32_t ScaleExtent(int32_t n, double z);
+    static int32_t ScaleExtent(int32_t n, double z) { return ImageLayout::ScaleExtent(n, z); }
 
     // Events.
     std::function<void(TPixImage* sender)> OnChange;
@@ -181,8 +171,9 @@ private:
     void PushStatusChain();
     void PopStatusChain();
     void GeometryUpdate();
-    void ComputeDestination();
-    void CenterDestination();
+    // Runs the layout step again and repaints, unless the control is still
+    // being constructed.
+    void Relayout();
     void ClearImage();
     void FreeRgn();
     // The steps of BitmapUpdateMessage.
@@ -202,9 +193,7 @@ private:
     std::string m_fileName;
     PixJBIG2Options m_jbig2 = pix::DefaultJBIG2Options();
 
-    // Cached geometry.
-    int32_t m_bitmapWidth = 0;
-    int32_t m_bitmapHeight = 0;
+    // Cached geometry; the shown width and height are the layout's.
     int32_t m_bitsPerPixel = 0;
     int32_t m_bytesPerLine = 0;
     int32_t m_xResolution = 0;
@@ -233,26 +222,10 @@ private:
     bool m_enableProgressEvent = false;
     bool m_paintWhileLoad = false;
     bool m_autoRepaint = true;
-    bool m_autoSetRects = true;
-    bool m_autoScroll = true;
-    bool m_autoSize = false;
-    bool m_centerImage = false;
     bool m_backErase = false;
     bool m_transparent = false;
     QColor m_backColor;
-    TPaintSizeMode m_paintSizeMode = smNormal;
-    int32_t m_frameWidth = 0;
 
-    // Layout.
-    double m_zoomX = 1.0;
-    double m_zoomY = 1.0;
-    PixRect m_sourceRect;
-    PixRect m_sourceClipRect;
-    PixRect m_destRect;
-    PixRect m_paintClipRect;
-    PixRect m_paintedDest;
-    int32_t m_scrollX = 0;
-    int32_t m_scrollY = 0;
-    int32_t m_hScrollRange = 0;
-    int32_t m_vScrollRange = 0;
+    // Layout settings, rectangles, zoom and scrolling.
+    ImageLayout m_layout;
 };

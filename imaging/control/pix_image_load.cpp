@@ -1,6 +1,6 @@
 // File load of TPixImage: the engine's option records installed around the
-// load, file information before pixels, pages appended band by band through
-// the load callback, and the cancel path.
+// load, one read of the file for its information and then its pixels, pages
+// appended band by band through the load callback, and the cancel path.
 #include <QPainter>
 #include <cmath>
 #include <cstring>
@@ -8,68 +8,19 @@
 #include "imaging/control/pix_image.h"
 #include "imaging/engine/file_info.h"
 #include "imaging/engine/file_load.h"
+#include "imaging/engine/file_read.h"
 #include "imaging/engine/format_options.h"
 #include "imaging/engine/load_options.h"
 #include "imaging/engine/status_codes.h"
 
 namespace {
 
-// The engine's load-related option records, saved before a load and put back
-// afterwards.
-struct EngineLoadOptions {
-    PixPDFOptions pdf{};
-    int32_t viewMode = 0;
-    int32_t viewportWidth = 0;
-    int32_t viewportHeight = 0;
-    int32_t wmfX = 0;
-    int32_t wmfY = 0;
-    PixRTFOptions rtf{};
-    PixPLTOptions plt{};
-    PixResolutionOptions ptk{};
-    PixJBIG2Options jbig2{};
-    int32_t autoCadScheme = 0;
-    PixResolutionOptions djvu{};
-
-    void Save() {
-        P_GetPDFOptions(&pdf, sizeof pdf);
-        P_GetRasterizeViewMode(&viewMode);
-        P_GetRasterizeViewport(&viewportWidth, &viewportHeight);
-        P_GetWMFResolution(&wmfX, &wmfY);
-        P_GetRTFOptions(&rtf, sizeof rtf);
-        P_GetPLTOptions(&plt, sizeof plt);
-        P_GetPTKOptions(&ptk, sizeof ptk);
-        P_GetJBIG2Options(&jbig2, sizeof jbig2);
-        P_GetAutoCADColorScheme(&autoCadScheme);
-        P_GetDJVUOptions(&djvu, sizeof djvu);
-    }
-    void Install() const {
-        P_SetPDFOptions(&pdf, sizeof pdf);
-        P_SetRasterizeViewMode(viewMode);
-        P_SetRasterizeViewport(viewportWidth, viewportHeight);
-        P_SetWMFResolution(wmfX, wmfY);
-        P_SetRTFOptions(&rtf, sizeof rtf);
-        P_SetPLTOptions(&plt, sizeof plt);
-        P_SetPTKOptions(&ptk, sizeof ptk);
-        P_SetJBIG2Options(&jbig2, sizeof jbig2);
-        P_SetAutoCADColorScheme(autoCadScheme);
-        P_SetDJVUOptions(&djvu, sizeof djvu);
-    }
-};
-
 // The control's own records: the defaults it was created with, and its JBIG2
 // record as the setters left it.
-EngineLoadOptions ControlLoadOptions(const PixJBIG2Options& jbig2) {
-    EngineLoadOptions o;
-    o.pdf = pix::DefaultPDFOptions();
-    o.viewMode = pix::kDefaultRasterizeViewMode;
-    o.viewportWidth = pix::kDefaultRasterizeViewportWidth;
-    o.viewportHeight = pix::kDefaultRasterizeViewportHeight;
-    o.rtf = pix::DefaultRTFOptions();
-    o.plt = pix::DefaultPLTOptions();
-    o.ptk = pix::DefaultPTKOptions();
-    o.jbig2 = jbig2;
-    o.djvu = pix::DefaultDJVUOptions();
-    return o;
+pix::LoadOptionSnapshot ControlLoadOptions(const PixJBIG2Options& jbig2) {
+    pix::LoadOptionSnapshot options = pix::DefaultLoadOptionSnapshot();
+    options.jbig2 = jbig2;
+    return options;
 }
 
 }  // namespace
@@ -150,8 +101,7 @@ int32_t TPixImage::Load(const std::string& fileName, int32_t bitsPerPixel, int32
         m_lastStatus = status;
     }
     BitmapChanged();
-    m_destRect.Left = m_destRect.Top = 0;
-    m_paintClipRect.Left = m_paintClipRect.Top = 0;
+    m_layout.ResetOrigin();
     return status;
 }
 
@@ -161,29 +111,28 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     P_GetDefaultLoadFileOption(&options, sizeof options);
     options.Passes = 0;
     options.PageNumber = page;
-    options.Flags &= ~(kLoadOptionFlag10 | kLoadOptionFlag80 | kLoadOptionFlag800000);
+    options.Flags &= ~kLoadControlSettingBits;
 
     // The engine's records are the control's for the length of the load only;
-    // the guard puts everything back also when an exception passes.
-    struct LoadScope {
+    // the scopes put everything back also when an exception passes.
+    const pix::LoadOptionScope engineOptions(ControlLoadOptions(m_jbig2));
+    struct ChainScope {
         TPixImage* self;
-        EngineLoadOptions saved;
-        explicit LoadScope(TPixImage* image, const PixJBIG2Options& jbig2) : self(image) {
-            saved.Save();
-            ControlLoadOptions(jbig2).Install();
-            self->PushStatusChain();
-        }
-        ~LoadScope() {
+        explicit ChainScope(TPixImage* image) : self(image) { self->PushStatusChain(); }
+        ~ChainScope() {
             self->m_loading = false;
             self->PopStatusChain();
-            saved.Install();
         }
-    } scope(this, m_jbig2);
+    } chain(this);
     m_loadCancelled = false;
 
+    // One read of the file serves both its information and its pixels.
+    pix::FileBytes file;
+    int32_t status = pix::ReadImageFile(fileName.c_str(), &file);
     PixFileInfo info{};
     info.StructSize = sizeof info;
-    int32_t status = P_FileInfo(fileName.c_str(), &info, sizeof info, 1, &options);
+    if (status == pix::kSuccess)
+        status = pix::FileInfoFromBytes(file.bytes(), &info, sizeof info, &options);
     if (status == pix::kSuccess) status = P_CreateBitmapList(&m_list);
     if (status != pix::kSuccess) return status;
 
@@ -200,8 +149,9 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     info.Flags = 0;
     PixBitmap temporary;
     P_InitBitmap(&temporary, sizeof temporary, 0, 0, 0);
-    status = P_LoadFile(fileName.c_str(), &temporary, sizeof temporary, bitsPerPixel, kOrderBGR,
-                        loadFlags, PixImageLoadCallback, this, &options, &info);
+    status =
+        pix::LoadFileFromBytes(file.bytes(), &temporary, sizeof temporary, bitsPerPixel, kOrderBGR,
+                               loadFlags, PixImageLoadCallback, this, &options, &info);
     if (status == pix::kUserAbort && !m_loadCancelled) status = pix::kSuccess;
     if (s_cancelled) m_loadCancelled = true;
     if (!m_loadCancelled && status == pix::kSuccess) {

@@ -37,20 +37,33 @@ void FillFileInfo(const ImageInfo& image, uint64_t fileSize, PixFileInfo* info) 
 
 }  // namespace pix
 
-int32_t P_FileInfo(const char* fileName, PixFileInfo* info, uint32_t infoSize, int32_t /*flags*/,
-                   const PixLoadOptions* options) {
+namespace {
+int32_t CheckInfoRecord(const PixFileInfo* info, uint32_t infoSize) {
     if (!info) return pix::kInvalidParameter;
     if (infoSize != sizeof(PixFileInfo) || info->StructSize != sizeof(PixFileInfo))
         return pix::kInvalidStructSize;
+    return pix::kSuccess;
+}
+}  // namespace
+
+int32_t pix::FileInfoFromBytes(std::span<const uint8_t> file, PixFileInfo* info, uint32_t infoSize,
+                               const PixLoadOptions* options) {
+    if (const int32_t s = CheckInfoRecord(info, infoSize); s != kSuccess) return s;
+    auto decoder = CreateDecoder(DetectImageFormat(file), file);
+    if (!decoder) return kFileFormat;
+    ImageInfo image;
+    if (const int32_t s = decoder->ReadInfo(&image); s != kSuccess) return s;
+    const int32_t page = options ? options->PageNumber : 0;
+    if (page < 0 || page >= image.pages) return kInvalidParameter;
+    info->PageNumber = page;
+    FillFileInfo(image, file.size(), info);
+    return kSuccess;
+}
+
+int32_t P_FileInfo(const char* fileName, PixFileInfo* info, uint32_t infoSize, int32_t /*flags*/,
+                   const PixLoadOptions* options) {
+    if (const int32_t s = CheckInfoRecord(info, infoSize); s != pix::kSuccess) return s;
     pix::FileBytes file;
     if (const int32_t s = pix::ReadImageFile(fileName, &file); s != pix::kSuccess) return s;
-    auto decoder = pix::CreateDecoder(pix::DetectImageFormat(file.bytes()), file.bytes());
-    if (!decoder) return pix::kFileFormat;
-    pix::ImageInfo image;
-    if (const int32_t s = decoder->ReadInfo(&image); s != pix::kSuccess) return s;
-    const int32_t page = options ? options->PageNumber : 0;
-    if (page < 0 || page >= image.pages) return pix::kInvalidParameter;
-    info->PageNumber = page;
-    pix::FillFileInfo(image, file.size(), info);
-    return pix::kSuccess;
+    return pix::FileInfoFromBytes(file.bytes(), info, infoSize, options);
 }

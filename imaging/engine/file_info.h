@@ -1,8 +1,10 @@
 // Reads a file's information (format, size, depth, palette) without decoding
-// its pixels, so that a caller knows the geometry before the first row.
+// its pixels, so that a caller knows the geometry before the first row; from
+// the file, or from its bytes already in memory.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "imaging/engine/codecs/image_decoder.h"
 #include "imaging/engine/load_options.h"
@@ -17,6 +19,12 @@ int32_t P_FileInfo(const char* fileName, PixFileInfo* info, uint32_t infoSize, i
                    const PixLoadOptions* options);
 
 namespace pix {
+// P_FileInfo over the whole file's bytes, read once by the caller
+// (ReadImageFile), so that a later LoadFileFromBytes needs no second read.
+// The same results, except those of reading the file.
+int32_t FileInfoFromBytes(std::span<const uint8_t> file, PixFileInfo* info, uint32_t infoSize,
+                          const PixLoadOptions* options);
+
 // Copies a decoder's information into the record; StructSize, PageNumber,
 // Flags and LoadResolution stay as the caller set them.
 void FillFileInfo(const ImageInfo& image, uint64_t fileSize, PixFileInfo* info);

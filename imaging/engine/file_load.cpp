@@ -78,22 +78,41 @@ void Empty(PixBitmap* bitmap) {
     P_InitBitmap(bitmap, sizeof(PixBitmap), 0, 0, 0);
 }
 
-}  // namespace
-
-int32_t P_LoadFile(const char* fileName, PixBitmap* bitmap, uint32_t structSize,
-                   int32_t bitsPerPixel, int32_t colorOrder, uint32_t /*loadFlags*/,
-                   PixLoadCallback callback, void* userData, const PixLoadOptions* options,
-                   PixFileInfo* info) {
+// The argument checks, made before the file is read.
+int32_t CheckLoadArguments(const PixBitmap* bitmap, uint32_t structSize, int32_t bitsPerPixel,
+                           int32_t colorOrder, const PixFileInfo* info) {
     if (!bitmap) return pix::kInvalidBitmap;
     if (structSize != sizeof(PixBitmap)) return pix::kInvalidStructSize;
     if (info && info->StructSize != sizeof(PixFileInfo)) return pix::kInvalidStructSize;
     if (bitsPerPixel != 0 && bitsPerPixel != 8 && bitsPerPixel != 24)
         return pix::kInvalidBitsPerPixel;
     if (colorOrder != kOrderBGR) return pix::kInvalidParameter;
+    return pix::kSuccess;
+}
 
+}  // namespace
+
+int32_t P_LoadFile(const char* fileName, PixBitmap* bitmap, uint32_t structSize,
+                   int32_t bitsPerPixel, int32_t colorOrder, uint32_t loadFlags,
+                   PixLoadCallback callback, void* userData, const PixLoadOptions* options,
+                   PixFileInfo* info) {
+    if (const int32_t s = CheckLoadArguments(bitmap, structSize, bitsPerPixel, colorOrder, info);
+        s != pix::kSuccess)
+        return s;
     pix::FileBytes file;
     if (const int32_t s = pix::ReadImageFile(fileName, &file); s != pix::kSuccess) return s;
-    auto decoder = pix::CreateDecoder(pix::DetectImageFormat(file.bytes()), file.bytes());
+    return pix::LoadFileFromBytes(file.bytes(), bitmap, structSize, bitsPerPixel, colorOrder,
+                                  loadFlags, callback, userData, options, info);
+}
+
+int32_t pix::LoadFileFromBytes(std::span<const uint8_t> file, PixBitmap* bitmap,
+                               uint32_t structSize, int32_t bitsPerPixel, int32_t colorOrder,
+                               uint32_t /*loadFlags*/, PixLoadCallback callback, void* userData,
+                               const PixLoadOptions* options, PixFileInfo* info) {
+    if (const int32_t s = CheckLoadArguments(bitmap, structSize, bitsPerPixel, colorOrder, info);
+        s != pix::kSuccess)
+        return s;
+    auto decoder = pix::CreateDecoder(pix::DetectImageFormat(file), file);
     if (!decoder) return pix::kFileFormat;
     pix::ImageInfo image;
     if (const int32_t s = decoder->ReadInfo(&image); s != pix::kSuccess) return s;

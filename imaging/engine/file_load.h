@@ -1,11 +1,13 @@
 // Loads a file's pixels into an engine bitmap, handing the rows to a callback
 // in bands as they are decoded, and the plain whole-file load for callers
-// without a callback. Loads may run on several threads at once: each keeps
-// its decoder and buffers in the call and reads only its own thread's status
-// callback and default load options.
+// without a callback; from the file, or from its bytes already in memory.
+// Loads may run on several threads at once: each keeps its decoder and
+// buffers in the call and reads only its own thread's status callback and
+// default load options.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "imaging/engine/load_options.h"
@@ -57,6 +59,15 @@ int32_t P_LoadFile(const char* fileName, PixBitmap* bitmap, uint32_t structSize,
                    PixFileInfo* info);
 
 namespace pix {
+// P_LoadFile over the whole file's bytes, read once by the caller
+// (ReadImageFile) who may have taken its information from them first
+// (FileInfoFromBytes). The same results, except those of reading the file;
+// `file` must stay valid until the call returns.
+int32_t LoadFileFromBytes(std::span<const uint8_t> file, PixBitmap* bitmap, uint32_t structSize,
+                          int32_t bitsPerPixel, int32_t colorOrder, uint32_t loadFlags,
+                          PixLoadCallback callback, void* userData, const PixLoadOptions* options,
+                          PixFileInfo* info);
+
 // For callers without a control (the command-line tool): the first page of
 // the file into `out`, which receives new pixel memory (free it with
 // P_FreeBitmap) on success and is empty on failure. bitsPerPixel as for

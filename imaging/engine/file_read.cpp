@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "imaging/engine/codecs/decoder_factory.h"
 #include "imaging/engine/codecs/file_format.h"
@@ -40,7 +41,16 @@ ssize_t ReadUpTo(int fd, uint8_t* to, size_t count) {
     }
     return static_cast<ssize_t>(done);
 }
+FileOpenObserver& Observer() {
+    thread_local FileOpenObserver observer;
+    return observer;
+}
 }  // namespace
+
+FileOpenObserver SetFileOpenObserver(FileOpenObserver observer) {
+    std::swap(Observer(), observer);
+    return observer;
+}
 
 void FileBytes::Release() {
     if (data_ && mapped_) ::munmap(data_, mapped_);
@@ -52,6 +62,7 @@ void FileBytes::Release() {
 int32_t ReadImageFile(const char* path, FileBytes* out) {
     out->Release();
     if (!path || !*path) return kInvalidFileName;
+    if (Observer()) Observer()(path);
     // Opened without waiting, so that a FIFO or a device is refused at once
     // instead of blocking until someone writes to it.
     UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace pix {
@@ -27,6 +28,13 @@ public:
 
 private:
     friend int32_t ReadImageFile(const char* path, FileBytes* out);
+
+    // Test seam: called on the calling thread with the path of every file that
+    // ReadImageFile is about to open, so that a test can count the engine's reads.
+    using FileOpenObserver = std::function<void(const char* path)>;
+    // Installs `observer` (empty: none) for the calling thread; returns the one
+    // it replaces.
+    FileOpenObserver SetFileOpenObserver(FileOpenObserver observer);
     void Release();
 
     uint8_t* data_ = nullptr;
@@ -35,5 +43,12 @@ private:
 };
 
 int32_t ReadImageFile(const char* path, FileBytes* out);
+
+// Test seam: called on the calling thread with the path of every file that
+// ReadImageFile is about to open, so that a test can count the engine's reads.
+using FileOpenObserver = std::function<void(const char* path)>;
+// Installs `observer` (empty: none) for the calling thread; returns the one
+// it replaces.
+FileOpenObserver SetFileOpenObserver(FileOpenObserver observer);
 
 }  // namespace pix

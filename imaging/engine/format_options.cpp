@@ -64,23 +64,8 @@ PixResolutionOptions DefaultDJVUOptions() {
 namespace {
 
 // The engine's current records, one set per thread.
-struct Current {
-    PixPDFOptions pdf = pix::DefaultPDFOptions();
-    int32_t viewMode = pix::kDefaultRasterizeViewMode;
-    int32_t viewportWidth = pix::kDefaultRasterizeViewportWidth;
-    int32_t viewportHeight = pix::kDefaultRasterizeViewportHeight;
-    int32_t wmfX = 0;
-    int32_t wmfY = 0;
-    PixRTFOptions rtf = pix::DefaultRTFOptions();
-    PixPLTOptions plt = pix::DefaultPLTOptions();
-    PixResolutionOptions ptk = pix::DefaultPTKOptions();
-    PixJBIG2Options jbig2 = pix::DefaultJBIG2Options();
-    int32_t autocad = 0;
-    PixResolutionOptions djvu = pix::DefaultDJVUOptions();
-};
-
-Current& current() {
-    thread_local Current c;
+pix::LoadOptionSnapshot& current() {
+    thread_local pix::LoadOptionSnapshot c;
     return c;
 }
 
@@ -166,11 +151,11 @@ int32_t P_SetJBIG2Options(const PixJBIG2Options* o, uint32_t s) {
 }
 int32_t P_GetAutoCADColorScheme(int32_t* scheme) {
     if (!scheme) return pix::kInvalidParameter;
-    *scheme = current().autocad;
+    *scheme = current().autoCadScheme;
     return pix::kSuccess;
 }
 int32_t P_SetAutoCADColorScheme(int32_t scheme) {
-    current().autocad = scheme;
+    current().autoCadScheme = scheme;
     return pix::kSuccess;
 }
 int32_t P_GetDJVUOptions(PixResolutionOptions* o, uint32_t s) {
@@ -179,3 +164,27 @@ int32_t P_GetDJVUOptions(PixResolutionOptions* o, uint32_t s) {
 int32_t P_SetDJVUOptions(const PixResolutionOptions* o, uint32_t s) {
     return Set(o, s, &current().djvu);
 }
+
+namespace pix {
+
+LoadOptionSnapshot DefaultLoadOptionSnapshot() {
+    return LoadOptionSnapshot{};
+}
+
+LoadOptionSnapshot CurrentLoadOptionSnapshot() {
+    return current();
+}
+
+void InstallLoadOptionSnapshot(const LoadOptionSnapshot& snapshot) {
+    current() = snapshot;
+}
+
+LoadOptionScope::LoadOptionScope(const LoadOptionSnapshot& installed) : previous_(current()) {
+    current() = installed;
+}
+
+LoadOptionScope::~LoadOptionScope() {
+    current() = previous_;
+}
+
+}  // namespace pix

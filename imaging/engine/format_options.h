@@ -2,9 +2,10 @@
 // raster view, WMF, RTF, PLT, PTK, JBIG2, AutoCAD, DJVU), each with a get/set
 // pair: what is set is what a later get on the same thread returns. Each
 // thread has records of its own, starting from the defaults below, so that a
-// load sees only the options its own thread installed. Our codecs read none
-// of them; the image control installs its own around every load and restores
-// the previous ones.
+// load sees only the options its own thread installed. All of them together
+// form one snapshot value with a scope that installs a snapshot and puts the
+// previous records back. Our codecs read none of them; the image control
+// installs its own around every load.
 #pragma once
 
 #include <cstddef>
@@ -92,6 +93,43 @@ PixResolutionOptions DefaultDJVUOptions();
 constexpr int32_t kDefaultRasterizeViewMode = 1;
 constexpr int32_t kDefaultRasterizeViewportWidth = 640;
 constexpr int32_t kDefaultRasterizeViewportHeight = 480;
+
+// Every load-related option record of one thread, as one value. A snapshot
+// made with {} holds the defaults, the values every thread starts with.
+struct LoadOptionSnapshot {
+    PixPDFOptions pdf = DefaultPDFOptions();
+    int32_t viewMode = kDefaultRasterizeViewMode;
+    int32_t viewportWidth = kDefaultRasterizeViewportWidth;
+    int32_t viewportHeight = kDefaultRasterizeViewportHeight;
+    int32_t wmfX = 0;
+    int32_t wmfY = 0;
+    PixRTFOptions rtf = DefaultRTFOptions();
+    PixPLTOptions plt = DefaultPLTOptions();
+    PixResolutionOptions ptk = DefaultPTKOptions();
+    PixJBIG2Options jbig2 = DefaultJBIG2Options();
+    int32_t autoCadScheme = 0;
+    PixResolutionOptions djvu = DefaultDJVUOptions();
+};
+
+LoadOptionSnapshot DefaultLoadOptionSnapshot();
+// The calling thread's records as they stand.
+LoadOptionSnapshot CurrentLoadOptionSnapshot();
+// Replaces all of the calling thread's records.
+void InstallLoadOptionSnapshot(const LoadOptionSnapshot& snapshot);
+
+// Installs a snapshot on the calling thread for as long as it lives and puts
+// back the records it found when it goes, also when an exception passes. It
+// must end on the thread that made it.
+class LoadOptionScope {
+public:
+    explicit LoadOptionScope(const LoadOptionSnapshot& installed);
+    ~LoadOptionScope();
+    LoadOptionScope(const LoadOptionScope&) = delete;
+    LoadOptionScope& operator=(const LoadOptionScope&) = delete;
+
+private:
+    LoadOptionSnapshot previous_;
+};
 }  // namespace pix
 
 // Record getters and setters take the record's size and check it (-789), and

@@ -8,11 +8,10 @@
 
 #include "platform/dib.h"
 
-// Flag bits of PixLoadOptions::Flags. The image control sets 0x10, 0x80 and
-// 0x800000 from Boolean load settings; our codecs read none of them.
-constexpr uint32_t kLoadOptionFlag10 = 0x10;
-constexpr uint32_t kLoadOptionFlag80 = 0x80;
-constexpr uint32_t kLoadOptionFlag800000 = 0x800000;
+// Flag bits of PixLoadOptions::Flags. Three bits follow one Boolean load
+// setting of the image control each; the control keeps all three settings off,
+// so every load clears them, and our codecs read none of them.
+constexpr uint32_t kLoadControlSettingBits = 0x10 | 0x80 | 0x800000;
 // Resolution holds a load resolution (dots per inch) for scalable formats.
 constexpr uint32_t kLoadUseResolution = 0x400;
 

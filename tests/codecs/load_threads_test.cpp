@@ -60,7 +60,7 @@ struct Settings {
         s.viewportWidth = 10 + n;
         s.viewportHeight = 20 + n;
         s.load.Passes = n + 1;
-        s.load.Flags = kLoadOptionFlag80;
+        s.load.Flags = kLoadControlSettingBits;
         return s;
     }
     void Install() const {

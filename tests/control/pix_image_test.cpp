@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <cstring>
 
+#include "imaging/engine/file_read.h"
 #include "imaging/engine/format_options.h"
 #include "platform/dib.h"
 #include "platform/qt/message_box.h"
@@ -169,6 +170,21 @@ private slots:
         QCOMPARE(int(b->Data[15]), 5);
         QCOMPARE(int(b->Data[16]), 0);
         QCOMPARE(int(b->Data[17]), 5);
+    }
+
+    void loadReadsTheFileOnce() {
+        auto image = View();
+        const std::string path = Photo(40, 30);
+        const std::string missing = m_dir.filePath("missing.bmp").toStdString();
+        std::vector<std::string> opened;
+        const pix::FileOpenObserver previous =
+            pix::SetFileOpenObserver([&](const char* p) { opened.emplace_back(p); });
+        const int32_t loaded = image->Load(path, 0, 0, 1);
+        const int32_t failed = image->Load(missing, 0, 0, 1);
+        pix::SetFileOpenObserver(previous);
+        QCOMPARE(loaded, 1);
+        QCOMPARE(failed, -10);
+        QVERIFY(opened == (std::vector<std::string>{path, missing}));
     }
 
     void cancelFromOnStatusLeavesLoadEmpty() {
