@@ -34,7 +34,8 @@ AdjustDialog::AdjustDialog(QWidget* parent, const AdjustKind& kind,
     m_image->setObjectName("preview");
     m_image->setAlignment(Qt::AlignCenter);
     m_image->setFrameShape(QFrame::StyledPanel);
-    m_image->setMinimumSize(kPreviewBox + QSize(4, 4));
+    // Sized to the scaled picture, so that the frame holds it without bands.
+    m_image->setMinimumSize(m_preview->Before().size() + QSize(4, 4));
 
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setObjectName("slider");
