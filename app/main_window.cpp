@@ -68,7 +68,7 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     PixDlgService1 = new TPixDlgService(this);
     PixDlgService1->setObjectName("PixDlgService1");
-    PixDlgService1->SetDialogsFont(WindowFont());
+    PixDlgService1->LoadDialogsFont(WindowFont());
     PixDlgColor1 = new TPixDlgColor(this);
     PixDlgColor1->setObjectName("PixDlgColor1");
     PixDlgColor1->SetShowHelpButton(true);
@@ -213,5 +213,28 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::Save1Click() {}
-void TForm1::Button5Click() {}
-void TForm1::SharpenClick() {}
+void TForm1::Button5Click() {
+    if (!PixImage2->HasBitmap()) {
+        ShowUserMessage("Imge empty");
+        return;
+    }
+    if (PixImage2->isHidden()) return;
+    // Every run starts the dialog from no change.
+    PixDlgColor1->SetBrightnessChange(0);
+    PixDlgColor1->SetDialogFlags(13);
+    PixDlgColor1->SetPixImage(PixImage2);
+    PixImage2->Intensity(PixDlgColor1->BrightnessChange());
+    PixDlgColor1->ShowBrightnessDlg(this);
+}
+
+void TForm1::SharpenClick() {
+    if (!PixImage2->HasBitmap()) {
+        ShowUserMessage("Imge empty");
+        return;
+    }
+    if (PixImage2->isHidden()) return;
+    PixDlgImgEffect1->SetSharpenAmount(0);
+    PixDlgImgEffect1->SetDialogFlags(13);
+    PixDlgImgEffect1->SetPixImage(PixImage2);
+    PixDlgImgEffect1->ShowSharpenDlg(this);
+}

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string>
 
+#include "imaging/engine/retouch_ops.h"
+
 namespace cli {
 namespace {
 
@@ -17,13 +19,38 @@ bool ParseJobs(const std::string& text, unsigned* jobs) {
     return true;
 }
 
+// A whole decimal number from `minimum` to `maximum`.
+bool ParseRanged(const std::string& text, int32_t minimum, int32_t maximum, int32_t* out) {
+    int32_t value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') ++first;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last || first == last || value < minimum || value > maximum)
+        return false;
+    *out = value;
+    return true;
+}
+
+std::string RangeError(const std::string& option, int32_t minimum, int32_t maximum) {
+    return "option " + option + " needs a whole number from " + std::to_string(minimum) + " to " +
+           std::to_string(maximum);
+}
+
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: strakel-sketch [--color] [-o OUT | -d DIR] [-j N] [--any-size] PHOTO...\n"
+    return "Usage: strakel-sketch [--color] [--brightness C] [--sharpen A] [-o OUT | -d DIR]\n"
+           "                      [-j N] [--any-size] PHOTO...\n"
            "Turns each photo into a pencil drawing.\n"
            "\n"
            "  --color     colour pencil drawing (25 % colour photo) instead of pencil\n"
+           "  --brightness C\n"
+           "              retouch the drawing's brightness by C, from -1000 to 1000\n"
+           "              (each channel times (1000 + C) / 1000), as the window's\n"
+           "              brightness dialog does\n"
+           "  --sharpen A sharpen the drawing by A, from 0 to 1000, as the window's\n"
+           "              Sharpen dialog does; applied after --brightness\n"
            "  -o OUT      write the drawing of the one photo to OUT (.bmp or .png)\n"
            "  -d DIR      write each drawing into DIR as NAME-sketch.png\n"
            "              (default: beside its photo)\n"
@@ -67,6 +94,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             o.colorPencil = true;
         } else if (a == "--any-size") {
             o.anySize = true;
+        } else if (a == "--brightness") {
+            if (!value(&v) ||
+                !ParseRanged(v, pix::kBrightnessMin, pix::kBrightnessMax, &o.brightness))
+                return fail(RangeError(a, pix::kBrightnessMin, pix::kBrightnessMax));
+        } else if (a == "--sharpen") {
+            if (!value(&v) || !ParseRanged(v, pix::kSharpenMin, pix::kSharpenMax, &o.sharpen))
+                return fail(RangeError(a, pix::kSharpenMin, pix::kSharpenMax));
         } else if (a == "-o") {
             if (!value(&v) || v.empty()) return fail("option -o needs a file name");
             if (o.output) return fail("option -o given twice");

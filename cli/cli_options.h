@@ -20,6 +20,8 @@ struct CliOptions {
     std::optional<std::string> output;     // -o OUT
     std::optional<std::string> outputDir;  // -d DIR
     unsigned jobs = 0;                     // -j N; 0 = one per core
+    int32_t brightness = 0;                // --brightness C, -1000 to 1000
+    int32_t sharpen = 0;                   // --sharpen A, 0 to 1000
     std::vector<std::string> photos;
 };
 

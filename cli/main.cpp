@@ -92,6 +92,8 @@ int main(int argc, char** argv) {
         job.format = *cli::OutputFormatFor(job.output);
         job.colorPencil = options.colorPencil;
         job.anySize = options.anySize;
+        job.brightness = options.brightness;
+        job.sharpen = options.sharpen;
         bool clash = false;
         for (const std::string& input : options.photos)
             clash = clash || input == job.output || cli::SameFile(input, job.output);

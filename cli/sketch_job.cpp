@@ -8,6 +8,7 @@
 #include "imaging/engine/file_save.h"
 #include "imaging/engine/status_codes.h"
 #include "sketch/photo_size_rule.h"
+#include "sketch/retouch.h"
 #include "sketch/sketch_pipeline.h"
 
 namespace cli {
@@ -47,6 +48,9 @@ std::string RunSketchJob(const SketchJob& job) {
         job.colorPencil ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil;
     const sketch::PipelineResult drawn = sketch::DrawSketch(photo.bitmap, mode, &drawing.bitmap);
     if (!drawn.ok()) return drawn.message + ": " + StatusMessage(drawn.status);
+    const sketch::PipelineResult retouched =
+        sketch::Retouch(&drawing.bitmap, {job.brightness, job.sharpen});
+    if (!retouched.ok()) return retouched.message + ": " + StatusMessage(retouched.status);
 
     int error = 0;
     const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, job.output, job.format, &error);

@@ -1,4 +1,5 @@
-// One photo through strakel-sketch: load, size check, drawing, atomic save.
+// One photo through strakel-sketch: load, size check, drawing, retouch, atomic
+// save.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@ struct SketchJob {
     int32_t format = 0;  // engine file format code of the output
     bool colorPencil = false;
     bool anySize = false;
+    int32_t brightness = 0;  // retouch after the drawing, as the window's dialogs
+    int32_t sharpen = 0;
 };
 
 // Empty when a photo of width x height may be drawn, else why it is refused:

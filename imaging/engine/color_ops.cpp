@@ -110,11 +110,17 @@ int32_t P_ChangeBitmapSaturation(PixBitmap* b, int32_t change) {
     });
 }
 
-int32_t P_ChangeBitmapIntensity(PixBitmap* b, int32_t change) {
+namespace pix {
+std::array<uint8_t, 256> IntensityMap(int32_t change) {
     ByteMap map;
     const int64_t factor = kScale + change;
     for (int v = 0; v < 256; ++v) map[size_t(v)] = Clamp(RoundPerMille(v * factor));
-    return ApplyByteMap(b, map);
+    return map;
+}
+}  // namespace pix
+
+int32_t P_ChangeBitmapIntensity(PixBitmap* b, int32_t change) {
+    return ApplyByteMap(b, pix::IntensityMap(change));
 }
 
 int32_t P_InvertBitmap(PixBitmap* b) {

@@ -2,6 +2,7 @@
 // intensity, inversion, and the change of a palette bitmap to 24 bits.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "imaging/engine/pix_bitmap.h"
@@ -21,6 +22,12 @@ int32_t P_ChangeBitmapSaturation(PixBitmap* bitmap, int32_t change);
 // Scales each channel: v x (1000 + change) / 1000, rounded to nearest and
 // clamped to 0..255; 0 changes nothing.
 int32_t P_ChangeBitmapIntensity(PixBitmap* bitmap, int32_t change);
+
+namespace pix {
+// The channel values that P_ChangeBitmapIntensity gives for `change`, indexed
+// by the old value; the brightness retouch uses the same table.
+std::array<uint8_t, 256> IntensityMap(int32_t change);
+}  // namespace pix
 
 // Replaces each channel v by 255 - v.
 int32_t P_InvertBitmap(PixBitmap* bitmap);

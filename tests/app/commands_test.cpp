@@ -1,20 +1,28 @@
-// File > Load, Sketch > Draw sketch and Sketch > Equalize on the main window,
-// with the open dialog driven as a user would.
+// File > Load, Sketch > Draw sketch, Sketch > Equalize and the Adjustments
+// buttons on the main window, with the open dialog and the retouch dialogs
+// driven as a user would.
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cstring>
 
 #include "app/main_window.h"
+#include "imaging/dialogs/dlg_engine.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
+#include "platform/qt/quit_request.h"
+#include "sketch/retouch.h"
 #include "sketch/sketch_pipeline.h"
 #include "tests/codecs/image_fixtures.h"
+#include "tests/support/adjust_dialog_driver.h"
+
+using dialog_driver::Press;
 
 namespace {
 
@@ -74,6 +82,9 @@ private slots:
     void cleanup() {
         SetUrlOpener(nullptr);
         SetBoxRecorder(nullptr);
+        SetDlgEngine(nullptr);
+        dialog_driver::Stop();
+        ResetQuitRequest();
     }
 
     void openDialogFilter() {
@@ -300,6 +311,123 @@ private slots:
         QCOMPARE(Pixels(form.PixImage2->HasBitmap()), Pixels(&drawing));
         P_FreeBitmap(&photo);
         P_FreeBitmap(&drawing);
+    }
+
+    void adjustmentsNeedAShownDrawing() {
+        int shown = 0;
+        dialog_driver::AnswerDialogs(100, Press::Ok, nullptr, &shown);
+        TForm1 form("127.0.0.1:1");
+        m_messages.clear();  // the update check could not reach the closed port
+        form.Button5->click();
+        form.Sharpen->click();
+        QCOMPARE(m_messages, std::vector<std::string>({"Imge empty", "Imge empty"}));
+        // After Load alone the right view is hidden: nothing at all.
+        ChooseInLoad(form, Write("loaded.bmp", 30, 20));
+        const std::vector<uint8_t> photo = Pixels(form.PixImage2->HasBitmap());
+        m_messages.clear();
+        form.Button5->click();
+        form.Sharpen->click();
+        QVERIFY(m_messages.empty());
+        QCOMPARE(shown, 0);
+        QCOMPARE(Pixels(form.PixImage2->HasBitmap()), photo);
+    }
+
+    void retouchEqualsCommandLinePipeline() {
+        const std::string path = Write("retouch.bmp", 97, 61);
+        TForm1 form("127.0.0.1:1");
+        form.show();
+        ChooseInLoad(form, path);
+        form.Drawsketch1->trigger();
+        m_messages.clear();
+        const std::vector<uint8_t> drawn = Pixels(form.PixImage2->HasBitmap());
+
+        // What each dialog opened at, on which parent, with the window disabled.
+        std::vector<int> openedAt;
+        std::vector<QWidget*> parents;
+        std::vector<bool> formEnabled;
+        auto inspect = [&](QDialog* d) {
+            openedAt.push_back(d->findChild<QSpinBox*>("value")->value());
+            parents.push_back(d->parentWidget());
+            formEnabled.push_back(form.isEnabled());
+        };
+        dialog_driver::AnswerDialogs(250, Press::Ok, inspect);
+        form.Button5->click();
+        dialog_driver::AnswerDialogs(400, Press::Ok, inspect);
+        form.Sharpen->click();
+        const std::vector<uint8_t> retouched = Pixels(form.PixImage2->HasBitmap());
+        QCOMPARE(form.PixDlgColor1->BrightnessChange(), 250);
+        QCOMPARE(form.PixDlgImgEffect1->SharpenAmount(), 400);
+
+        // Cancel in either dialog, opened again at 0, changes nothing.
+        dialog_driver::AnswerDialogs(-900, Press::Cancel, inspect);
+        form.Button5->click();
+        form.Sharpen->click();
+        QCOMPARE(Pixels(form.PixImage2->HasBitmap()), retouched);
+        QVERIFY(form.isEnabled());
+        QVERIFY(m_messages.empty());
+        QCOMPARE(openedAt, std::vector<int>({0, 0, 0, 0}));
+        QCOMPARE(parents, std::vector<QWidget*>(4, &form));
+        QCOMPARE(formEnabled, std::vector<bool>(4, false));
+
+        PixBitmap photo, drawing;
+        QCOMPARE(pix::LoadBitmapFile(path, &photo, 0), 1);
+        P_InitBitmap(&drawing, sizeof drawing, 0, 0, 0);
+        QVERIFY(sketch::DrawSketch(photo, sketch::BlendMode::kPencil, &drawing).ok());
+        QCOMPARE(Pixels(&drawing), drawn);
+        QVERIFY(sketch::Retouch(&drawing, {250, 400}).ok());
+        QCOMPARE(retouched, Pixels(&drawing));
+        QVERIFY(retouched != drawn);
+        P_FreeBitmap(&photo);
+        P_FreeBitmap(&drawing);
+    }
+
+    void aFailingDialogIsShownInTheErrorBox() {
+        struct FailingEngine : DlgEngine {
+            int32_t Brightness(QWidget*, PixDlgAdjustParams*) override { return -2; }
+            int32_t Sharpen(QWidget*, PixDlgAdjustParams*) override { return -789; }
+        } engine;
+        TForm1 form("127.0.0.1:1");
+        form.show();
+        ChooseInLoad(form, Write("failing.bmp", 30, 20));
+        form.Drawsketch1->trigger();
+        const std::vector<uint8_t> drawn = Pixels(form.PixImage2->HasBitmap());
+        m_messages.clear();
+        SetDlgEngine(&engine);
+        form.Button5->click();
+        form.Sharpen->click();
+        QCOMPARE(m_messages,
+                 std::vector<std::string>(
+                     {"PixDlgColor1 \nErrorcode: -2\nShowBrightnessDlg: Invalid bitmap handle. ",
+                      "PixDlgImgEffect1 \nError code: -999\nShowSharpenDlg: Internal error = - "
+                      "call support. "}));
+        QVERIFY(form.isEnabled());
+        QCOMPARE(Pixels(form.PixImage2->HasBitmap()), drawn);
+    }
+
+    void dialogLibraryThatWillNotStart_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("quits");
+        QTest::newRow("102") << 102 << "Error Initializing Dialogs" << true;
+        QTest::newRow("-789")
+            << -789
+            << "PixDlgService1 \nError code: -999\nInitDialogs: Internal error = - call support. "
+            << false;
+    }
+    void dialogLibraryThatWillNotStart() {
+        QFETCH(int, answer);
+        QFETCH(QString, message);
+        QFETCH(bool, quits);
+        struct Engine : DlgEngine {
+            int32_t answer = 1;
+            int32_t Init(int32_t) override { return answer; }
+        } engine;
+        engine.answer = answer;
+        SetDlgEngine(&engine);
+        TForm1 form("127.0.0.1:1");
+        QVERIFY(!m_messages.empty());
+        QCOMPARE(m_messages.back(), message.toStdString());
+        QCOMPARE(QuitRequested(), quits);
     }
 
     void equalizeAfterThePhotoWentAway() {

@@ -21,6 +21,7 @@
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
+#include "imaging/engine/retouch_ops.h"
 #include "imaging/engine/status_codes.h"
 #include "sketch/sketch_pipeline.h"
 #include "tests/codecs/image_fixtures.h"
@@ -114,11 +115,16 @@ protected:
     }
 
     // The drawing the pipeline makes of a photo file, as raw top-down rows.
-    std::vector<uint8_t> ExpectedDrawing(const std::string& photo, sketch::BlendMode mode) {
+    // With a brightness change and a sharpen amount, retouched as OK in the
+    // window's two dialogs retouches it.
+    std::vector<uint8_t> ExpectedDrawing(const std::string& photo, sketch::BlendMode mode,
+                                         int32_t brightness = 0, int32_t sharpen = 0) {
         PixBitmap loaded{}, drawing{};
         P_InitBitmap(&drawing, sizeof drawing, 0, 0, 0);
         EXPECT_EQ(pix::LoadBitmapFile((dir_ / photo).string(), &loaded, 0), pix::kSuccess);
         EXPECT_TRUE(sketch::DrawSketch(loaded, mode, &drawing).ok());
+        EXPECT_EQ(P_ChangeBitmapBrightness(&drawing, brightness), pix::kSuccess);
+        EXPECT_EQ(P_SharpenBitmap(&drawing, sharpen), pix::kSuccess);
         auto pixels = Pixels(drawing);
         P_FreeBitmap(&loaded);
         P_FreeBitmap(&drawing);
@@ -166,6 +172,16 @@ TEST_F(StrakelSketchCli, BadUsageExitsWith2AndSaysWhy) {
         {{"-j", "2x", "a.bmp"}, "option -j needs a number from 1 to 1024"},
         {{"a.bmp", "-o"}, "option -o needs a file name"},
         {{"-o", "x.gif", "a.bmp"}, "cannot write x.gif: use a .bmp or .png name"},
+        {{"--brightness", "1001", "a.bmp"},
+         "option --brightness needs a whole number from -1000 to 1000"},
+        {{"--brightness", "-1001", "a.bmp"},
+         "option --brightness needs a whole number from -1000 to 1000"},
+        {{"a.bmp", "--brightness"}, "option --brightness needs a whole number from -1000 to 1000"},
+        {{"--sharpen", "-1", "a.bmp"}, "option --sharpen needs a whole number from 0 to 1000"},
+        {{"--sharpen", "2.5", "a.bmp"}, "option --sharpen needs a whole number from 0 to 1000"},
+        {{"--sharpen", "", "a.bmp"}, "option --sharpen needs a whole number from 0 to 1000"},
+        {{"--sharpen", "99999999999", "a.bmp"},
+         "option --sharpen needs a whole number from 0 to 1000"},
     };
     for (const auto& c : cases) {
         const RunResult r = Run(c.args);
@@ -180,7 +196,9 @@ TEST_F(StrakelSketchCli, HelpAndVersion) {
     RunResult r = Run({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
-              "Usage: strakel-sketch [--color] [-o OUT | -d DIR] [-j N] [--any-size] PHOTO...");
+              "Usage: strakel-sketch [--color] [--brightness C] [--sharpen A] [-o OUT | -d DIR]");
+    EXPECT_NE(r.out.find("  --brightness C\n"), std::string::npos);
+    EXPECT_NE(r.out.find("  --sharpen A "), std::string::npos);
     r = Run({"--version"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "strakel-sketch 2.1.0\n");
@@ -203,6 +221,34 @@ TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
     r = Run({"photo.bmp"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(PixelsOfFile("photo-sketch.png"), PixelsOfFile("pencil.bmp"));
+}
+
+TEST_F(StrakelSketchCli, RetouchesAsTheDialogsDoBrightnessFirst) {
+    WritePhoto("photo.bmp", 31, 19);
+    const auto plain = ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil);
+    const struct {
+        std::vector<std::string> args;
+        int32_t brightness, sharpen;
+    } cases[] = {
+        {{"--brightness", "-250", "--sharpen", "400"}, -250, 400},
+        // The order on the command line does not change the order of work.
+        {{"--sharpen", "400", "--brightness", "-250"}, -250, 400},
+        {{"--sharpen", "1000"}, 0, 1000},
+        {{"--color", "--brightness", "+1000"}, 1000, 0},
+        {{"--brightness", "-1000", "--sharpen", "0"}, -1000, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", "out.png", "photo.bmp"});
+        const RunResult r = Run(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const bool colour = args[0] == "--color";
+        const auto expected = ExpectedDrawing(
+            "photo.bmp", colour ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil,
+            c.brightness, c.sharpen);
+        EXPECT_EQ(PixelsOfFile("out.png"), expected) << args[0] << " " << args[1];
+        EXPECT_NE(expected, plain);
+    }
 }
 
 TEST_F(StrakelSketchCli, ManyPhotosInParallelIntoAFolder) {

@@ -1,0 +1,73 @@
+// What the brightness and sharpen dialog components share: their properties,
+// the run of one engine dialog on an image control's bitmap (record, modal
+// bracket, read-back, BitmapUpdateMessage, status check) and the help
+// callback that they hand to the engine.
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "imaging/engine/ui/dialog_library.h"
+
+class QWidget;
+class TPixImage;
+class TPixDlgService;
+
+// The handler of the help button of an engine dialog.
+using TDlgHelpEvent = std::function<void(QObject* sender, uint32_t uDialogID)>;
+
+// Called by the engine while one of its dialogs is open: calls the
+// OnDlgHelp handler of the component in `userData`, if any. Nothing it raises
+// leaves it: an error is shown in the standard error box.
+void DialogHelpCallback(uint32_t dialogId, uint32_t value, void* userData);
+
+class TPixDlgComponent : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TPixDlgComponent(QObject* owner = nullptr) : QObject(owner) {}
+
+    bool EnableMethodErrors() const { return m_enableMethodErrors; }
+    void SetEnableMethodErrors(bool on) { m_enableMethodErrors = on; }
+    // True puts DialogHelpCallback into every record, false a null pointer.
+    bool ShowHelpButton() const { return m_showHelpButton; }
+    void SetShowHelpButton(bool on) { m_showHelpButton = on; }
+    TDlgHelpEvent OnDlgHelp;
+
+    // Neither is owned; whoever sets them keeps them alive while set.
+    TPixImage* PixImage() const { return m_pixImage; }
+    void SetPixImage(TPixImage* image) { m_pixImage = image; }
+    TPixDlgService* PixDlgService() const { return m_service; }
+    void SetPixDlgService(TPixDlgService* service) { m_service = service; }
+
+    uint32_t DialogFlags() const { return m_dialogFlags; }
+    void SetDialogFlags(uint32_t flags) { m_dialogFlags = flags; }
+    bool DialogSwitch() const { return m_dialogSwitch; }
+    void SetDialogSwitch(bool on) { m_dialogSwitch = on; }
+    int32_t LastStatus() const { return m_lastStatus; }
+
+protected:
+    using EngineDialog = int32_t (*)(QWidget* parent, PixDlgAdjustParams* params);
+
+    // Runs the engine dialog on PixImage's bitmap with `value` in the record;
+    // on OK reads `value` and DialogSwitch back and, with bit 0 of the flags,
+    // sends PixImage BitmapUpdateMessage. The result goes through CheckStatus
+    // under `operation`; the modal bracket is closed also when it raises.
+    int32_t RunDialog(QWidget* parent, const std::string& operation, EngineDialog dialog,
+                      int32_t* value);
+    // Stores the code (-789 as -999) and raises the component's error for a
+    // failing code when `allowRaise` and EnableMethodErrors are set.
+    int32_t CheckStatus(const std::string& operation, int32_t code, bool allowRaise);
+    [[noreturn]] virtual void RaiseError(int32_t code, const std::string& operation) = 0;
+
+private:
+    bool m_enableMethodErrors = true;
+    bool m_showHelpButton = false;
+    TPixImage* m_pixImage = nullptr;
+    TPixDlgService* m_service = nullptr;
+    uint32_t m_dialogFlags = 0;
+    bool m_dialogSwitch = false;
+    int32_t m_lastStatus = 0;
+};
