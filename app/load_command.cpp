@@ -28,14 +28,14 @@ QStringList TForm1::NameFilters(const QString& filter) {
 void TForm1::Load1Click() {
     const QStringList filters = NameFilters(kOpenFilter);
     OpenDialog1->setNameFilters(filters);
-    OpenDialog1->selectNameFilter(m_lastConfirmedFilter.isEmpty() ? filters.first()
-                                                                  : m_lastConfirmedFilter);
-    if (!m_lastConfirmedFile.isEmpty()) OpenDialog1->selectFile(m_lastConfirmedFile);
+    OpenDialog1->selectNameFilter(lastConfirmedFilter_.isEmpty() ? filters.first()
+                                                                 : lastConfirmedFilter_);
+    if (!lastConfirmedFile_.isEmpty()) OpenDialog1->selectFile(lastConfirmedFile_);
     if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty()) {
-        m_lastConfirmedFile = OpenDialog1->selectedFiles().first();
-        m_lastConfirmedFilter = OpenDialog1->selectedNameFilter();
+        lastConfirmedFile_ = OpenDialog1->selectedFiles().first();
+        lastConfirmedFilter_ = OpenDialog1->selectedNameFilter();
     }
-    const std::string f = QFile::encodeName(m_lastConfirmedFile).toStdString();
+    const std::string f = QFile::encodeName(lastConfirmedFile_).toStdString();
 
     // The header alone decides, so a refused photo is never decoded and the
     // work image keeps the photo that the views show. A file whose header
@@ -49,5 +49,5 @@ void TForm1::Load1Click() {
     PixImage1->Load(f, 0, 0, 1);
     PixImage2->Load(f, 0, 0, 1);
     PixImage2->setVisible(false);
-    m_photoFileName = f;
+    photoFileName_ = f;
 }

@@ -44,7 +44,7 @@ std::string TForm1::DefaultSiteHost() {
 }
 
 TForm1::TForm1(const std::string& siteHost, QWidget* parent)
-    : QMainWindow(parent), m_siteHost(siteHost) {
+    : QMainWindow(parent), siteHost_(siteHost) {
     setObjectName("Form1");
     setWindowTitle("Strakel");
     // A thin caption with a close button only; not resizable.
@@ -185,7 +185,7 @@ void TForm1::FormCreate() {
                      "/Xplorer_mod.skn");
     if (!SD1->Active()) SD1->SetActive(true);
     // 2. The web site; a build without one opens nothing.
-    if (!m_siteHost.empty()) CurrentUrlOpener().Open(SiteAddress());
+    if (!siteHost_.empty()) CurrentUrlOpener().Open(SiteAddress());
     // 3. Update check; whatever it decides, start-up goes on.
     UpdateCheck();
     // 4. Both visible views fit the whole picture.
@@ -200,11 +200,11 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::UpdateCheck() {
-    RunUpdateCheck(NetHTTP1, *Memo1, m_siteHost);
+    RunUpdateCheck(NetHTTP1, *Memo1, siteHost_);
 }
 
 void TForm1::FormClose() {
-    if (!m_siteHost.empty()) CurrentUrlOpener().Open(SiteAddress());
+    if (!siteHost_.empty()) CurrentUrlOpener().Open(SiteAddress());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -33,8 +33,8 @@ public:
     // name filters made from it.
     static const char* const kOpenFilter;
     static QStringList NameFilters(const QString& filter);
-    std::string SiteAddress() const { return "http://" + m_siteHost; }
-    const std::string& PhotoFileName() const { return m_photoFileName; }
+    std::string SiteAddress() const { return "http://" + siteHost_; }
+    const std::string& PhotoFileName() const { return photoFileName_; }
 
     // Command handlers.
     void Load1Click();
@@ -83,10 +83,10 @@ private:
     void FormClose();
     void UpdateCheck();
 
-    std::string m_siteHost;
-    std::string m_photoFileName;
+    std::string siteHost_;
+    std::string photoFileName_;
     // What the open dialog remembers between uses: the last confirmed name and
     // filter entry.
-    QString m_lastConfirmedFile;
-    QString m_lastConfirmedFilter;
+    QString lastConfirmedFile_;
+    QString lastConfirmedFilter_;
 };

@@ -17,7 +17,7 @@ void TForm1::Drawsketch1Click() {
 }
 
 void TForm1::Equalize1Click() {
-    ControlSketchImage work(Pixbackgnd, &m_photoFileName), view(PixImage2);
+    ControlSketchImage work(Pixbackgnd, &photoFileName_), view(PixImage2);
     const sketch::BlendMode mode =
         color_pencil->isChecked() ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil;
     const sketch::PipelineResult result =

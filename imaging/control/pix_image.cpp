@@ -24,8 +24,8 @@ int32_t PixImageStatusCallback(int32_t percent, void* /*userData*/) {
         TPixImage::s_cancelled = true;
         return 1;
     }
-    if (head->m_enableProgressEvent) {
-        const bool lockUpdates = head->m_painting && head->OnStatus;
+    if (head->enableProgressEvent_) {
+        const bool lockUpdates = head->painting_ && head->OnStatus;
         if (lockUpdates) head->setUpdatesEnabled(false);
         if (head->OnStatus) head->OnStatus(head, percent);
         if (lockUpdates) head->setUpdatesEnabled(true);
@@ -40,22 +40,22 @@ int32_t PixImageStatusCallback(int32_t percent, void* /*userData*/) {
 }
 
 TPixImage::TPixImage(QWidget* parent) : QWidget(parent) {
-    m_backColor = SystemColorValue(SystemColor::BtnFace);
-    P_InitBitmap(&m_bitmap, sizeof(PixBitmap), 0, 0, 0);
-    P_InitBitmap(&m_backup, sizeof(PixBitmap), 0, 0, 0);
+    backColor_ = SystemColorValue(SystemColor::BtnFace);
+    P_InitBitmap(&bitmap_, sizeof(PixBitmap), 0, 0, 0);
+    P_InitBitmap(&backup_, sizeof(PixBitmap), 0, 0, 0);
     resize(150, 150);
     // All background work happens in paintEvent.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_constructing = false;
+    constructing_ = false;
 }
 
 TPixImage::~TPixImage() {
-    m_destroying = true;
-    if (m_bitmapDC) P_DeletePixDC(m_bitmapDC);
-    if (m_callbackActive) PopStatusChain();
-    if (m_list) P_DestroyBitmapList(m_list);
-    P_FreeBitmap(&m_backup);
-    m_imageAllocated = false;
+    destroying_ = true;
+    if (bitmapDC_) P_DeletePixDC(bitmapDC_);
+    if (callbackActive_) PopStatusChain();
+    if (list_) P_DestroyBitmapList(list_);
+    P_FreeBitmap(&backup_);
+    imageAllocated_ = false;
 }
 
 std::string TPixImage::Name() const {
@@ -63,115 +63,115 @@ std::string TPixImage::Name() const {
 }
 
 PixBitmap* TPixImage::HasBitmap() {
-    m_lastStatus = pix::kSuccess;
-    if (!m_imageAllocated || (m_callbackActive && m_busy)) return nullptr;
-    return &m_bitmap;
+    lastStatus_ = pix::kSuccess;
+    if (!imageAllocated_ || (callbackActive_ && busy_)) return nullptr;
+    return &bitmap_;
 }
 
 HDC TPixImage::GetBitmapDC() {
     CheckNotBusy();
-    if (!m_imageAllocated) {
-        m_lastStatus = pix::kInvalidBitmap;
+    if (!imageAllocated_) {
+        lastStatus_ = pix::kInvalidBitmap;
         throw EPixImageError(Name() + " \nGetBitmapDC: Image Not allocated.");
     }
-    m_bitmapDC = P_CreatePixDC(&m_bitmap);
+    bitmapDC_ = P_CreatePixDC(&bitmap_);
     int32_t status = pix::kFailure;
-    if (m_bitmapDC) {
+    if (bitmapDC_) {
         status = pix::kSuccess;
-        m_busy = true;
+        busy_ = true;
     }
     CheckStatus("GetBitmapDC", status);
-    return m_bitmapDC;
+    return bitmapDC_;
 }
 
 int32_t TPixImage::ReleaseBitmapDC() {
     int32_t status = pix::kFailure;
-    if (m_bitmapDC) {
-        status = P_DeletePixDC(m_bitmapDC);
-        m_bitmapDC = nullptr;
-        m_imageAllocated = true;
+    if (bitmapDC_) {
+        status = P_DeletePixDC(bitmapDC_);
+        bitmapDC_ = nullptr;
+        imageAllocated_ = true;
     }
-    m_busy = false;
+    busy_ = false;
     return CheckStatus("ReleaseBitmapDC", status);
 }
 
 int32_t TPixImage::RefreshBitmap() {
     int32_t status = pix::kSuccess;
-    if (m_imageAllocated && !(m_bitmap.Flags & kBitmapAllocated) && !m_loading) {
+    if (imageAllocated_ && !(bitmap_.Flags & kBitmapAllocated) && !loading_) {
         // The current page lost its pixels: drop it and show a neighbour.
         CheckNotBusy();
-        status = P_RemoveBitmapListItem(m_list, m_currentIndex);
+        status = P_RemoveBitmapListItem(list_, currentIndex_);
         if (status == pix::kSuccess) {
             uint32_t count = 0;
-            P_GetBitmapListCount(m_list, &count);
+            P_GetBitmapListCount(list_, &count);
             if (count == 0) {
-                m_currentIndex = 0;
-            } else if (m_currentIndex >= count) {
-                m_currentIndex = count - 1;
+                currentIndex_ = 0;
+            } else if (currentIndex_ >= count) {
+                currentIndex_ = count - 1;
             }
-            status = P_GetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
+            status = P_GetBitmapListItem(list_, currentIndex_, &bitmap_, sizeof(PixBitmap));
             if (status == pix::kSuccess) {
-                m_imageAllocated = true;
+                imageAllocated_ = true;
             } else {
                 ResetDescriptor();
             }
             BitmapChanged();
         }
     }
-    m_lastStatus = status;
+    lastStatus_ = status;
     repaint();
     return status;
 }
 
 void TPixImage::BitmapChanged() {
-    if (m_destroying) return;
+    if (destroying_) return;
     GeometryUpdate();
-    m_changePending = true;
-    if (m_constructing) return;
-    if (m_autoRepaint) update();
+    changePending_ = true;
+    if (constructing_) return;
+    if (autoRepaint_) update();
     if (OnChange) OnChange(this);
 }
 
 void TPixImage::GeometryUpdate() {
-    const bool swapped = m_bitmap.ViewPerspective >= 5 && m_bitmap.ViewPerspective <= 8;
-    m_layout.SetBitmapExtent(swapped ? m_bitmap.Height : m_bitmap.Width,
-                             swapped ? m_bitmap.Width : m_bitmap.Height);
-    m_bitsPerPixel = m_bitmap.BitsPerPixel;
-    m_bytesPerLine = m_bitmap.BytesPerLine;
-    m_xResolution = m_bitmap.XResolution;
-    m_yResolution = m_bitmap.YResolution;
-    m_viewPerspective = m_bitmap.ViewPerspective;
-    if (m_layout.autoSetRects) UpdateLayout(true);
+    const bool swapped = bitmap_.ViewPerspective >= 5 && bitmap_.ViewPerspective <= 8;
+    layout_.SetBitmapExtent(swapped ? bitmap_.Height : bitmap_.Width,
+                            swapped ? bitmap_.Width : bitmap_.Height);
+    bitsPerPixel_ = bitmap_.BitsPerPixel;
+    bytesPerLine_ = bitmap_.BytesPerLine;
+    xResolution_ = bitmap_.XResolution;
+    yResolution_ = bitmap_.YResolution;
+    viewPerspective_ = bitmap_.ViewPerspective;
+    if (layout_.autoSetRects) UpdateLayout(true);
 }
 
 void TPixImage::UpdateLayout(bool recompute) {
-    if (m_destroying || m_inLayout) return;
-    m_inLayout = true;
+    if (destroying_ || inLayout_) return;
+    inLayout_ = true;
     const std::optional<PixSize> wanted =
-        m_layout.Arrange(recompute, PixSize{width(), height()}, m_imageAllocated);
-    // Resizing from inside the layout runs no second layout: m_inLayout holds.
+        layout_.Arrange(recompute, PixSize{width(), height()}, imageAllocated_);
+    // Resizing from inside the layout runs no second layout: inLayout_ holds.
     if (wanted) resize(wanted->Width, wanted->Height);
-    m_layout.Center(PixSize{width(), height()});
-    m_inLayout = false;
+    layout_.Center(PixSize{width(), height()});
+    inLayout_ = false;
 }
 
 void TPixImage::Relayout() {
-    if (m_constructing) return;
+    if (constructing_) return;
     UpdateLayout(true);
-    if (m_autoRepaint) update();
+    if (autoRepaint_) update();
 }
 
 void TPixImage::ResetDescriptor() {
-    P_InitBitmap(&m_bitmap, sizeof(PixBitmap), 0, 0, 0);
-    m_imageAllocated = false;
+    P_InitBitmap(&bitmap_, sizeof(PixBitmap), 0, 0, 0);
+    imageAllocated_ = false;
 }
 
 void TPixImage::SetEnableProgressEvent(bool on) {
     // Switching progress events off while an operation reports progress asks
     // the operation to stop; switching them on withdraws that request.
-    if (!on && m_callbackActive) TPixImage::s_cancelRequested = true;
+    if (!on && callbackActive_) TPixImage::s_cancelRequested = true;
     if (on) TPixImage::s_cancelRequested = false;
-    m_enableProgressEvent = on;
+    enableProgressEvent_ = on;
 }
 
 TPixImage* TPixImage::ExchangeChainHead(TPixImage* head) {
@@ -181,100 +181,100 @@ TPixImage* TPixImage::ExchangeChainHead(TPixImage* head) {
 }
 
 void TPixImage::PushStatusChain() {
-    m_callbackActive = true;
-    m_previousChainHead = TPixImage::s_chainHead;
+    callbackActive_ = true;
+    previousChainHead_ = TPixImage::s_chainHead;
     TPixImage::s_chainHead = this;
     P_SetStatusCallBack(PixImageStatusCallback, nullptr, nullptr, nullptr);
 }
 
 void TPixImage::PopStatusChain() {
-    TPixImage::s_chainHead = m_previousChainHead;
-    m_previousChainHead = nullptr;
+    TPixImage::s_chainHead = previousChainHead_;
+    previousChainHead_ = nullptr;
     P_SetStatusCallBack(TPixImage::s_chainHead ? PixImageStatusCallback : nullptr, nullptr, nullptr,
                         nullptr);
-    m_callbackActive = false;
+    callbackActive_ = false;
 }
 
 void TPixImage::BeginProcessing(PixBitmap* bitmap) {
     CheckNotBusy();
-    m_busy = true;
+    busy_ = true;
     TPixImage::s_cancelled = false;
     // Short memory for the backup does not stop the operation.
-    P_CopyBitmap(&m_backup, bitmap, sizeof(PixBitmap));
+    P_CopyBitmap(&backup_, bitmap, sizeof(PixBitmap));
     PushStatusChain();
 }
 
 void TPixImage::EndProcessing(PixBitmap* bitmap) {
     const bool cancelled = TPixImage::s_cancelled;
-    if (cancelled && (m_backup.Flags & kBitmapAllocated)) {
-        P_CopyBitmap(bitmap, &m_backup, sizeof(PixBitmap));
+    if (cancelled && (backup_.Flags & kBitmapAllocated)) {
+        P_CopyBitmap(bitmap, &backup_, sizeof(PixBitmap));
     }
     PopStatusChain();
-    P_FreeBitmap(&m_backup);
-    P_InitBitmap(&m_backup, sizeof(PixBitmap), 0, 0, 0);
-    if (m_list) P_SetBitmapListItem(m_list, m_currentIndex, bitmap, sizeof(PixBitmap));
-    m_changePending = true;
-    m_busy = false;
-    if (m_constructing) return;
-    if (m_autoRepaint) update();
+    P_FreeBitmap(&backup_);
+    P_InitBitmap(&backup_, sizeof(PixBitmap), 0, 0, 0);
+    if (list_) P_SetBitmapListItem(list_, currentIndex_, bitmap, sizeof(PixBitmap));
+    changePending_ = true;
+    busy_ = false;
+    if (constructing_) return;
+    if (autoRepaint_) update();
     if (!cancelled && OnChange) OnChange(this);
 }
 
 void TPixImage::CheckNotBusy() {
-    if (m_busy || m_callbackActive) RaiseStatusError("Processing Not allowed", pix::kFailure);
+    if (busy_ || callbackActive_) RaiseStatusError("Processing Not allowed", pix::kFailure);
 }
 
 int32_t TPixImage::CheckAllocated(const std::string& operation, int32_t code) {
     CheckNotBusy();
     if (code != pix::kSuccess) {
-        if (!m_imageAllocated) {
-            m_lastStatus = pix::kInvalidBitmap;
+        if (!imageAllocated_) {
+            lastStatus_ = pix::kInvalidBitmap;
             throw EPixImageError(Name() + " \n" + operation + ": Image Not allocated.");
         }
-        m_lastStatus = pix::kSuccess;
+        lastStatus_ = pix::kSuccess;
     }
-    return m_lastStatus;
+    return lastStatus_;
 }
 
 int32_t TPixImage::CheckStatus(const std::string& operation, int32_t code, bool allowRaise) {
     if (code == pix::kInvalidStructSize) code = pix::kInternal;
-    m_lastStatus = code;
-    if (code != pix::kSuccess && m_enableMethodErrors && allowRaise) {
+    lastStatus_ = code;
+    if (code != pix::kSuccess && enableMethodErrors_ && allowRaise) {
         throw EPixImageError(StatusErrorMessage(Name(), code, operation));
     }
     return code;
 }
 
 void TPixImage::RaiseStatusError(const std::string& text, int32_t code) {
-    m_lastStatus = code;
+    lastStatus_ = code;
     throw EPixImageError(StatusErrorMessage(Name(), code, text));
 }
 
 void TPixImage::RaiseInvalidValue(const std::string& operation) {
-    m_lastStatus = pix::kInvalidParameter;
+    lastStatus_ = pix::kInvalidParameter;
     throw EPixImageError(Name() + " \n " + operation + ": Invalid value passed.");
 }
 
 void TPixImage::FreeRgn() {
     CheckNotBusy();
-    if (!m_imageAllocated) {
-        m_lastStatus = pix::kInvalidBitmap;
+    if (!imageAllocated_) {
+        lastStatus_ = pix::kInvalidBitmap;
         throw EPixImageError(Name() + " \nFreeRgn: Image not allocated.");
     }
     // The control keeps no region, so there is nothing to free; the descriptor
     // goes back into the list as the region call would leave it.
     int32_t status = pix::kSuccess;
-    if (m_list) status = P_SetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
+    if (list_) status = P_SetBitmapListItem(list_, currentIndex_, &bitmap_, sizeof(PixBitmap));
     CheckStatus("FreeRgn", status);
 }
 
 void TPixImage::BitmapUpdate() {
-    if (m_busy) {
-        m_lastStatus = pix::kFailure;
+    if (busy_) {
+        lastStatus_ = pix::kFailure;
         return;
     }
-    if ((m_bitmap.Flags & kBitmapAllocated) && m_list) {
-        P_SetBitmapListItem(m_list, m_currentIndex, &m_bitmap, sizeof(PixBitmap));
+    if ((bitmap_.Flags & kBitmapAllocated) && list_) {
+        P_SetBitmapListItem(list_, currentIndex_, &bitmap_, sizeof(PixBitmap));
     }
     BitmapChanged();
     FreeRgn();

@@ -34,53 +34,53 @@ public:
 
     // Bitmap and state.
     PixBitmap* HasBitmap();
-    int32_t BitmapWidth() const { return m_layout.bitmapWidth; }
-    int32_t BitmapHeight() const { return m_layout.bitmapHeight; }
-    int32_t BitsPerPixel() const { return m_bitsPerPixel; }
-    int32_t LastStatus() const { return m_lastStatus; }
-    bool ImageAllocated() const { return m_imageAllocated; }
+    int32_t BitmapWidth() const { return layout_.bitmapWidth; }
+    int32_t BitmapHeight() const { return layout_.bitmapHeight; }
+    int32_t BitsPerPixel() const { return bitsPerPixel_; }
+    int32_t LastStatus() const { return lastStatus_; }
+    bool ImageAllocated() const { return imageAllocated_; }
     HDC GetBitmapDC();
     int32_t ReleaseBitmapDC();
     int32_t RefreshBitmap();
 
     // File load.
     int32_t Load(const std::string& fileName, int32_t bitsPerPixel, int32_t page, int32_t pages);
-    const std::string& FileName() const { return m_fileName; }
+    const std::string& FileName() const { return fileName_; }
     // The JBIG2 record handed to the engine at the next Load; the setters only
     // store.
-    const PixJBIG2Options& JBIG2Options() const { return m_jbig2; }
-    void SetJBIG2ParamA(uint32_t v) { m_jbig2.ParamA = v; }
-    void SetJBIG2ParamB(uint32_t v) { m_jbig2.ParamB = v; }
-    void SetJBIG2ParamC(uint32_t v) { m_jbig2.ParamC = v; }
-    void SetJBIG2ParamD(uint32_t v) { m_jbig2.ParamD = v; }
-    void SetJBIG2ParamE(uint32_t v) { m_jbig2.ParamE = v; }
-    void SetJBIG2ParamF(uint32_t v) { m_jbig2.ParamF = v; }
-    void SetJBIG2ParamG(uint32_t v) { m_jbig2.ParamG = v; }
-    void SetJBIG2ParamH(uint32_t v) { m_jbig2.ParamH = v; }
-    void SetJBIG2ParamI(uint32_t v) { m_jbig2.ParamI = v; }
-    void SetJBIG2ParamJ(uint32_t v) { m_jbig2.ParamJ = v; }
-    void SetJBIG2ParamK(uint32_t v) { m_jbig2.ParamK = v; }
-    void SetJBIG2ParamL(uint32_t v) { m_jbig2.ParamL = v; }
-    void SetJBIG2ParamM(uint32_t v) { m_jbig2.ParamM = v; }
-    void SetJBIG2ParamN(uint32_t v) { m_jbig2.ParamN = v; }
-    void SetJBIG2Template1(uint8_t v) { m_jbig2.Template1 = v; }
-    void SetJBIG2Template1AT1X(uint8_t v) { m_jbig2.Template1AT[0] = int8_t(v); }
-    void SetJBIG2Template1AT1Y(uint8_t v) { m_jbig2.Template1AT[1] = int8_t(v); }
-    void SetJBIG2Template1AT2X(uint8_t v) { m_jbig2.Template1AT[2] = int8_t(v); }
-    void SetJBIG2Template1AT2Y(uint8_t v) { m_jbig2.Template1AT[3] = int8_t(v); }
-    void SetJBIG2Template1AT3X(uint8_t v) { m_jbig2.Template1AT[4] = int8_t(v); }
-    void SetJBIG2Template1AT3Y(uint8_t v) { m_jbig2.Template1AT[5] = int8_t(v); }
-    void SetJBIG2Template1AT4X(uint8_t v) { m_jbig2.Template1AT[6] = int8_t(v); }
-    void SetJBIG2Template1AT4Y(uint8_t v) { m_jbig2.Template1AT[7] = int8_t(v); }
-    void SetJBIG2Template2(uint8_t v) { m_jbig2.Template2 = v; }
-    void SetJBIG2Template2AT1X(uint8_t v) { m_jbig2.Template2AT[0] = int8_t(v); }
-    void SetJBIG2Template2AT1Y(uint8_t v) { m_jbig2.Template2AT[1] = int8_t(v); }
-    void SetJBIG2Template2AT2X(uint8_t v) { m_jbig2.Template2AT[2] = int8_t(v); }
-    void SetJBIG2Template2AT2Y(uint8_t v) { m_jbig2.Template2AT[3] = int8_t(v); }
-    void SetJBIG2Template2AT3X(uint8_t v) { m_jbig2.Template2AT[4] = int8_t(v); }
-    void SetJBIG2Template2AT3Y(uint8_t v) { m_jbig2.Template2AT[5] = int8_t(v); }
-    void SetJBIG2Template2AT4X(uint8_t v) { m_jbig2.Template2AT[6] = int8_t(v); }
-    void SetJBIG2Template2AT4Y(uint8_t v) { m_jbig2.Template2AT[7] = int8_t(v); }
+    const PixJBIG2Options& JBIG2Options() const { return jbig2_; }
+    void SetJBIG2ParamA(uint32_t v) { jbig2_.ParamA = v; }
+    void SetJBIG2ParamB(uint32_t v) { jbig2_.ParamB = v; }
+    void SetJBIG2ParamC(uint32_t v) { jbig2_.ParamC = v; }
+    void SetJBIG2ParamD(uint32_t v) { jbig2_.ParamD = v; }
+    void SetJBIG2ParamE(uint32_t v) { jbig2_.ParamE = v; }
+    void SetJBIG2ParamF(uint32_t v) { jbig2_.ParamF = v; }
+    void SetJBIG2ParamG(uint32_t v) { jbig2_.ParamG = v; }
+    void SetJBIG2ParamH(uint32_t v) { jbig2_.ParamH = v; }
+    void SetJBIG2ParamI(uint32_t v) { jbig2_.ParamI = v; }
+    void SetJBIG2ParamJ(uint32_t v) { jbig2_.ParamJ = v; }
+    void SetJBIG2ParamK(uint32_t v) { jbig2_.ParamK = v; }
+    void SetJBIG2ParamL(uint32_t v) { jbig2_.ParamL = v; }
+    void SetJBIG2ParamM(uint32_t v) { jbig2_.ParamM = v; }
+    void SetJBIG2ParamN(uint32_t v) { jbig2_.ParamN = v; }
+    void SetJBIG2Template1(uint8_t v) { jbig2_.Template1 = v; }
+    void SetJBIG2Template1AT1X(uint8_t v) { jbig2_.Template1AT[0] = int8_t(v); }
+    void SetJBIG2Template1AT1Y(uint8_t v) { jbig2_.Template1AT[1] = int8_t(v); }
+    void SetJBIG2Template1AT2X(uint8_t v) { jbig2_.Template1AT[2] = int8_t(v); }
+    void SetJBIG2Template1AT2Y(uint8_t v) { jbig2_.Template1AT[3] = int8_t(v); }
+    void SetJBIG2Template1AT3X(uint8_t v) { jbig2_.Template1AT[4] = int8_t(v); }
+    void SetJBIG2Template1AT3Y(uint8_t v) { jbig2_.Template1AT[5] = int8_t(v); }
+    void SetJBIG2Template1AT4X(uint8_t v) { jbig2_.Template1AT[6] = int8_t(v); }
+    void SetJBIG2Template1AT4Y(uint8_t v) { jbig2_.Template1AT[7] = int8_t(v); }
+    void SetJBIG2Template2(uint8_t v) { jbig2_.Template2 = v; }
+    void SetJBIG2Template2AT1X(uint8_t v) { jbig2_.Template2AT[0] = int8_t(v); }
+    void SetJBIG2Template2AT1Y(uint8_t v) { jbig2_.Template2AT[1] = int8_t(v); }
+    void SetJBIG2Template2AT2X(uint8_t v) { jbig2_.Template2AT[2] = int8_t(v); }
+    void SetJBIG2Template2AT2Y(uint8_t v) { jbig2_.Template2AT[3] = int8_t(v); }
+    void SetJBIG2Template2AT3X(uint8_t v) { jbig2_.Template2AT[4] = int8_t(v); }
+    void SetJBIG2Template2AT3Y(uint8_t v) { jbig2_.Template2AT[5] = int8_t(v); }
+    void SetJBIG2Template2AT4X(uint8_t v) { jbig2_.Template2AT[6] = int8_t(v); }
+    void SetJBIG2Template2AT4Y(uint8_t v) { jbig2_.Template2AT[7] = int8_t(v); }
 
     // Pixel export and colour operations.
     HGLOBAL GetDIB(int32_t type);
@@ -92,45 +92,45 @@ public:
     int32_t ColorRes(int32_t bitsPerPixel);
 
     // Behaviour switches.
-    bool EnableMethodErrors() const { return m_enableMethodErrors; }
-    void SetEnableMethodErrors(bool on) { m_enableMethodErrors = on; }
-    bool EnableProgressEvent() const { return m_enableProgressEvent; }
+    bool EnableMethodErrors() const { return enableMethodErrors_; }
+    void SetEnableMethodErrors(bool on) { enableMethodErrors_ = on; }
+    bool EnableProgressEvent() const { return enableProgressEvent_; }
     void SetEnableProgressEvent(bool on);
-    bool PaintWhileLoad() const { return m_paintWhileLoad; }
-    void SetPaintWhileLoad(bool on) { m_paintWhileLoad = on; }
+    bool PaintWhileLoad() const { return paintWhileLoad_; }
+    void SetPaintWhileLoad(bool on) { paintWhileLoad_ = on; }
 
     // Layout and painting.
-    TPaintSizeMode PaintSizeMode() const { return m_layout.paintSizeMode; }
+    TPaintSizeMode PaintSizeMode() const { return layout_.paintSizeMode; }
     void SetPaintSizeMode(TPaintSizeMode mode);
     int32_t PaintZoomFactor() const;
     void SetPaintZoomFactor(int32_t percent);
-    double ZoomX() const { return m_layout.zoomX; }
-    double ZoomY() const { return m_layout.zoomY; }
-    QColor BackColor() const { return m_backColor; }
+    double ZoomX() const { return layout_.zoomX; }
+    double ZoomY() const { return layout_.zoomY; }
+    QColor BackColor() const { return backColor_; }
     void SetBackColor(const QColor& color);
-    bool AutoRepaint() const { return m_autoRepaint; }
-    void SetAutoRepaint(bool on) { m_autoRepaint = on; }
-    bool AutoSetRects() const { return m_layout.autoSetRects; }
-    void SetAutoSetRects(bool on) { m_layout.autoSetRects = on; }
-    bool AutoScroll() const { return m_layout.autoScroll; }
-    void SetAutoScroll(bool on) { m_layout.autoScroll = on; }
-    bool AutoSize() const { return m_layout.autoSize; }
-    void SetAutoSize(bool on) { m_layout.autoSize = on; }
-    bool CenterImage() const { return m_layout.centerImage; }
+    bool AutoRepaint() const { return autoRepaint_; }
+    void SetAutoRepaint(bool on) { autoRepaint_ = on; }
+    bool AutoSetRects() const { return layout_.autoSetRects; }
+    void SetAutoSetRects(bool on) { layout_.autoSetRects = on; }
+    bool AutoScroll() const { return layout_.autoScroll; }
+    void SetAutoScroll(bool on) { layout_.autoScroll = on; }
+    bool AutoSize() const { return layout_.autoSize; }
+    void SetAutoSize(bool on) { layout_.autoSize = on; }
+    bool CenterImage() const { return layout_.centerImage; }
     void SetCenterImage(bool on);
-    bool BackErase() const { return m_backErase; }
-    void SetBackErase(bool on) { m_backErase = on; }
-    bool Transparent() const { return m_transparent; }
-    void SetTransparent(bool on) { m_transparent = on; }
-    int32_t FrameWidth() const { return m_layout.frameWidth; }
-    PixRect SourceRect() const { return m_layout.sourceRect; }
-    PixRect SourceClipRect() const { return m_layout.sourceClipRect; }
-    PixRect DestRect() const { return m_layout.destRect; }
-    PixRect PaintClipRect() const { return m_layout.paintClipRect; }
-    int32_t ScrollX() const { return m_layout.scrollX; }
-    int32_t ScrollY() const { return m_layout.scrollY; }
-    int32_t HScrollRange() const { return m_layout.hScrollRange; }
-    int32_t VScrollRange() const { return m_layout.vScrollRange; }
+    bool BackErase() const { return backErase_; }
+    void SetBackErase(bool on) { backErase_ = on; }
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool on) { transparent_ = on; }
+    int32_t FrameWidth() const { return layout_.frameWidth; }
+    PixRect SourceRect() const { return layout_.sourceRect; }
+    PixRect SourceClipRect() const { return layout_.sourceClipRect; }
+    PixRect DestRect() const { return layout_.destRect; }
+    PixRect PaintClipRect() const { return layout_.paintClipRect; }
+    int32_t ScrollX() const { return layout_.scrollX; }
+    int32_t ScrollY() const { return layout_.scrollY; }
+    int32_t HScrollRange() const { return layout_.hScrollRange; }
+    int32_t VScrollRange() const { return layout_.vScrollRange; }
 
     // Destination extent for a bitmap extent n at zoom z: round(n x z) for
     // z > 0, round(n / (1 - z)) for z < 0, 1 for z = 0, formed in extended
@@ -183,49 +183,49 @@ private:
                       int32_t pages);
 
     // Bitmap.
-    PixBitmap m_bitmap{};
-    PixBitmap m_backup{};
-    HBITMAPLIST m_list = nullptr;
-    uint32_t m_currentIndex = 0;
-    bool m_imageAllocated = false;
-    HDC m_bitmapDC = nullptr;
-    int32_t m_lastStatus = 1;
-    std::string m_fileName;
-    PixJBIG2Options m_jbig2 = pix::DefaultJBIG2Options();
+    PixBitmap bitmap_{};
+    PixBitmap backup_{};
+    HBITMAPLIST list_ = nullptr;
+    uint32_t currentIndex_ = 0;
+    bool imageAllocated_ = false;
+    HDC bitmapDC_ = nullptr;
+    int32_t lastStatus_ = 1;
+    std::string fileName_;
+    PixJBIG2Options jbig2_ = pix::DefaultJBIG2Options();
 
     // Cached geometry; the shown width and height are the layout's.
-    int32_t m_bitsPerPixel = 0;
-    int32_t m_bytesPerLine = 0;
-    int32_t m_xResolution = 0;
-    int32_t m_yResolution = 0;
-    int32_t m_viewPerspective = 0;
+    int32_t bitsPerPixel_ = 0;
+    int32_t bytesPerLine_ = 0;
+    int32_t xResolution_ = 0;
+    int32_t yResolution_ = 0;
+    int32_t viewPerspective_ = 0;
 
     // State bits.
-    bool m_constructing = true;
-    bool m_destroying = false;
-    bool m_loading = false;
-    bool m_busy = false;
-    bool m_inLayout = false;
-    bool m_callbackActive = false;
-    bool m_changePending = false;
-    bool m_painting = false;
-    TPixImage* m_previousChainHead = nullptr;
+    bool constructing_ = true;
+    bool destroying_ = false;
+    bool loading_ = false;
+    bool busy_ = false;
+    bool inLayout_ = false;
+    bool callbackActive_ = false;
+    bool changePending_ = false;
+    bool painting_ = false;
+    TPixImage* previousChainHead_ = nullptr;
 
     // Load progress.
-    int32_t m_pagesWanted = 0;
-    int32_t m_pagesDone = 0;
-    int64_t m_rowsLoaded = 0;
-    bool m_loadCancelled = false;
+    int32_t pagesWanted_ = 0;
+    int32_t pagesDone_ = 0;
+    int64_t rowsLoaded_ = 0;
+    bool loadCancelled_ = false;
 
     // Properties.
-    bool m_enableMethodErrors = true;
-    bool m_enableProgressEvent = false;
-    bool m_paintWhileLoad = false;
-    bool m_autoRepaint = true;
-    bool m_backErase = false;
-    bool m_transparent = false;
-    QColor m_backColor;
+    bool enableMethodErrors_ = true;
+    bool enableProgressEvent_ = false;
+    bool paintWhileLoad_ = false;
+    bool autoRepaint_ = true;
+    bool backErase_ = false;
+    bool transparent_ = false;
+    QColor backColor_;
 
     // Layout settings, rectangles, zoom and scrolling.
-    ImageLayout m_layout;
+    ImageLayout layout_;
 };

@@ -16,30 +16,30 @@ QRect ToQRect(const PixRect& r) {
 }  // namespace
 
 void TPixImage::SetPaintSizeMode(TPaintSizeMode mode) {
-    m_layout.SetPaintSizeMode(mode);
+    layout_.SetPaintSizeMode(mode);
     Relayout();
 }
 
 int32_t TPixImage::PaintZoomFactor() const {
-    return m_layout.ZoomPercent();
+    return layout_.ZoomPercent();
 }
 
 void TPixImage::SetPaintZoomFactor(int32_t percent) {
     if (percent < 0) {
-        m_lastStatus = pix::kInvalidParameter;
+        lastStatus_ = pix::kInvalidParameter;
         throw EPixImageError(Name() + " \nPaintZoomFactor: Invalid value passed.");
     }
-    m_layout.SetZoomPercent(percent);
+    layout_.SetZoomPercent(percent);
     Relayout();
 }
 
 void TPixImage::SetBackColor(const QColor& color) {
-    m_backColor = color;
-    if (m_autoRepaint) update();
+    backColor_ = color;
+    if (autoRepaint_) update();
 }
 
 void TPixImage::SetCenterImage(bool on) {
-    m_layout.centerImage = on;
+    layout_.centerImage = on;
     Relayout();
 }
 
@@ -49,29 +49,29 @@ void TPixImage::resizeEvent(QResizeEvent* e) {
 }
 
 void TPixImage::paintEvent(QPaintEvent* e) {
-    if (!isVisible() || m_painting) return;
-    m_painting = true;
+    if (!isVisible() || painting_) return;
+    painting_ = true;
     // The paint reports to this control while it runs.
     TPixImage* const previousHead = ExchangeChainHead(this);
-    const ImageLayout::PaintPlacement placement = m_layout.PlaceForPaint();
+    const ImageLayout::PaintPlacement placement = layout_.PlaceForPaint();
     QPainter painter(this);
     const QRect clientRect = rect();
-    const int32_t frame = m_layout.frameWidth;
+    const int32_t frame = layout_.frameWidth;
     const QRect inner = clientRect.adjusted(frame, frame, -frame, -frame);
     const QRect canvasClip = e->rect();
-    m_changePending = false;
-    const bool hasImage = m_imageAllocated && (m_bitmap.Flags & kBitmapAllocated);
+    changePending_ = false;
+    const bool hasImage = imageAllocated_ && (bitmap_.Flags & kBitmapAllocated);
     const QRect p = ToQRect(placement.area).intersected(clientRect);
     const QRect d = ToQRect(placement.dest);
     const QRect f = p.intersected(canvasClip);
     if (hasImage) {
-        if (!m_transparent) {
-            if (m_backErase) {
-                painter.fillRect(inner, m_backColor);
+        if (!transparent_) {
+            if (backErase_) {
+                painter.fillRect(inner, backColor_);
             } else {
                 // Only the area outside the picture is filled, so it never flickers.
                 const QRegion outside = QRegion(clientRect).subtracted(QRegion(f.intersected(d)));
-                for (const QRect& r : outside) painter.fillRect(r, m_backColor);
+                for (const QRect& r : outside) painter.fillRect(r, backColor_);
             }
         }
         const uint32_t savedMode = P_GetDisplayMode();
@@ -82,12 +82,12 @@ void TPixImage::paintEvent(QPaintEvent* e) {
         P_SetDisplayMode(kDisplayBitonalMask, kDisplayBitonalNormal);
         P_SetDisplayMode(kDisplayPaletteMask, kDisplayPaletteAuto);
         P_SetDisplayMode(kDisplayScalingMask, kDisplayScalingNormal);
-        P_PaintDC(&painter, &m_bitmap, ToQRect(m_layout.sourceRect),
-                  ToQRect(m_layout.sourceClipRect), d, f, SRCCOPY);
+        P_PaintDC(&painter, &bitmap_, ToQRect(layout_.sourceRect), ToQRect(layout_.sourceClipRect),
+                  d, f, SRCCOPY);
         P_SetDisplayMode(kDisplayModeAllBits, savedMode);
     } else {
-        painter.fillRect(inner, m_backColor);
+        painter.fillRect(inner, backColor_);
     }
-    m_painting = false;
+    painting_ = false;
     ExchangeChainHead(previousHead);
 }

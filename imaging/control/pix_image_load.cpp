@@ -28,41 +28,41 @@ pix::LoadOptionSnapshot ControlLoadOptions(const PixJBIG2Options& jbig2) {
 int32_t PixImageLoadCallback(PixBitmap* page, int32_t /*firstRow*/, int32_t rows, uint32_t flags,
                              void* userData) {
     auto* self = static_cast<TPixImage*>(userData);
-    if (self->m_pagesWanted >= 0 && self->m_pagesDone >= self->m_pagesWanted) {
+    if (self->pagesWanted_ >= 0 && self->pagesDone_ >= self->pagesWanted_) {
         return pix::kUserAbort;
     }
-    self->m_rowsLoaded += rows;
+    self->rowsLoaded_ += rows;
     if (flags & kBandRestartProgress) {
-        if (self->m_enableProgressEvent && self->OnStatus) self->OnStatus(self, 0);
-        self->m_rowsLoaded = rows;
+        if (self->enableProgressEvent_ && self->OnStatus) self->OnStatus(self, 0);
+        self->rowsLoaded_ = rows;
     }
     int32_t status = pix::kSuccess;
     if ((flags & kBandFirst) == kBandFirst) {
         // From its first band on, the page's memory is ours: the list owns it.
-        self->m_imageAllocated = true;
-        P_CopyBitmapHandle(&self->m_bitmap, page, sizeof(PixBitmap));
-        status = P_InsertBitmapListItem(self->m_list, UINT32_MAX, page, sizeof(PixBitmap));
+        self->imageAllocated_ = true;
+        P_CopyBitmapHandle(&self->bitmap_, page, sizeof(PixBitmap));
+        status = P_InsertBitmapListItem(self->list_, UINT32_MAX, page, sizeof(PixBitmap));
         if (status != pix::kSuccess) P_FreeBitmap(page);
-        if (self->m_paintWhileLoad) {
+        if (self->paintWhileLoad_) {
             self->GeometryUpdate();
         } else {
-            self->m_changePending = true;
+            self->changePending_ = true;
         }
     }
     if (status == pix::kSuccess && (flags & kBandLast) == kBandLast) {
-        ++self->m_pagesDone;
-        self->m_changePending = true;
+        ++self->pagesDone_;
+        self->changePending_ = true;
     }
-    if (self->m_enableProgressEvent && self->OnStatus && page->Height > 0) {
+    if (self->enableProgressEvent_ && self->OnStatus && page->Height > 0) {
         const auto percent =
-            static_cast<int32_t>(std::lround(double(self->m_rowsLoaded) * 100.0 / page->Height));
+            static_cast<int32_t>(std::lround(double(self->rowsLoaded_) * 100.0 / page->Height));
         self->OnStatus(self, percent);
     }
-    if (self->m_paintWhileLoad && self->isVisible()) self->repaint();
-    self->m_lastStatus = status;
+    if (self->paintWhileLoad_ && self->isVisible()) self->repaint();
+    self->lastStatus_ = status;
     if (TPixImage::s_cancelRequested) {
         TPixImage::s_cancelRequested = false;
-        self->m_loadCancelled = true;
+        self->loadCancelled_ = true;
         return 0;
     }
     return status;
@@ -70,38 +70,38 @@ int32_t PixImageLoadCallback(PixBitmap* page, int32_t /*firstRow*/, int32_t rows
 
 void TPixImage::ClearImage() {
     CheckNotBusy();
-    m_currentIndex = 0;
-    if (m_list) {
-        P_DestroyBitmapList(m_list);
-        m_list = nullptr;
+    currentIndex_ = 0;
+    if (list_) {
+        P_DestroyBitmapList(list_);
+        list_ = nullptr;
     }
-    if (m_imageAllocated) ResetDescriptor();
-    if (m_backErase && isVisible()) update();
+    if (imageAllocated_) ResetDescriptor();
+    if (backErase_ && isVisible()) update();
 }
 
 int32_t TPixImage::Load(const std::string& fileName, int32_t bitsPerPixel, int32_t page,
                         int32_t pages) {
     ClearImage();
-    m_loading = true;
+    loading_ = true;
     int32_t status = pix::kSuccess;
     if (pages == 0) {
         BitmapChanged();
-        m_loading = false;
+        loading_ = false;
     } else {
         status = LoadPages(fileName, bitsPerPixel, page, pages);
-        if (status != pix::kSuccess || m_loadCancelled) {
-            if (m_list) {
-                P_DestroyBitmapList(m_list);
-                m_list = nullptr;
+        if (status != pix::kSuccess || loadCancelled_) {
+            if (list_) {
+                P_DestroyBitmapList(list_);
+                list_ = nullptr;
             }
             ResetDescriptor();
-            if (m_backErase && !m_transparent) update();
+            if (backErase_ && !transparent_) update();
         }
         BitmapChanged();
-        m_lastStatus = status;
+        lastStatus_ = status;
     }
     BitmapChanged();
-    m_layout.ResetOrigin();
+    layout_.ResetOrigin();
     return status;
 }
 
@@ -115,16 +115,16 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
 
     // The engine's records are the control's for the length of the load only;
     // the scopes put everything back also when an exception passes.
-    const pix::LoadOptionScope engineOptions(ControlLoadOptions(m_jbig2));
+    const pix::LoadOptionScope engineOptions(ControlLoadOptions(jbig2_));
     struct ChainScope {
         TPixImage* self;
         explicit ChainScope(TPixImage* image) : self(image) { self->PushStatusChain(); }
         ~ChainScope() {
-            self->m_loading = false;
+            self->loading_ = false;
             self->PopStatusChain();
         }
     } chain(this);
-    m_loadCancelled = false;
+    loadCancelled_ = false;
 
     // One read of the file serves both its information and its pixels.
     pix::FileBytes file;
@@ -133,17 +133,17 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     info.StructSize = sizeof info;
     if (status == pix::kSuccess)
         status = pix::FileInfoFromBytes(file.bytes(), &info, sizeof info, &options);
-    if (status == pix::kSuccess) status = P_CreateBitmapList(&m_list);
+    if (status == pix::kSuccess) status = P_CreateBitmapList(&list_);
     if (status != pix::kSuccess) return status;
 
     // The geometry is known before any pixel arrives.
-    P_InitBitmap(&m_bitmap, sizeof(PixBitmap), info.Width, info.Height,
+    P_InitBitmap(&bitmap_, sizeof(PixBitmap), info.Width, info.Height,
                  bitsPerPixel == 0 ? info.BitsPerPixel : bitsPerPixel);
     GeometryUpdate();
     s_cancelled = false;
-    m_rowsLoaded = 0;
-    m_pagesWanted = pages == -1 ? info.TotalPages : pages;
-    m_pagesDone = 0;
+    rowsLoaded_ = 0;
+    pagesWanted_ = pages == -1 ? info.TotalPages : pages;
+    pagesDone_ = 0;
     const uint32_t loadFlags = pages == 1 ? kLoadOnePage : kLoadManyPages;
     info.StructSize = sizeof info;
     info.Flags = 0;
@@ -152,12 +152,12 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
     status =
         pix::LoadFileFromBytes(file.bytes(), &temporary, sizeof temporary, bitsPerPixel, kOrderBGR,
                                loadFlags, PixImageLoadCallback, this, &options, &info);
-    if (status == pix::kUserAbort && !m_loadCancelled) status = pix::kSuccess;
-    if (s_cancelled) m_loadCancelled = true;
-    if (!m_loadCancelled && status == pix::kSuccess) {
-        m_fileName = fileName;
-        if (P_GetBitmapListItem(m_list, 0, &m_bitmap, sizeof(PixBitmap)) == pix::kSuccess) {
-            m_imageAllocated = true;
+    if (status == pix::kUserAbort && !loadCancelled_) status = pix::kSuccess;
+    if (s_cancelled) loadCancelled_ = true;
+    if (!loadCancelled_ && status == pix::kSuccess) {
+        fileName_ = fileName;
+        if (P_GetBitmapListItem(list_, 0, &bitmap_, sizeof(PixBitmap)) == pix::kSuccess) {
+            imageAllocated_ = true;
         } else {
             status = pix::kInvalidBitmap;
         }

@@ -6,7 +6,7 @@
 
 HGLOBAL TPixImage::GetDIB(int32_t type) {
     CheckAllocated("GetDIB", 0);
-    HGLOBAL block = P_ConvertToDIB(&m_bitmap, type);
+    HGLOBAL block = P_ConvertToDIB(&bitmap_, type);
     CheckStatus("GetDIB", block ? pix::kSuccess : pix::kNoMemory);
     return block;
 }
@@ -14,15 +14,15 @@ HGLOBAL TPixImage::GetDIB(int32_t type) {
 template <typename EngineCall>
 int32_t TPixImage::RunColorOperation(const std::string& name, EngineCall call) {
     int32_t status = pix::kInvalidBitmap;
-    if (m_imageAllocated) {
-        BeginProcessing(&m_bitmap);
+    if (imageAllocated_) {
+        BeginProcessing(&bitmap_);
         try {
-            status = call(&m_bitmap);
+            status = call(&bitmap_);
         } catch (...) {
-            EndProcessing(&m_bitmap);
+            EndProcessing(&bitmap_);
             throw;
         }
-        EndProcessing(&m_bitmap);
+        EndProcessing(&bitmap_);
     }
     return CheckStatus(name, status);
 }

@@ -7,7 +7,7 @@ int32_t TPixDlgColor::ShowBrightnessDlg(QWidget* parent) {
     return RunDialog(
         parent, "ShowBrightnessDlg",
         [](QWidget* p, PixDlgAdjustParams* r) { return CurrentDlgEngine().Brightness(p, r); },
-        &m_brightnessChange);
+        &brightnessChange_);
 }
 
 void TPixDlgColor::RaiseError(int32_t code, const std::string& operation) {

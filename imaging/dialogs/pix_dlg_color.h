@@ -12,8 +12,8 @@ class TPixDlgColor : public TPixDlgComponent {
 public:
     explicit TPixDlgColor(QObject* owner = nullptr) : TPixDlgComponent(owner) {}
 
-    int32_t BrightnessChange() const { return m_brightnessChange; }
-    void SetBrightnessChange(int32_t change) { m_brightnessChange = change; }
+    int32_t BrightnessChange() const { return brightnessChange_; }
+    void SetBrightnessChange(int32_t change) { brightnessChange_ = change; }
 
     // 100 on OK, 101 on Cancel; hands the service's font to the engine first
     // when PixDlgService is set. Raises EPixDlgColorError ("Errorcode") for a
@@ -24,5 +24,5 @@ protected:
     [[noreturn]] void RaiseError(int32_t code, const std::string& operation) override;
 
 private:
-    int32_t m_brightnessChange = 0;
+    int32_t brightnessChange_ = 0;
 };

@@ -31,34 +31,34 @@ void DialogHelpCallback(uint32_t dialogId, uint32_t /*value*/, void* userData) {
 }
 
 int32_t TPixDlgComponent::CheckStatus(const std::string& operation, int32_t code, bool allowRaise) {
-    m_lastStatus = DlgReportedCode(code);
-    if (allowRaise && m_enableMethodErrors && DlgCodeFails(m_lastStatus))
-        RaiseError(m_lastStatus, operation);
-    return m_lastStatus;
+    lastStatus_ = DlgReportedCode(code);
+    if (allowRaise && enableMethodErrors_ && DlgCodeFails(lastStatus_))
+        RaiseError(lastStatus_, operation);
+    return lastStatus_;
 }
 
 int32_t TPixDlgComponent::RunDialog(QWidget* parent, const std::string& operation,
                                     EngineDialog dialog, int32_t* value) {
-    PixBitmap* bitmap = m_pixImage ? m_pixImage->HasBitmap() : nullptr;
-    if (m_service) m_lastStatus = CurrentDlgEngine().SetFont(m_service->DialogsFont());
+    PixBitmap* bitmap = pixImage_ ? pixImage_->HasBitmap() : nullptr;
+    if (service_) lastStatus_ = CurrentDlgEngine().SetFont(service_->DialogsFont());
 
     PixDlgAdjustParams params{};
     params.StructSize = sizeof params;
     params.Bitmap = bitmap;
-    params.Switch = m_dialogSwitch ? -1 : 0;
+    params.Switch = dialogSwitch_ ? -1 : 0;
     params.Value = *value;
-    params.Flags = m_dialogFlags;
-    params.HelpCallback = m_showHelpButton ? DialogHelpCallback : nullptr;
+    params.Flags = dialogFlags_;
+    params.HelpCallback = showHelpButton_ ? DialogHelpCallback : nullptr;
     params.UserData = this;
 
     ModalBracket bracket;
     const int32_t result = dialog(parent, &params);
     if (result == kDlgOk) {
-        m_dialogSwitch = params.Switch != 0;
+        dialogSwitch_ = params.Switch != 0;
         *value = params.Value;
-        if ((m_dialogFlags & kDlgApplyToBitmap) && m_pixImage) {
+        if ((dialogFlags_ & kDlgApplyToBitmap) && pixImage_) {
             QEvent update(BitmapUpdateMessage);
-            QCoreApplication::sendEvent(m_pixImage, &update);
+            QCoreApplication::sendEvent(pixImage_, &update);
         }
     }
     return CheckStatus(operation, result, true);

@@ -29,24 +29,24 @@ class TPixDlgComponent : public QObject {
 public:
     explicit TPixDlgComponent(QObject* owner = nullptr) : QObject(owner) {}
 
-    bool EnableMethodErrors() const { return m_enableMethodErrors; }
-    void SetEnableMethodErrors(bool on) { m_enableMethodErrors = on; }
+    bool EnableMethodErrors() const { return enableMethodErrors_; }
+    void SetEnableMethodErrors(bool on) { enableMethodErrors_ = on; }
     // True puts DialogHelpCallback into every record, false a null pointer.
-    bool ShowHelpButton() const { return m_showHelpButton; }
-    void SetShowHelpButton(bool on) { m_showHelpButton = on; }
+    bool ShowHelpButton() const { return showHelpButton_; }
+    void SetShowHelpButton(bool on) { showHelpButton_ = on; }
     TDlgHelpEvent OnDlgHelp;
 
     // Neither is owned; whoever sets them keeps them alive while set.
-    TPixImage* PixImage() const { return m_pixImage; }
-    void SetPixImage(TPixImage* image) { m_pixImage = image; }
-    TPixDlgService* PixDlgService() const { return m_service; }
-    void SetPixDlgService(TPixDlgService* service) { m_service = service; }
+    TPixImage* PixImage() const { return pixImage_; }
+    void SetPixImage(TPixImage* image) { pixImage_ = image; }
+    TPixDlgService* PixDlgService() const { return service_; }
+    void SetPixDlgService(TPixDlgService* service) { service_ = service; }
 
-    uint32_t DialogFlags() const { return m_dialogFlags; }
-    void SetDialogFlags(uint32_t flags) { m_dialogFlags = flags; }
-    bool DialogSwitch() const { return m_dialogSwitch; }
-    void SetDialogSwitch(bool on) { m_dialogSwitch = on; }
-    int32_t LastStatus() const { return m_lastStatus; }
+    uint32_t DialogFlags() const { return dialogFlags_; }
+    void SetDialogFlags(uint32_t flags) { dialogFlags_ = flags; }
+    bool DialogSwitch() const { return dialogSwitch_; }
+    void SetDialogSwitch(bool on) { dialogSwitch_ = on; }
+    int32_t LastStatus() const { return lastStatus_; }
 
 protected:
     using EngineDialog = int32_t (*)(QWidget* parent, PixDlgAdjustParams* params);
@@ -63,11 +63,11 @@ protected:
     [[noreturn]] virtual void RaiseError(int32_t code, const std::string& operation) = 0;
 
 private:
-    bool m_enableMethodErrors = true;
-    bool m_showHelpButton = false;
-    TPixImage* m_pixImage = nullptr;
-    TPixDlgService* m_service = nullptr;
-    uint32_t m_dialogFlags = 0;
-    bool m_dialogSwitch = false;
-    int32_t m_lastStatus = 0;
+    bool enableMethodErrors_ = true;
+    bool showHelpButton_ = false;
+    TPixImage* pixImage_ = nullptr;
+    TPixDlgService* service_ = nullptr;
+    uint32_t dialogFlags_ = 0;
+    bool dialogSwitch_ = false;
+    int32_t lastStatus_ = 0;
 };

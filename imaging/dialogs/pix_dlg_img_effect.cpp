@@ -7,7 +7,7 @@ int32_t TPixDlgImgEffect::ShowSharpenDlg(QWidget* parent) {
     return RunDialog(
         parent, "ShowSharpenDlg",
         [](QWidget* p, PixDlgAdjustParams* r) { return CurrentDlgEngine().Sharpen(p, r); },
-        &m_sharpenAmount);
+        &sharpenAmount_);
 }
 
 void TPixDlgImgEffect::RaiseError(int32_t code, const std::string& operation) {

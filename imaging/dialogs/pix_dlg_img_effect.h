@@ -12,8 +12,8 @@ class TPixDlgImgEffect : public TPixDlgComponent {
 public:
     explicit TPixDlgImgEffect(QObject* owner = nullptr) : TPixDlgComponent(owner) {}
 
-    int32_t SharpenAmount() const { return m_sharpenAmount; }
-    void SetSharpenAmount(int32_t amount) { m_sharpenAmount = amount; }
+    int32_t SharpenAmount() const { return sharpenAmount_; }
+    void SetSharpenAmount(int32_t amount) { sharpenAmount_ = amount; }
 
     // 100 on OK, 101 on Cancel. Raises EPixDlgImgEffectError ("Error code")
     // for a failing engine result.
@@ -23,5 +23,5 @@ protected:
     [[noreturn]] void RaiseError(int32_t code, const std::string& operation) override;
 
 private:
-    int32_t m_sharpenAmount = 0;
+    int32_t sharpenAmount_ = 0;
 };

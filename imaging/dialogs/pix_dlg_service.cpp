@@ -67,8 +67,8 @@ TPixDlgService::~TPixDlgService() {
 }
 
 void TPixDlgService::SetDialogsFont(const QFont& font) {
-    m_font = font;
-    CurrentDlgEngine().SetFont(m_font);
+    font_ = font;
+    CurrentDlgEngine().SetFont(font_);
 }
 
 int32_t TPixDlgService::InitDialogs(uint32_t flags) {
@@ -76,11 +76,11 @@ int32_t TPixDlgService::InitDialogs(uint32_t flags) {
 }
 
 int32_t TPixDlgService::CheckStatus(const std::string& operation, int32_t code, bool allowRaise) {
-    m_lastStatus = DlgReportedCode(code);
-    if (allowRaise && DlgCodeFails(m_lastStatus))
+    lastStatus_ = DlgReportedCode(code);
+    if (allowRaise && DlgCodeFails(lastStatus_))
         throw EPixDlgServiceError(
-            DlgErrorMessage(objectName().toStdString(), m_lastStatus, operation));
-    return m_lastStatus;
+            DlgErrorMessage(objectName().toStdString(), lastStatus_, operation));
+    return lastStatus_;
 }
 
 void BeginDialogModal() {

@@ -56,18 +56,18 @@ public:
     // The owned font. Assigning at run time copies the font and hands it to
     // the engine; LoadDialogsFont, as the window's description sets it while
     // the window is built, only copies.
-    const QFont& DialogsFont() const { return m_font; }
+    const QFont& DialogsFont() const { return font_; }
     void SetDialogsFont(const QFont& font);
-    void LoadDialogsFont(const QFont& font) { m_font = font; }
+    void LoadDialogsFont(const QFont& font) { font_ = font; }
 
     // Initialises the engine's dialog library; the status check's result.
     int32_t InitDialogs(uint32_t flags);
-    int32_t LastStatus() const { return m_lastStatus; }
+    int32_t LastStatus() const { return lastStatus_; }
     int32_t CheckStatus(const std::string& operation, int32_t code, bool allowRaise);
 
 private:
-    int32_t m_lastStatus = 0;
-    QFont m_font;
+    int32_t lastStatus_ = 0;
+    QFont font_;
 };
 
 // The modal bracket: Begin disables every visible, enabled top-level window of

@@ -10,14 +10,14 @@ class TSkinData : public QObject {
 
 public:
     explicit TSkinData(QObject* owner = nullptr) : QObject(owner) {}
-    const std::string& SkinFile() const { return m_skinFile; }
-    void SetSkinFile(const std::string& path) { m_skinFile = path; }
-    bool Active() const { return m_active; }
+    const std::string& SkinFile() const { return skinFile_; }
+    void SetSkinFile(const std::string& path) { skinFile_ = path; }
+    bool Active() const { return active_; }
     // Switching on applies the skin file; a missing or unreadable file leaves
     // the standard look.
-    void SetActive(bool on) { m_active = on; }
+    void SetActive(bool on) { active_ = on; }
 
 private:
-    std::string m_skinFile;
-    bool m_active = false;
+    std::string skinFile_;
+    bool active_ = false;
 };

@@ -19,7 +19,7 @@
 #include "platform/qt/quit_request.h"
 #include "sketch/retouch.h"
 #include "sketch/sketch_pipeline.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 #include "tests/support/adjust_dialog_driver.h"
 
 using dialog_driver::Press;
@@ -44,14 +44,14 @@ class CommandsTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    RecordingUrlOpener m_urls;
-    std::vector<std::string> m_messages;
+    QTemporaryDir dir_;
+    RecordingUrlOpener urls_;
+    std::vector<std::string> messages_;
 
     std::string Write(const QString& name, int w, int h,
-                      const std::function<fixtures::Bgr(int, int)>& colour = Photo) {
-        const std::string path = m_dir.filePath(name).toStdString();
-        if (!fixtures::WriteFile(path, fixtures::Bmp24(w, h, colour)))
+                      const std::function<fixtures::Bgr(int, int)>& color = Photo) {
+        const std::string path = dir_.filePath(name).toStdString();
+        if (!fixtures::WriteFile(path, fixtures::Bmp24(w, h, color)))
             qFatal("cannot write fixture");
         return path;
     }
@@ -73,10 +73,10 @@ private:
 
 private slots:
     void init() {
-        m_messages.clear();
-        SetUrlOpener(&m_urls);
+        messages_.clear();
+        SetUrlOpener(&urls_);
         SetBoxRecorder([this](BoxKind, const std::string&, const std::string& text) {
-            m_messages.push_back(text);
+            messages_.push_back(text);
         });
     }
     void cleanup() {
@@ -89,7 +89,7 @@ private slots:
 
     void openDialogFilter() {
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         QCOMPARE(TForm1::NameFilters(TForm1::kOpenFilter),
                  QStringList({"bmp files(*.bmp)", "jpeg files(*.jpeg)", "jpg files(*.jpg)",
                               "sgi files(*.sgi)", "Cineon files(*.cin)"}));
@@ -117,9 +117,9 @@ private slots:
         const std::string first = Write("first.bmp", 30, 20);
         ChooseInLoad(form, first);
         const std::vector<uint8_t> photo = Pixels(form.PixImage1->HasBitmap());
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         const QString name = QString("big-%1x%2.bmp").arg(w).arg(h);
-        std::string big = m_dir.filePath(name).toStdString();
+        std::string big = dir_.filePath(name).toStdString();
         if (claimed) {
             QVERIFY(fixtures::WriteFile(big, fixtures::ClaimedBmp24(w, h)));
         } else {
@@ -127,12 +127,12 @@ private slots:
         }
         ChooseInLoad(form, big);
         if (accepted) {
-            QVERIFY(m_messages.empty());
+            QVERIFY(messages_.empty());
             QCOMPARE(form.PixImage1->BitmapWidth(), w);
             QCOMPARE(form.Pixbackgnd->BitmapWidth(), w);
             QCOMPARE(form.PhotoFileName(), big);
         } else {
-            QCOMPARE(m_messages, std::vector<std::string>({"File resulution not supported"}));
+            QCOMPARE(messages_, std::vector<std::string>({"File resulution not supported"}));
             QCOMPARE(form.PhotoFileName(), first);
             // The refused photo was never decoded: all three controls still
             // hold the earlier one.
@@ -145,7 +145,7 @@ private slots:
 
     void drawSketchAfterARefusedLoadDrawsTheShownPhoto() {
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         const std::string shown = Write("shown.bmp", 53, 41);
         ChooseInLoad(form, shown);
         // Refused, with edges of its own that must not reach the drawing.
@@ -153,10 +153,10 @@ private slots:
                          return ((x / 3 + y / 3) % 2) ? fixtures::Bgr{0, 0, 0}
                                                       : fixtures::Bgr{200, 200, 200};
                      }));
-        QCOMPARE(m_messages, std::vector<std::string>({"File resulution not supported"}));
-        m_messages.clear();
+        QCOMPARE(messages_, std::vector<std::string>({"File resulution not supported"}));
+        messages_.clear();
         form.Drawsketch1->trigger();
-        QVERIFY(m_messages.empty());
+        QVERIFY(messages_.empty());
 
         PixBitmap photo, drawing;
         QCOMPARE(pix::LoadBitmapFile(shown, &photo, 0), 1);
@@ -171,22 +171,22 @@ private slots:
         TForm1 form("127.0.0.1:1");
         const std::string shown = Write("kept.bmp", 20, 10);
         ChooseInLoad(form, shown);
-        const std::string refused = m_dir.filePath("claims.bmp").toStdString();
+        const std::string refused = dir_.filePath("claims.bmp").toStdString();
         QVERIFY(fixtures::WriteFile(refused, fixtures::ClaimedBmp24(5000, 5000)));
         ChooseInLoad(form, refused);
-        m_messages.clear();
+        messages_.clear();
         ChooseInLoad(form, "");
-        QCOMPARE(m_messages, std::vector<std::string>({"File resulution not supported"}));
+        QCOMPARE(messages_, std::vector<std::string>({"File resulution not supported"}));
         QCOMPARE(form.PhotoFileName(), shown);
         QCOMPARE(form.Pixbackgnd->BitmapWidth(), 20);
     }
 
     void cancelBeforeAnyChoiceLeavesAllEmpty() {
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
-        m_messages.clear();
+        messages_.clear();  // the update check could not reach the closed port
+        messages_.clear();
         ChooseInLoad(form, "");
-        QVERIFY(m_messages.empty());
+        QVERIFY(messages_.empty());
         QVERIFY(!form.PixImage1->HasBitmap());
         QVERIFY(!form.PixImage2->HasBitmap());
         QVERIFY(!form.Pixbackgnd->HasBitmap());
@@ -194,12 +194,12 @@ private slots:
         // Nothing to draw on.
         form.Drawsketch1->trigger();
         form.Equalize1->trigger();
-        QCOMPARE(m_messages, std::vector<std::string>({"Imges empty", "Imges empty"}));
+        QCOMPARE(messages_, std::vector<std::string>({"Imges empty", "Imges empty"}));
     }
 
     void cancelReloadsLastConfirmedPhoto() {
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         const std::string path = Write("again.bmp", 40, 30);
         ChooseInLoad(form, path);
         QVERIFY(form.PixImage2->isHidden());
@@ -215,10 +215,10 @@ private slots:
 
     void drawSketchWhiteStaysPaper() {
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         ChooseInLoad(form, Write("sketch.bmp", 64, 48));
         form.Drawsketch1->trigger();
-        QVERIFY(m_messages.empty());
+        QVERIFY(messages_.empty());
         QVERIFY(!form.PixImage2->isHidden());
         const PixBitmap* r = form.PixImage2->HasBitmap();
         QVERIFY(r);
@@ -243,7 +243,7 @@ private slots:
 
     void equalizeAfterLoadMovesAFifthTowardGrey() {
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         ChooseInLoad(form, Write("equalize.bmp", 32, 16));
         const std::vector<uint8_t> photo = Pixels(form.PixImage1->HasBitmap());
         form.Equalize1->trigger();
@@ -269,16 +269,16 @@ private slots:
         QCOMPARE(P_AllocateBitmap(&grey, sizeof grey), 1);
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 20; ++x) PixRow(grey, y)[x] = uint8_t(x < 10 ? 40 : 200);
-        const std::string path = m_dir.filePath("grey8.bmp").toStdString();
+        const std::string path = dir_.filePath("grey8.bmp").toStdString();
         QCOMPARE(pix::SaveBitmapFile(grey, path, pix::kFormatBmp), 1);
         P_FreeBitmap(&grey);
 
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         ChooseInLoad(form, path);
         QCOMPARE(form.PixImage2->BitsPerPixel(), 8);
         form.Drawsketch1->trigger();
-        QVERIFY(m_messages.empty());
+        QVERIFY(messages_.empty());
         const PixBitmap* r = form.PixImage2->HasBitmap();
         QCOMPARE(r->BitsPerPixel, 24);
         // The step from 40 to 200 at column 10 is an edge: target column 8 sees
@@ -290,15 +290,15 @@ private slots:
     }
 
     void rightViewEqualsCommandLinePipeline_data() {
-        QTest::addColumn<bool>("colour");
+        QTest::addColumn<bool>("color");
         QTest::newRow("pencil") << false;
         QTest::newRow("color pencil") << true;
     }
     void rightViewEqualsCommandLinePipeline() {
-        QFETCH(bool, colour);
+        QFETCH(bool, color);
         const std::string path = Write("same.bmp", 97, 61);
         TForm1 form("127.0.0.1:1");
-        form.color_pencil->setChecked(colour);
+        form.color_pencil->setChecked(color);
         ChooseInLoad(form, path);
         form.Drawsketch1->trigger();
 
@@ -306,7 +306,7 @@ private slots:
         QCOMPARE(pix::LoadBitmapFile(path, &photo, 0), 1);
         P_InitBitmap(&drawing, sizeof drawing, 0, 0, 0);
         const auto result = sketch::DrawSketch(
-            photo, colour ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil, &drawing);
+            photo, color ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil, &drawing);
         QVERIFY(result.ok());
         QCOMPARE(Pixels(form.PixImage2->HasBitmap()), Pixels(&drawing));
         P_FreeBitmap(&photo);
@@ -317,17 +317,17 @@ private slots:
         int shown = 0;
         dialog_driver::AnswerDialogs(100, Press::Ok, nullptr, &shown);
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         form.Button5->click();
         form.Sharpen->click();
-        QCOMPARE(m_messages, std::vector<std::string>({"Imge empty", "Imge empty"}));
+        QCOMPARE(messages_, std::vector<std::string>({"Imge empty", "Imge empty"}));
         // After Load alone the right view is hidden: nothing at all.
         ChooseInLoad(form, Write("loaded.bmp", 30, 20));
         const std::vector<uint8_t> photo = Pixels(form.PixImage2->HasBitmap());
-        m_messages.clear();
+        messages_.clear();
         form.Button5->click();
         form.Sharpen->click();
-        QVERIFY(m_messages.empty());
+        QVERIFY(messages_.empty());
         QCOMPARE(shown, 0);
         QCOMPARE(Pixels(form.PixImage2->HasBitmap()), photo);
     }
@@ -338,7 +338,7 @@ private slots:
         form.show();
         ChooseInLoad(form, path);
         form.Drawsketch1->trigger();
-        m_messages.clear();
+        messages_.clear();
         const std::vector<uint8_t> drawn = Pixels(form.PixImage2->HasBitmap());
 
         // What each dialog opened at, on which parent, with the window disabled.
@@ -364,7 +364,7 @@ private slots:
         form.Sharpen->click();
         QCOMPARE(Pixels(form.PixImage2->HasBitmap()), retouched);
         QVERIFY(form.isEnabled());
-        QVERIFY(m_messages.empty());
+        QVERIFY(messages_.empty());
         QCOMPARE(openedAt, std::vector<int>({0, 0, 0, 0}));
         QCOMPARE(parents, std::vector<QWidget*>(4, &form));
         QCOMPARE(formEnabled, std::vector<bool>(4, false));
@@ -391,11 +391,11 @@ private slots:
         ChooseInLoad(form, Write("failing.bmp", 30, 20));
         form.Drawsketch1->trigger();
         const std::vector<uint8_t> drawn = Pixels(form.PixImage2->HasBitmap());
-        m_messages.clear();
+        messages_.clear();
         SetDlgEngine(&engine);
         form.Button5->click();
         form.Sharpen->click();
-        QCOMPARE(m_messages,
+        QCOMPARE(messages_,
                  std::vector<std::string>(
                      {"PixDlgColor1 \nErrorcode: -2\nShowBrightnessDlg: Invalid bitmap handle. ",
                       "PixDlgImgEffect1 \nError code: -999\nShowSharpenDlg: Internal error = - "
@@ -425,22 +425,22 @@ private slots:
         engine.answer = answer;
         SetDlgEngine(&engine);
         TForm1 form("127.0.0.1:1");
-        QVERIFY(!m_messages.empty());
-        QCOMPARE(m_messages.back(), message.toStdString());
+        QVERIFY(!messages_.empty());
+        QCOMPARE(messages_.back(), message.toStdString());
         QCOMPARE(QuitRequested(), quits);
     }
 
     void equalizeAfterThePhotoWentAway() {
         TForm1 form("127.0.0.1:1");
-        m_messages.clear();  // the update check could not reach the closed port
+        messages_.clear();  // the update check could not reach the closed port
         const std::string path = Write("gone.bmp", 20, 20);
         ChooseInLoad(form, path);
         QVERIFY(QFile::remove(QString::fromStdString(path)));
         form.Equalize1->trigger();
-        QCOMPARE(m_messages, std::vector<std::string>({"Imges empty"}));
+        QCOMPARE(messages_, std::vector<std::string>({"Imges empty"}));
         QVERIFY(!form.Pixbackgnd->HasBitmap());
         form.Drawsketch1->trigger();
-        QCOMPARE(m_messages, std::vector<std::string>({"Imges empty", "Imges empty"}));
+        QCOMPARE(messages_, std::vector<std::string>({"Imges empty", "Imges empty"}));
     }
 };
 

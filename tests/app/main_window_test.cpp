@@ -46,19 +46,19 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    OrderRecorder m_urls;
-    std::vector<Box> m_boxes;
+    OrderRecorder urls_;
+    std::vector<Box> boxes_;
     // A closed loopback port: the update check fails at once without leaving
     // this machine.
-    const std::string m_host = "127.0.0.1:1";
+    const std::string host_ = "127.0.0.1:1";
 
 private slots:
     void init() {
-        m_urls = OrderRecorder();
-        m_boxes.clear();
-        SetUrlOpener(&m_urls);
+        urls_ = OrderRecorder();
+        boxes_.clear();
+        SetUrlOpener(&urls_);
         SetBoxRecorder([this](BoxKind k, const std::string& c, const std::string& t) {
-            m_boxes.push_back({k, c, t});
+            boxes_.push_back({k, c, t});
         });
         ResetQuitRequest();
     }
@@ -68,7 +68,7 @@ private slots:
     }
 
     void windowLayout() {
-        TForm1 form(m_host);
+        TForm1 form(host_);
         QCOMPARE(form.windowTitle(), QString("Strakel"));
         QCOMPARE(form.Client->size(), QSize(1025, 586));
         QCOMPARE(form.pos(), QPoint(190, 114));
@@ -111,7 +111,7 @@ private slots:
     }
 
     void colorPencilBoxShowsItsHighlightBackground() {
-        TForm1 form(m_host);
+        TForm1 form(host_);
         const QColor highlight = SystemColorValue(SystemColor::BtnHighlight);
         QVERIFY(highlight != form.palette().color(QPalette::Button));
         QCheckBox* box = form.color_pencil;
@@ -128,7 +128,7 @@ private slots:
     }
 
     void menus() {
-        TForm1 form(m_host);
+        TForm1 form(host_);
         const QList<QAction*> top = form.menuBar()->actions();
         QCOMPARE(top.size(), 2);
         QCOMPARE(top[0]->text(), QString("File"));
@@ -140,19 +140,19 @@ private slots:
         QCOMPARE(sketch, QStringList({"Draw sketch", "Equalize", ""}));
 
         // The empty third entry does nothing.
-        m_boxes.clear();
-        m_urls.opened.clear();
+        boxes_.clear();
+        urls_.opened.clear();
         form.Equalaze1->trigger();
-        QVERIFY(m_boxes.empty());
-        QVERIFY(m_urls.opened.empty());
+        QVERIFY(boxes_.empty());
+        QVERIFY(urls_.opened.empty());
         QVERIFY(!QuitRequested());
     }
 
     void startUpOpensSiteAfterSkinAndBeforeFitModes() {
-        TForm1 probe(m_host);
-        QCOMPARE(m_urls.opened, std::vector<std::string>({"http://" + m_host}));
-        QVERIFY(m_urls.skinActiveAtOpen);
-        QVERIFY(!m_urls.fitAtOpen);
+        TForm1 probe(host_);
+        QCOMPARE(urls_.opened, std::vector<std::string>({"http://" + host_}));
+        QVERIFY(urls_.skinActiveAtOpen);
+        QVERIFY(!urls_.fitAtOpen);
         QVERIFY(probe.SD1->Active());
         QCOMPARE(probe.SD1->SkinFile(),
                  QCoreApplication::applicationDirPath().toStdString() + "/Xplorer_mod.skn");
@@ -165,71 +165,71 @@ private slots:
     }
 
     void closeOpensSiteAgain() {
-        TForm1 form(m_host);
+        TForm1 form(host_);
         form.show();
-        m_urls.opened.clear();
+        urls_.opened.clear();
         form.close();
-        QCOMPARE(m_urls.opened, std::vector<std::string>({"http://" + m_host}));
+        QCOMPARE(urls_.opened, std::vector<std::string>({"http://" + host_}));
     }
 
     void quitRequestEndsLoopWithoutClose() {
-        auto* form = new TForm1(m_host);
+        auto* form = new TForm1(host_);
         form->show();
-        m_urls.opened.clear();
+        urls_.opened.clear();
         RequestQuit();
         QCOMPARE(QCoreApplication::exec(), 0);
         delete form;
-        QVERIFY(m_urls.opened.empty());
+        QVERIFY(urls_.opened.empty());
     }
 
     void errorBoxCarriesTitleAndFullStop() {
         ShowErrorBox("PixImage1 \nGetBitmapDC: Image Not allocated");
-        QCOMPARE(m_boxes.size(), size_t{1});
-        QCOMPARE(m_boxes[0].kind, BoxKind::Error);
-        QCOMPARE(m_boxes[0].caption, ApplicationTitle());
-        QCOMPARE(m_boxes[0].text, std::string("PixImage1 \nGetBitmapDC: Image Not allocated."));
+        QCOMPARE(boxes_.size(), size_t{1});
+        QCOMPARE(boxes_[0].kind, BoxKind::Error);
+        QCOMPARE(boxes_[0].caption, ApplicationTitle());
+        QCOMPARE(boxes_[0].text, std::string("PixImage1 \nGetBitmapDC: Image Not allocated."));
     }
 
     void newerVersionAsksToQuitAndSkipsClose() {
         LoopbackServer site({{"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nversion2.2"}});
         auto* form = new TForm1(site.HostAndPort());
         const std::string address = "http://" + site.HostAndPort();
-        QCOMPARE(m_boxes.size(), size_t{1});
-        QCOMPARE(m_boxes[0].kind, BoxKind::UserMessage);
-        QCOMPARE(m_boxes[0].text,
+        QCOMPARE(boxes_.size(), size_t{1});
+        QCOMPARE(boxes_[0].kind, BoxKind::UserMessage);
+        QCOMPARE(boxes_[0].text,
                  "Please download new version of Strakel from " + site.HostAndPort());
         // At start, then for the download, and the start-up still ran to its end.
-        QCOMPARE(m_urls.opened, std::vector<std::string>({address, address}));
+        QCOMPARE(urls_.opened, std::vector<std::string>({address, address}));
         QCOMPARE(form->PixImage1->PaintSizeMode(), smFit);
         QVERIFY(QuitRequested());
         form->show();
         QCOMPARE(QCoreApplication::exec(), 0);
         delete form;
-        QCOMPARE(m_urls.opened.size(), size_t{2});
+        QCOMPARE(urls_.opened.size(), size_t{2});
     }
 
     // A build without a web site opens none and checks for no update: the
     // start-up runs to its end in silence, and so does the close.
     void noSiteIsQuiet() {
         TForm1 form("");
-        QVERIFY(m_boxes.empty());
-        QVERIFY(m_urls.opened.empty());
+        QVERIFY(boxes_.empty());
+        QVERIFY(urls_.opened.empty());
         QVERIFY(!QuitRequested());
         QCOMPARE(form.PixImage2->PaintSizeMode(), smFit);
         QCOMPARE(form.NetHTTP1.LastStatusLine(), std::string());
         QCOMPARE(form.Memo1->toPlainText(), QString("Memo1"));
         form.show();
         form.close();
-        QVERIFY(m_urls.opened.empty());
-        QVERIFY(m_boxes.empty());
+        QVERIFY(urls_.opened.empty());
+        QVERIFY(boxes_.empty());
     }
 
     void sameVersionSaysNothing() {
         LoopbackServer site({{"HTTP/1.0 200 OK\r\n\r\nversion2.1"}});
         TForm1 form(site.HostAndPort());
-        QVERIFY(m_boxes.empty());
+        QVERIFY(boxes_.empty());
         QVERIFY(!QuitRequested());
-        QCOMPARE(m_urls.opened.size(), size_t{1});
+        QCOMPARE(urls_.opened.size(), size_t{1});
     }
 };
 

@@ -24,7 +24,7 @@
 #include "imaging/engine/retouch_ops.h"
 #include "imaging/engine/status_codes.h"
 #include "sketch/sketch_pipeline.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -213,9 +213,9 @@ TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
 
     r = Run({"--color", "-o", "colour.PNG", "photo.bmp"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const auto colour = ExpectedDrawing("photo.bmp", sketch::BlendMode::kColorPencil);
-    EXPECT_EQ(PixelsOfFile("colour.PNG"), colour);
-    EXPECT_NE(colour, PixelsOfFile("pencil.bmp"));
+    const auto color = ExpectedDrawing("photo.bmp", sketch::BlendMode::kColorPencil);
+    EXPECT_EQ(PixelsOfFile("colour.PNG"), color);
+    EXPECT_NE(color, PixelsOfFile("pencil.bmp"));
 
     // Without -o or -d the drawing goes beside the photo.
     r = Run({"photo.bmp"});
@@ -242,9 +242,9 @@ TEST_F(StrakelSketchCli, RetouchesAsTheDialogsDoBrightnessFirst) {
         args.insert(args.end(), {"-o", "out.png", "photo.bmp"});
         const RunResult r = Run(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        const bool colour = args[0] == "--color";
+        const bool color = args[0] == "--color";
         const auto expected = ExpectedDrawing(
-            "photo.bmp", colour ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil,
+            "photo.bmp", color ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil,
             c.brightness, c.sharpen);
         EXPECT_EQ(PixelsOfFile("out.png"), expected) << args[0] << " " << args[1];
         EXPECT_NE(expected, plain);

@@ -204,7 +204,7 @@ TEST(StretchDIBits, CopiesATopDownDibTheSameWay) {
     EXPECT_EQ(dest.damagedGuards(), 0);
 }
 
-TEST(StretchDIBits, CopiesAnOddWidth8BitDibThroughItsColourTable) {
+TEST(StretchDIBits, CopiesAnOddWidth8BitDibThroughItsColorTable) {
     // Width 37 pads each row to 40 bytes; 200 table entries.
     const Dib dib = MakeDib8(37, 23, 200);
     GuardedSurface dest(37, 23);
@@ -218,7 +218,7 @@ TEST(StretchDIBits, CopiesAnOddWidth8BitDibThroughItsColourTable) {
     EXPECT_EQ(dest.damagedGuards(), 0);
 }
 
-TEST(StretchDIBits, FindsTheColourTableAfterALongerHeader) {
+TEST(StretchDIBits, FindsTheColorTableAfterALongerHeader) {
     // A 124-byte header: the table starts after the whole header.
     const Dib dib = MakeDib8(9, 4, 16, 124);
     GuardedSurface dest(9, 4);
@@ -376,7 +376,7 @@ TEST(StretchDIBits, NegativeExtentsMirror) {
     }
 }
 
-TEST(StretchDIBits, Draws24BitIntoAPaletteSurfaceByNearestColour) {
+TEST(StretchDIBits, Draws24BitIntoAPaletteSurfaceByNearestColor) {
     Dib dib = MakeDib24(3, 1);
     const uint8_t row[] = {10, 10, 10, 200, 201, 199, 0, 0, 255};
     std::memcpy(dib.bits.data(), row, sizeof row);

@@ -189,7 +189,7 @@ TEST(SketchPass, SizeIsClampedToTheDib) {
     EXPECT_EQ(none.storage, before);
 }
 
-TEST(SketchPass, ColourTableAndTopDownRowsAreHonoured) {
+TEST(SketchPass, ColorTableAndTopDownRowsAreHonoured) {
     // Pixels after a colour table: the table's entries are never pixels.
     TestDib d = MakeDib(5, 5, 2);
     d.fillGrey(100);

@@ -79,7 +79,7 @@ TEST(DrawSketch, PencilDrawingOfASmallPhoto) {
     EXPECT_EQ(photo.at(1, 2), (Bgr{0, 0, 200}));  // the photo is not changed
 }
 
-TEST(DrawSketch, ColorPencilBlendsTheColourPhoto) {
+TEST(DrawSketch, ColorPencilBlendsTheColorPhoto) {
     Bitmap photo = Photo(), view;
     photo.set(2, 0, {40, 80, 120});  // grey 87: this pixel is an edge now too
     ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, view.get()).ok());
@@ -103,17 +103,17 @@ TEST(DrawSketch, WhitePhotoStaysWhitePaperInsideItsBorder) {
         }
 }
 
-TEST(DrawSketch, PalettePhotoSketchesLikeItsColours) {
-    Bitmap colour = Photo(), palette(5, 4, 8), fromColour, fromPalette;
+TEST(DrawSketch, PalettePhotoSketchesLikeItsColors) {
+    Bitmap color = Photo(), palette(5, 4, 8), fromColor, fromPalette;
     palette.get()->Palette[1] = RGBQUAD{0, 0, 200, 0};
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 5; ++x) PixRow(*palette.get(), y)[x] = 10;
     PixRow(*palette.get(), 2)[1] = 1;
-    ASSERT_TRUE(DrawSketch(colour.ref(), BlendMode::kPencil, fromColour.get()).ok());
+    ASSERT_TRUE(DrawSketch(color.ref(), BlendMode::kPencil, fromColor.get()).ok());
     ASSERT_TRUE(DrawSketch(palette.ref(), BlendMode::kPencil, fromPalette.get()).ok());
     ASSERT_EQ(fromPalette.ref().BitsPerPixel, 24);
     for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(fromPalette.at(x, y), fromColour.at(x, y));
+        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(fromPalette.at(x, y), fromColor.at(x, y));
 }
 
 TEST(DrawSketch, PhotoUnderFourPixelsGivesTheInvertedGreyPhoto) {

@@ -163,9 +163,9 @@ private:
     // One row of samples with alpha last, drawn over white into the bitmap.
     void Blend(const uint8_t* src, PixBitmap& bitmap, int32_t y) const {
         uint8_t* dst = PixRow(bitmap, y);
-        const int colours = channels_ - 1;
-        for (int32_t x = 0; x < bitmap.Width; ++x, src += channels_, dst += colours)
-            for (int c = 0; c < colours; ++c) dst[c] = OverWhite(src[c], src[colours]);
+        const int colors = channels_ - 1;
+        for (int32_t x = 0; x < bitmap.Width; ++x, src += channels_, dst += colors)
+            for (int c = 0; c < colors; ++c) dst[c] = OverWhite(src[c], src[colors]);
     }
 
     std::span<const uint8_t> data_;

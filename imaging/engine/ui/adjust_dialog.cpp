@@ -22,60 +22,60 @@ constexpr QSize kPreviewBox(384, 288);
 
 AdjustDialog::AdjustDialog(QWidget* parent, const AdjustKind& kind,
                            const PixDlgAdjustParams& params)
-    : QDialog(parent), m_kind(kind), m_help(params.HelpCallback), m_userData(params.UserData) {
+    : QDialog(parent), kind_(kind), help_(params.HelpCallback), userData_(params.UserData) {
     setWindowTitle(kind.title);
     setFont(P_DlgFont());
     // The modal bracket of the caller may have disabled the parent window; a
     // dialog is a window of its own and stays usable.
     setEnabled(true);
-    m_preview = std::make_unique<AdjustPreview>(*params.Bitmap, kPreviewBox, kind.operation);
+    preview_ = std::make_unique<AdjustPreview>(*params.Bitmap, kPreviewBox, kind.operation);
 
-    m_image = new QLabel(this);
-    m_image->setObjectName("preview");
-    m_image->setAlignment(Qt::AlignCenter);
-    m_image->setFrameShape(QFrame::StyledPanel);
+    image_ = new QLabel(this);
+    image_->setObjectName("preview");
+    image_->setAlignment(Qt::AlignCenter);
+    image_->setFrameShape(QFrame::StyledPanel);
     // Sized to the scaled picture, so that the frame holds it without bands.
-    m_image->setMinimumSize(m_preview->Before().size() + QSize(4, 4));
+    image_->setMinimumSize(preview_->Before().size() + QSize(4, 4));
 
-    m_slider = new QSlider(Qt::Horizontal, this);
-    m_slider->setObjectName("slider");
-    m_slider->setRange(kind.minimum, kind.maximum);
-    m_slider->setPageStep((kind.maximum - kind.minimum) / 20);
-    m_value = new QSpinBox(this);
-    m_value->setObjectName("value");
-    m_value->setRange(kind.minimum, kind.maximum);
-    m_value->setAccelerated(true);
+    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setObjectName("slider");
+    slider_->setRange(kind.minimum, kind.maximum);
+    slider_->setPageStep((kind.maximum - kind.minimum) / 20);
+    value_ = new QSpinBox(this);
+    value_->setObjectName("value");
+    value_->setRange(kind.minimum, kind.maximum);
+    value_->setAccelerated(true);
     auto* label = new QLabel(kind.valueLabel, this);
-    label->setBuddy(m_value);
+    label->setBuddy(value_);
 
     auto* before = new QPushButton("&Before", this);
     before->setObjectName("before");
     before->setAutoDefault(false);
     before->setToolTip("Hold to see the picture unchanged");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    if (m_help) buttons->addButton(QDialogButtonBox::Help);
+    if (help_) buttons->addButton(QDialogButtonBox::Help);
 
     auto* valueRow = new QHBoxLayout;
     valueRow->addWidget(label);
-    valueRow->addWidget(m_slider, 1);
-    valueRow->addWidget(m_value);
+    valueRow->addWidget(slider_, 1);
+    valueRow->addWidget(value_);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(before);
     buttonRow->addStretch(1);
     buttonRow->addWidget(buttons);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_image, 1);
+    layout->addWidget(image_, 1);
     layout->addLayout(valueRow);
     layout->addLayout(buttonRow);
 
     const int32_t start = std::clamp(params.Value, kind.minimum, kind.maximum);
-    m_slider->setValue(start);
-    m_value->setValue(start);
+    slider_->setValue(start);
+    value_->setValue(start);
     // The preview follows the slider while it moves and every step of the spin
     // box.
-    connect(m_slider, &QSlider::valueChanged, m_value, &QSpinBox::setValue);
-    connect(m_value, &QSpinBox::valueChanged, m_slider, &QSlider::setValue);
-    connect(m_value, &QSpinBox::valueChanged, this, [this] { ShowAfter(); });
+    connect(slider_, &QSlider::valueChanged, value_, &QSpinBox::setValue);
+    connect(value_, &QSpinBox::valueChanged, slider_, &QSlider::setValue);
+    connect(value_, &QSpinBox::valueChanged, this, [this] { ShowAfter(); });
     connect(before, &QPushButton::pressed, this, [this] { ShowBefore(); });
     connect(before, &QPushButton::released, this, [this] { ShowAfter(); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -84,29 +84,29 @@ AdjustDialog::AdjustDialog(QWidget* parent, const AdjustKind& kind,
         // The callback is the caller's code; nothing it throws may reach Qt's
         // event loop.
         try {
-            m_help(m_kind.dialogId, 0, m_userData);
+            help_(kind_.dialogId, 0, userData_);
         } catch (...) {
         }
     });
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    m_value->setFocus();
+    value_->setFocus();
     ShowAfter();
 }
 
 AdjustDialog::~AdjustDialog() = default;
 
 int32_t AdjustDialog::Value() const {
-    return m_value->value();
+    return value_->value();
 }
 
 void AdjustDialog::ShowAfter() {
     try {
-        m_image->setPixmap(QPixmap::fromImage(m_preview->After(m_value->value())));
+        image_->setPixmap(QPixmap::fromImage(preview_->After(value_->value())));
     } catch (const std::exception&) {
         // Short of memory: the preview keeps its last picture.
     }
 }
 
 void AdjustDialog::ShowBefore() {
-    m_image->setPixmap(QPixmap::fromImage(m_preview->Before()));
+    image_->setPixmap(QPixmap::fromImage(preview_->Before()));
 }

@@ -38,11 +38,11 @@ private:
     void ShowAfter();
     void ShowBefore();
 
-    const AdjustKind& m_kind;
-    PixDlgHelpCallback m_help;
-    void* m_userData;
-    std::unique_ptr<AdjustPreview> m_preview;
-    QLabel* m_image = nullptr;
-    QSlider* m_slider = nullptr;
-    QSpinBox* m_value = nullptr;
+    const AdjustKind& kind_;
+    PixDlgHelpCallback help_;
+    void* userData_;
+    std::unique_ptr<AdjustPreview> preview_;
+    QLabel* image_ = nullptr;
+    QSlider* slider_ = nullptr;
+    QSpinBox* value_ = nullptr;
 };

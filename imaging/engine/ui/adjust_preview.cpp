@@ -14,7 +14,7 @@ QImage::Format FormatOf(const PixBitmap& b) {
 }  // namespace
 
 AdjustPreview::AdjustPreview(const PixBitmap& source, QSize box, Operation operation)
-    : m_operation(operation) {
+    : operation_(operation) {
     const QImage::Format format = FormatOf(source);
     // A view onto the bitmap's rows; scaled() makes the copy.
     const QImage whole(source.Data, source.Width, source.Height, source.BytesPerLine, format);
@@ -22,26 +22,26 @@ AdjustPreview::AdjustPreview(const PixBitmap& source, QSize box, Operation opera
     if (size.width() > box.width() || size.height() > box.height())
         size.scale(box, Qt::KeepAspectRatio);
     size = size.expandedTo(QSize(1, 1));
-    m_before =
+    before_ =
         whole.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(format);
-    if (m_before.isNull()) throw std::bad_alloc();
+    if (before_.isNull()) throw std::bad_alloc();
 
-    P_InitBitmap(&m_work, sizeof m_work, m_before.width(), m_before.height(), source.BitsPerPixel);
-    if (P_AllocateBitmap(&m_work, sizeof m_work) != pix::kSuccess) throw std::bad_alloc();
+    P_InitBitmap(&work_, sizeof work_, before_.width(), before_.height(), source.BitsPerPixel);
+    if (P_AllocateBitmap(&work_, sizeof work_) != pix::kSuccess) throw std::bad_alloc();
 }
 
 AdjustPreview::~AdjustPreview() {
-    P_FreeBitmap(&m_work);
+    P_FreeBitmap(&work_);
 }
 
 QImage AdjustPreview::After(int32_t value) {
-    const size_t rowBytes = size_t(m_work.Width) * size_t(m_work.BitsPerPixel / 8);
-    for (int32_t y = 0; y < m_work.Height; ++y)
-        std::memcpy(PixRow(m_work, y), m_before.constScanLine(y), rowBytes);
-    m_operation(&m_work, value);
-    QImage after(m_work.Width, m_work.Height, m_before.format());
+    const size_t rowBytes = size_t(work_.Width) * size_t(work_.BitsPerPixel / 8);
+    for (int32_t y = 0; y < work_.Height; ++y)
+        std::memcpy(PixRow(work_, y), before_.constScanLine(y), rowBytes);
+    operation_(&work_, value);
+    QImage after(work_.Width, work_.Height, before_.format());
     if (after.isNull()) throw std::bad_alloc();
-    for (int32_t y = 0; y < m_work.Height; ++y)
-        std::memcpy(after.scanLine(y), PixRow(m_work, y), rowBytes);
+    for (int32_t y = 0; y < work_.Height; ++y)
+        std::memcpy(after.scanLine(y), PixRow(work_, y), rowBytes);
     return after;
 }

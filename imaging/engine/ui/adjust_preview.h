@@ -21,12 +21,12 @@ public:
     AdjustPreview& operator=(const AdjustPreview&) = delete;
 
     // The scaled picture as it is.
-    const QImage& Before() const { return m_before; }
+    const QImage& Before() const { return before_; }
     // The scaled picture with the retouch of `value`.
     QImage After(int32_t value);
 
 private:
-    Operation m_operation;
-    QImage m_before;
-    PixBitmap m_work{};
+    Operation operation_;
+    QImage before_;
+    PixBitmap work_{};
 };

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "imaging/engine/codecs/decode_image.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 namespace fixtures {
 

@@ -65,7 +65,7 @@ TEST(ConvertToDIB, Packs24BitRowsBottomUpWithPadding) {
     P_FreeBitmap(&b);
 }
 
-TEST(ConvertToDIB, Writes8BitWithAll256ColourEntries) {
+TEST(ConvertToDIB, Writes8BitWithAll256ColorEntries) {
     PixBitmap b = Patterned(37, 5, 8);
     b.Palette[0] = RGBQUAD{10, 20, 30, 0};
     b.Palette[255] = RGBQUAD{1, 2, 3, 0};

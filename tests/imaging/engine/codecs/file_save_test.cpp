@@ -13,7 +13,7 @@
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 using namespace fixtures;
 
@@ -29,7 +29,7 @@ PixBitmap MakeBitmap(int bits, bool greyRamp) {
             if (bits == 8) {
                 p[x] = uint8_t(x * 30 + y);
             } else {
-                const Bgr c = Colour(x, y);
+                const Bgr c = Color(x, y);
                 p[3 * x] = c.b;
                 p[3 * x + 1] = c.g;
                 p[3 * x + 2] = c.r;
@@ -95,7 +95,7 @@ TEST(SaveBmp, HeaderBytes) {
     EXPECT_EQ(f[22], 5);
     EXPECT_EQ(f[28], 24);
     // The bottom row comes first.
-    const Bgr last = Colour(0, 4);
+    const Bgr last = Color(0, 4);
     EXPECT_EQ((Bgr{f[54], f[55], f[56]}), last);
     P_FreeBitmap(&b);
 }
@@ -138,18 +138,18 @@ TEST(Save, Failures) {
 // A 24-bit picture whose pixels are all grey is written as 8-bit grey PNG and
 // loads back at 24 bits with the same pixels; one coloured pixel keeps RGB.
 TEST(SavePng, GreyPictureIsWrittenAsGrey) {
-    for (const bool oneColoured : {false, true}) {
+    for (const bool oneColored : {false, true}) {
         PixBitmap b = MakeBitmap(24, false);
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 7; ++x) std::memset(PixRow(b, y) + 3 * x, uint8_t(x * 36 + y), 3);
-        if (oneColoured) PixRow(b, 4)[6 * 3 + 2] ^= 1;
-        const std::string path = WriteTemp(oneColoured ? "rgb.png" : "grey.png", {});
+        if (oneColored) PixRow(b, 4)[6 * 3 + 2] ^= 1;
+        const std::string path = WriteTemp(oneColored ? "rgb.png" : "grey.png", {});
         ASSERT_EQ(pix::SaveBitmapFile(b, path, pix::kFormatPng), pix::kSuccess);
         std::ifstream in(path, std::ios::binary);
         const Bytes f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_GT(f.size(), 26u);
         EXPECT_EQ(f[24], 8) << "bit depth";
-        EXPECT_EQ(f[25], oneColoured ? 2 : 0) << "colour type";
+        EXPECT_EQ(f[25], oneColored ? 2 : 0) << "colour type";
         PixBitmap back;
         ASSERT_EQ(pix::LoadBitmapFile(path, &back, 24), pix::kSuccess);
         for (int y = 0; y < 5; ++y)

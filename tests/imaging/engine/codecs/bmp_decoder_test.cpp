@@ -7,7 +7,7 @@
 
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/decode_helpers.h"
+#include "tests/imaging/engine/codecs/decode_helpers.h"
 
 using namespace fixtures;
 
@@ -70,7 +70,7 @@ uint8_t Expand(uint32_t v, int bits) {
     return uint8_t(std::lround(v * 255.0 / ((1 << bits) - 1)));
 }
 
-struct ColourCase {
+struct ColorCase {
     const char* name;
     uint32_t header;
     uint16_t bpp;
@@ -81,10 +81,10 @@ struct ColourCase {
     std::function<Bgr(Bgr)> expect;
 };
 
-class BmpColour : public testing::TestWithParam<ColourCase> {};
+class BmpColor : public testing::TestWithParam<ColorCase> {};
 
-TEST_P(BmpColour, DecodesToBgr) {
-    const ColourCase& c = GetParam();
+TEST_P(BmpColor, DecodesToBgr) {
+    const ColorCase& c = GetParam();
     const int bytes = c.bpp / 8;
     const size_t stride = ((kW * c.bpp + 31) / 32) * 4;
     BmpLayout s;
@@ -97,7 +97,7 @@ TEST_P(BmpColour, DecodesToBgr) {
     for (int y = 0; y < kH; ++y) {
         const int fileRow = c.topDown ? y : kH - 1 - y;
         for (int x = 0; x < kW; ++x) {
-            const uint32_t v = c.encode(Colour(x, y));
+            const uint32_t v = c.encode(Color(x, y));
             for (int i = 0; i < bytes; ++i)
                 s.pixels[fileRow * stride + x * bytes + i] = uint8_t(v >> (8 * i));
         }
@@ -107,7 +107,7 @@ TEST_P(BmpColour, DecodesToBgr) {
     ASSERT_EQ(d.bitmap.BitsPerPixel, 24);
     EXPECT_EQ(d.info.format, pix::kFormatBmp);
     for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) EXPECT_EQ(d.At(x, y), c.expect(Colour(x, y))) << x << "," << y;
+        for (int x = 0; x < kW; ++x) EXPECT_EQ(d.At(x, y), c.expect(Color(x, y))) << x << "," << y;
 }
 
 const auto kBgr24 = [](Bgr p) { return uint32_t(p.b) | uint32_t(p.g) << 8 | uint32_t(p.r) << 16; };
@@ -134,52 +134,52 @@ const auto k1010 = [](Bgr p) {
 };
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, BmpColour,
-    testing::Values(ColourCase{"info_24", 40, 24, BI_RGB, {}, false, kBgr24, kSame},
-                    ColourCase{"core_24", 12, 24, BI_RGB, {}, false, kBgr24, kSame},
-                    ColourCase{"v4_24_top_down", 108, 24, BI_RGB, {}, true, kBgr24, kSame},
-                    ColourCase{"info_32", 40, 32, BI_RGB, {}, false, kBgr24, kSame},
-                    ColourCase{"v5_32_ignores_masks_without_bitfields",
-                               124,
-                               32,
-                               BI_RGB,
-                               {0xFF, 0xFF00, 0xFF0000},
-                               false,
-                               kBgr24,
-                               kSame},
-                    ColourCase{"info_16_default_555", 40, 16, BI_RGB, {}, false, k555, k555Expect},
-                    ColourCase{"info_16_bitfields_565_after_header",
-                               40,
-                               16,
-                               BI_BITFIELDS,
-                               {0xF800, 0x07E0, 0x001F},
-                               false,
-                               k565,
-                               k565Expect},
-                    ColourCase{"rgb_masks_header_565_top_down",
-                               52,
-                               16,
-                               BI_BITFIELDS,
-                               {0xF800, 0x07E0, 0x001F},
-                               true,
-                               k565,
-                               k565Expect},
-                    ColourCase{"rgba_masks_header_32_rgbx",
-                               56,
-                               32,
-                               BI_BITFIELDS,
-                               {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
-                               false,
-                               kRgbx,
-                               kSame},
-                    ColourCase{"v4_32_ten_bit_masks",
-                               108,
-                               32,
-                               BI_BITFIELDS,
-                               {0x3FF00000, 0x000FFC00, 0x000003FF},
-                               false,
-                               k1010,
-                               kSame}),
+    Cases, BmpColor,
+    testing::Values(ColorCase{"info_24", 40, 24, BI_RGB, {}, false, kBgr24, kSame},
+                    ColorCase{"core_24", 12, 24, BI_RGB, {}, false, kBgr24, kSame},
+                    ColorCase{"v4_24_top_down", 108, 24, BI_RGB, {}, true, kBgr24, kSame},
+                    ColorCase{"info_32", 40, 32, BI_RGB, {}, false, kBgr24, kSame},
+                    ColorCase{"v5_32_ignores_masks_without_bitfields",
+                              124,
+                              32,
+                              BI_RGB,
+                              {0xFF, 0xFF00, 0xFF0000},
+                              false,
+                              kBgr24,
+                              kSame},
+                    ColorCase{"info_16_default_555", 40, 16, BI_RGB, {}, false, k555, k555Expect},
+                    ColorCase{"info_16_bitfields_565_after_header",
+                              40,
+                              16,
+                              BI_BITFIELDS,
+                              {0xF800, 0x07E0, 0x001F},
+                              false,
+                              k565,
+                              k565Expect},
+                    ColorCase{"rgb_masks_header_565_top_down",
+                              52,
+                              16,
+                              BI_BITFIELDS,
+                              {0xF800, 0x07E0, 0x001F},
+                              true,
+                              k565,
+                              k565Expect},
+                    ColorCase{"rgba_masks_header_32_rgbx",
+                              56,
+                              32,
+                              BI_BITFIELDS,
+                              {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
+                              false,
+                              kRgbx,
+                              kSame},
+                    ColorCase{"v4_32_ten_bit_masks",
+                              108,
+                              32,
+                              BI_BITFIELDS,
+                              {0x3FF00000, 0x000FFC00, 0x000003FF},
+                              false,
+                              k1010,
+                              kSame}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // RLE8 with runs, an absolute run, a delta that skips a row, a run past the

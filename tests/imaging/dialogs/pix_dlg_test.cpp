@@ -14,7 +14,7 @@
 #include "imaging/engine/retouch_ops.h"
 #include "imaging/engine/status_codes.h"
 #include "platform/qt/message_box.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 #include "tests/support/adjust_dialog_driver.h"
 
 using dialog_driver::Press;
@@ -98,12 +98,12 @@ class PixDlgTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    RecordingEngine m_engine;
-    std::vector<std::string> m_boxes;
+    QTemporaryDir dir_;
+    RecordingEngine engine_;
+    std::vector<std::string> boxes_;
 
     std::unique_ptr<TPixImage> LoadedImage(QWidget* parent, int w = 12, int h = 9) {
-        const std::string path = m_dir.filePath("pattern.bmp").toStdString();
+        const std::string path = dir_.filePath("pattern.bmp").toStdString();
         if (!fixtures::WriteFile(path, fixtures::Bmp24(w, h, Pattern))) qFatal("no fixture");
         auto image = std::make_unique<TPixImage>(parent);
         image->setObjectName("PixImage2");
@@ -140,11 +140,11 @@ private:
 
 private slots:
     void init() {
-        m_engine = RecordingEngine{};
-        SetDlgEngine(&m_engine);
-        m_boxes.clear();
+        engine_ = RecordingEngine{};
+        SetDlgEngine(&engine_);
+        boxes_.clear();
         SetBoxRecorder([this](BoxKind, const std::string&, const std::string& text) {
-            m_boxes.push_back(text);
+            boxes_.push_back(text);
         });
     }
     void cleanup() {
@@ -167,7 +167,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EInvalidOperation, TPixDlgService());
         first.reset();
         TPixDlgService again;
-        m_engine.answer = 1;
+        engine_.answer = 1;
         QCOMPARE(again.InitDialogs(1), 1);
     }
 
@@ -190,7 +190,7 @@ private slots:
         QFETCH(QString, error);
         TPixDlgService service;
         service.setObjectName("PixDlgService1");
-        m_engine.answer = answer;
+        engine_.answer = answer;
         QString raised;
         try {
             QCOMPARE(service.InitDialogs(1), status);
@@ -199,7 +199,7 @@ private slots:
         }
         QCOMPARE(raised, error);
         QCOMPARE(service.LastStatus(), status);
-        QCOMPARE(m_engine.calls, std::vector<std::string>{"Init 1"});
+        QCOMPARE(engine_.calls, std::vector<std::string>{"Init 1"});
     }
 
     void fontReachesTheEngineOnlyWhenAssignedAtRunTime() {
@@ -208,12 +208,12 @@ private slots:
         designed.setPointSize(8);
         service.LoadDialogsFont(designed);
         QCOMPARE(service.DialogsFont(), designed);
-        QVERIFY(m_engine.calls.empty());
+        QVERIFY(engine_.calls.empty());
         QFont other("Serif");
         other.setPointSize(14);
         service.SetDialogsFont(other);
         QCOMPARE(service.DialogsFont(), other);
-        QCOMPARE(m_engine.fonts, std::vector<QFont>{other});
+        QCOMPARE(engine_.fonts, std::vector<QFont>{other});
     }
 
     void recordCarriesTheProperties_data() { Kinds(); }
@@ -222,7 +222,7 @@ private slots:
         QWidget window;
         auto image = LoadedImage(&window);
         Component c = Make(kind, &window);
-        m_engine.answer = kDlgCancel;
+        engine_.answer = kDlgCancel;
         c.base->SetPixImage(image.get());
         c.base->SetDialogFlags(13);
         c.setValue(-37);
@@ -231,8 +231,8 @@ private slots:
         c.base->SetShowHelpButton(true);
         c.base->SetPixImage(nullptr);
         QCOMPARE(c.show(&window), kDlgCancel);
-        QCOMPARE(m_engine.records.size(), size_t(2));
-        const PixDlgAdjustParams& plain = m_engine.records[0];
+        QCOMPARE(engine_.records.size(), size_t(2));
+        const PixDlgAdjustParams& plain = engine_.records[0];
         QCOMPARE(plain.StructSize, uint32_t(sizeof(PixDlgAdjustParams)));
         QCOMPARE(plain.Bitmap, image->HasBitmap());
         QCOMPARE(plain.Switch, 0);
@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(plain.Flags, 13u);
         QVERIFY(plain.HelpCallback == nullptr);
         QCOMPARE(plain.UserData, static_cast<void*>(c.base));
-        const PixDlgAdjustParams& help = m_engine.records[1];
+        const PixDlgAdjustParams& help = engine_.records[1];
         QCOMPARE(help.Bitmap, nullptr);
         QCOMPARE(help.Switch, -1);
         QVERIFY(help.HelpCallback == &DialogHelpCallback);
@@ -276,15 +276,15 @@ private slots:
         c.base->SetPixImage(image.get());
         c.base->SetDialogFlags(flags);
         c.setValue(5);
-        m_engine.answer = answer;
-        m_engine.newValue = 420;
-        m_engine.newSwitch = 3;  // any non-zero value reads back as true
+        engine_.answer = answer;
+        engine_.newValue = 420;
+        engine_.newSwitch = 3;  // any non-zero value reads back as true
         QCOMPARE(c.show(&window), answer);
         QCOMPARE(c.base->LastStatus(), answer);
         QCOMPARE(c.value(), readBack ? 420 : 5);
         QCOMPARE(c.base->DialogSwitch(), readBack);
         QCOMPARE(counter.count, messages);
-        QVERIFY(m_boxes.empty());
+        QVERIFY(boxes_.empty());
     }
 
     void failures_data() {
@@ -324,9 +324,9 @@ private slots:
         c.base->SetPixImage(image.get());
         c.base->SetDialogFlags(13);
         c.setValue(5);
-        m_engine.answer = answer;
-        m_engine.newValue = 420;
-        m_engine.watched = &other;
+        engine_.answer = answer;
+        engine_.newValue = 420;
+        engine_.watched = &other;
         QString raised;
         try {
             c.show(&window);
@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(c.value(), 5);
         QCOMPARE(counter.count, 0);
         // Every window was disabled during the call and is enabled again.
-        QCOMPARE(m_engine.watchedEnabled, std::optional<bool>(false));
+        QCOMPARE(engine_.watchedEnabled, std::optional<bool>(false));
         QVERIFY(window.isEnabled());
         QVERIFY(other.isEnabled());
         QCOMPARE(QApplication::activeWindow(), &window);
@@ -377,13 +377,13 @@ private slots:
         font.setPointSize(11);
         service.LoadDialogsFont(font);
         Component c = Make(kind, &window);
-        m_engine.answer = kDlgCancel;
+        engine_.answer = kDlgCancel;
         c.show(&window);
         c.base->SetPixDlgService(&service);
         c.show(&window);
         const std::string dialog = kind == 0 ? "Brightness" : "Sharpen";
-        QCOMPARE(m_engine.calls, (std::vector<std::string>{dialog, "SetFont", dialog}));
-        QCOMPARE(m_engine.fonts, std::vector<QFont>{font});
+        QCOMPARE(engine_.calls, (std::vector<std::string>{dialog, "SetFont", dialog}));
+        QCOMPARE(engine_.fonts, std::vector<QFont>{font});
     }
 
     void helpCallback() {
@@ -400,7 +400,7 @@ private slots:
         QCOMPARE(id, kDlgIdBrightness);
         color.OnDlgHelp = [](QObject*, uint32_t) { throw std::runtime_error("no help here"); };
         DialogHelpCallback(kDlgIdBrightness, 0, &color);
-        QCOMPARE(m_boxes, std::vector<std::string>{"no help here."});
+        QCOMPARE(boxes_, std::vector<std::string>{"no help here."});
     }
 
     // The real engine dialogs, answered through their hook.

@@ -11,7 +11,7 @@
 #include "imaging/engine/format_options.h"
 #include "platform/dib.h"
 #include "platform/qt/message_box.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 namespace {
 
@@ -27,13 +27,13 @@ class PixImageTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir dir_;
 
     std::string Photo(int w, int h,
-                      const std::function<fixtures::Bgr(int, int)>& colour = Gradient) {
+                      const std::function<fixtures::Bgr(int, int)>& color = Gradient) {
         const std::string path =
-            m_dir.filePath(QString("photo-%1x%2.bmp").arg(w).arg(h)).toStdString();
-        if (!fixtures::WriteFile(path, fixtures::Bmp24(w, h, colour)))
+            dir_.filePath(QString("photo-%1x%2.bmp").arg(w).arg(h)).toStdString();
+        if (!fixtures::WriteFile(path, fixtures::Bmp24(w, h, color)))
             qFatal("cannot write fixture");
         return path;
     }
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(shot.pixelColor(488, 424), kBack);
     }
 
-    void emptyControlPaintsBackColourOnly() {
+    void emptyControlPaintsBackColorOnly() {
         auto image = View();
         image->SetPaintSizeMode(smFit);
         QCOMPARE(image->DestRect(), (PixRect{0, 0, 0, 0}));
@@ -142,7 +142,7 @@ private slots:
     void failedLoadLeavesControlEmpty() {
         auto image = View();
         image->Load(Photo(40, 30), 0, 0, 1);
-        QCOMPARE(image->Load(m_dir.filePath("missing.bmp").toStdString(), 0, 0, 1), -10);
+        QCOMPARE(image->Load(dir_.filePath("missing.bmp").toStdString(), 0, 0, 1), -10);
         QCOMPARE(image->LastStatus(), -10);
         QVERIFY(image->HasBitmap() == nullptr);
         QCOMPARE(image->BitmapWidth(), 0);
@@ -175,7 +175,7 @@ private slots:
     void loadReadsTheFileOnce() {
         auto image = View();
         const std::string path = Photo(40, 30);
-        const std::string missing = m_dir.filePath("missing.bmp").toStdString();
+        const std::string missing = dir_.filePath("missing.bmp").toStdString();
         std::vector<std::string> opened;
         const pix::FileOpenObserver previous =
             pix::SetFileOpenObserver([&](const char* p) { opened.emplace_back(p); });
@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(image->LastStatus(), 0);
     }
 
-    void colourOperationWithoutImage() {
+    void colorOperationWithoutImage() {
         auto image = View();
         QCOMPARE(Message([&] { image->Invert(); }),
                  QString("PixImage1 \nError code: -2\nInvert: Invalid bitmap handle. "));

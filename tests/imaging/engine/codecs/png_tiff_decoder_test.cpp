@@ -5,7 +5,7 @@
 #include "imaging/engine/codecs/png_decoder.h"
 #include "imaging/engine/codecs/tiff_decoder.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/decode_helpers.h"
+#include "tests/imaging/engine/codecs/decode_helpers.h"
 
 using namespace fixtures;
 
@@ -28,11 +28,11 @@ uint8_t OverWhite(int v, int a) {
     return uint8_t((v * a + 255 * (255 - a) + 127) / 255);
 }
 
-void ExpectColourPicture(const Decoded& d, AlphaAt alpha = Opaque) {
+void ExpectColorPicture(const Decoded& d, AlphaAt alpha = Opaque) {
     ASSERT_EQ(d.bitmap.BitsPerPixel, 24);
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
-            const Bgr p = Colour(x, y);
+            const Bgr p = Color(x, y);
             const int a = alpha(x, y);
             ASSERT_EQ(d.At(x, y), (Bgr{OverWhite(p.b, a), OverWhite(p.g, a), OverWhite(p.r, a)}))
                 << x << "," << y;
@@ -89,10 +89,10 @@ TEST_P(Png, DecodesAtFileDepth) {
             ExpectGreyPicture(d, 8, [](int x, int) { return int(uint8_t(x * 17)); });
             break;
         case PNG_COLOR_TYPE_RGB_ALPHA:
-            ExpectColourPicture(d, [](int, int y) { return y * 23; });
+            ExpectColorPicture(d, [](int, int y) { return y * 23; });
             break;
         default:
-            ExpectColourPicture(d);
+            ExpectColorPicture(d);
             break;
     }
 }
@@ -155,12 +155,12 @@ TEST(PngTransparency, PaletteAlphasBlendTheEntries) {
     EXPECT_EQ(shown(2), (Bgr{255, 0, 0}));
 }
 
-TEST(PngTransparency, TransparentColourBecomesWhite) {
+TEST(PngTransparency, TransparentColorBecomesWhite) {
     PngSpec rgb;
     rgb.width = 2;
     rgb.colorType = PNG_COLOR_TYPE_RGB;
     rgb.samples = {10, 20, 30, 10, 20, 31};
-    rgb.transparentColour = {10, 20, 30};
+    rgb.transparentColor = {10, 20, 30};
     Decoded d(PngFile(rgb));
     ASSERT_EQ(d.status, pix::kSuccess);
     EXPECT_EQ(d.At(0, 0), (Bgr{255, 255, 255}));
@@ -170,7 +170,7 @@ TEST(PngTransparency, TransparentColourBecomesWhite) {
     grey.width = 2;
     grey.colorType = PNG_COLOR_TYPE_GRAY;
     grey.samples = {7, 8};
-    grey.transparentColour = {7};
+    grey.transparentColor = {7};
     Decoded g(PngFile(grey));
     ASSERT_EQ(g.status, pix::kSuccess);
     ASSERT_EQ(g.bitmap.BitsPerPixel, 8);
@@ -189,7 +189,7 @@ TEST_P(Tiff, DecodesAtFileDepth) {
     else if (GetParam() == "palette4")
         ExpectPalettePicture(d);
     else
-        ExpectColourPicture(d);
+        ExpectColorPicture(d);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Tiff, testing::Values("rgb", "grey", "palette4", "rgb-tiled-lzw"),
@@ -202,9 +202,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, Tiff, testing::Values("rgb", "grey", "palette4",
 
 // A palette file whose colour map lacks its last byte (the writer stores the
 // map last) is refused, at either depth, and not drawn as grey.
-class TiffShortColourMap : public testing::TestWithParam<std::string> {};
+class TiffShortColorMap : public testing::TestWithParam<std::string> {};
 
-TEST_P(TiffShortColourMap, IsAReadError) {
+TEST_P(TiffShortColorMap, IsAReadError) {
     const Bytes whole = TiffFile(kW, kH, GetParam());
     Decoded full(whole);
     ASSERT_EQ(full.status, pix::kSuccess);
@@ -214,6 +214,6 @@ TEST_P(TiffShortColourMap, IsAReadError) {
     EXPECT_EQ(d.bitmap.Width, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, TiffShortColourMap, testing::Values("palette4", "palette8"));
+INSTANTIATE_TEST_SUITE_P(Depths, TiffShortColorMap, testing::Values("palette4", "palette8"));
 
 }  // namespace

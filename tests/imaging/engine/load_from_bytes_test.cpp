@@ -13,7 +13,7 @@
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_read.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -41,7 +41,7 @@ protected:
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         photo_ = (dir_ / "photo.bmp").string();
-        ASSERT_TRUE(fixtures::WriteFile(photo_, fixtures::Bmp24(7, 5, fixtures::Colour)));
+        ASSERT_TRUE(fixtures::WriteFile(photo_, fixtures::Bmp24(7, 5, fixtures::Color)));
     }
     void TearDown() override { fs::remove_all(dir_); }
 
@@ -120,7 +120,7 @@ TEST_F(LoadFromBytesTest, BytesThatAreNoPictureFailAsTheFileWould) {
               pix::kFileFormat);
     EXPECT_EQ(b.Data, nullptr);
     // A header cut short fails with the same status from bytes as from a file.
-    const fixtures::Bytes bmp = fixtures::Bmp24(7, 5, fixtures::Colour);
+    const fixtures::Bytes bmp = fixtures::Bmp24(7, 5, fixtures::Color);
     const fixtures::Bytes head(bmp.begin(), bmp.begin() + 20);
     const std::string cut = (dir_ / "cut.bmp").string();
     ASSERT_TRUE(fixtures::WriteFile(cut, head));

@@ -19,7 +19,7 @@ struct Bgr {
     uint8_t b, g, r;
     bool operator==(const Bgr&) const = default;
 };
-Bgr Colour(int x, int y);
+Bgr Color(int x, int y);
 uint8_t GreyLevel(int x, int y);
 
 // Windows bitmap. `rows` are the encoded pixel rows in file order, each padded.
@@ -92,10 +92,10 @@ struct PngSpec {
     int width = 1;
     int height = 1;
     int colorType = 2;
-    Bytes samples;                            // rows top-down, no filter byte
-    std::vector<Bgr> palette;                 // for colour type 3
-    Bytes paletteAlpha;                       // tRNS of a palette file
-    std::vector<uint16_t> transparentColour;  // tRNS of a grey (1) or RGB (3 values) file
+    Bytes samples;                           // rows top-down, no filter byte
+    std::vector<Bgr> palette;                // for colour type 3
+    Bytes paletteAlpha;                      // tRNS of a palette file
+    std::vector<uint16_t> transparentColor;  // tRNS of a grey (1) or RGB (3 values) file
 };
 Bytes PngFile(const PngSpec& spec);
 
@@ -108,7 +108,7 @@ std::string WriteTemp(const std::string& name, const Bytes& bytes);
 
 // A bottom-up 24-bit BMP whose pixel (x, y), y counted from the top, is
 // colour(x, y).
-Bytes Bmp24(int w, int h, const std::function<Bgr(int x, int y)>& colour);
+Bytes Bmp24(int w, int h, const std::function<Bgr(int x, int y)>& color);
 // A 24-bit BMP header that claims w x h pixels followed by only 64 bytes of
 // pixels: a tiny file that only its header makes large.
 Bytes ClaimedBmp24(int w, int h);
@@ -116,6 +116,6 @@ Bytes ClaimedBmp24(int w, int h);
 bool WriteFile(const std::string& path, const Bytes& bytes);
 
 // A bottom-up 24-bit BMP of the test picture, written by WriteTemp.
-std::string ColourBmp(int w, int h, const std::string& name);
+std::string ColorBmp(int w, int h, const std::string& name);
 
 }  // namespace fixtures

@@ -1,4 +1,4 @@
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 // clang-format off
 #include <cstdio>
@@ -72,7 +72,7 @@ Bytes SgiRleRow(const std::vector<uint16_t>& row, int bpc) {
 
 }  // namespace
 
-Bgr Colour(int x, int y) {
+Bgr Color(int x, int y) {
     return Bgr{uint8_t(x * 40 + y * 7), uint8_t(y * 50 + 20), uint8_t(x * y * 13 + 100)};
 }
 uint8_t GreyLevel(int x, int y) {
@@ -264,7 +264,7 @@ Bytes JpegFile(int width, int height, int components, bool progressive, int orie
     while (c.next_scanline < c.image_height) {
         const int y = int(c.next_scanline);
         for (int x = 0; x < width; ++x) {
-            const Bgr p = Colour(x, y);
+            const Bgr p = Color(x, y);
             uint8_t* d = &row[size_t(x) * n];
             if (n == 1) {
                 d[0] = GreyLevel(x, y);
@@ -339,7 +339,7 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
     std::vector<Bytes> rows(height, Bytes(size_t(width) * channels * bytes));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const Bgr p = Colour(x, y);
+            const Bgr p = Color(x, y);
             uint16_t s[4] = {};
             switch (colorType) {
                 case PNG_COLOR_TYPE_GRAY:
@@ -397,14 +397,14 @@ Bytes PngFile(const PngSpec& spec) {
     if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
     Bytes alpha = spec.paletteAlpha;
     png_color_16 key{};
-    if (spec.transparentColour.size() == 1) key.gray = spec.transparentColour[0];
-    if (spec.transparentColour.size() == 3) {
-        key.red = spec.transparentColour[0];
-        key.green = spec.transparentColour[1];
-        key.blue = spec.transparentColour[2];
+    if (spec.transparentColor.size() == 1) key.gray = spec.transparentColor[0];
+    if (spec.transparentColor.size() == 3) {
+        key.red = spec.transparentColor[0];
+        key.green = spec.transparentColor[1];
+        key.blue = spec.transparentColor[2];
     }
     if (!alpha.empty()) png_set_tRNS(png, info, alpha.data(), int(alpha.size()), nullptr);
-    if (!spec.transparentColour.empty()) png_set_tRNS(png, info, nullptr, 0, &key);
+    if (!spec.transparentColor.empty()) png_set_tRNS(png, info, nullptr, 0, &key);
     png_write_info(png, info);
     const size_t rowBytes = spec.samples.size() / size_t(spec.height);
     for (int y = 0; y < spec.height; ++y)
@@ -445,7 +445,7 @@ Bytes TiffFile(int width, int height, const std::string& kind) {
     auto sample = [&](int x, int y, int c) -> uint8_t {
         if (grey) return GreyLevel(x, y);
         if (palette) return uint8_t((x + y) % 16);
-        const Bgr p = Colour(x, y);
+        const Bgr p = Color(x, y);
         return c == 0 ? p.r : c == 1 ? p.g : p.b;
     };
     if (tiled) {
@@ -491,7 +491,7 @@ std::string WriteTemp(const std::string& name, const Bytes& bytes) {
     return path.string();
 }
 
-Bytes Bmp24(int w, int h, const std::function<Bgr(int x, int y)>& colour) {
+Bytes Bmp24(int w, int h, const std::function<Bgr(int x, int y)>& color) {
     BmpLayout s;
     s.width = w;
     s.height = h;
@@ -499,7 +499,7 @@ Bytes Bmp24(int w, int h, const std::function<Bgr(int x, int y)>& colour) {
     s.pixels.assign(stride * size_t(h), 0);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const Bgr p = colour(x, y);
+            const Bgr p = color(x, y);
             uint8_t* d = &s.pixels[size_t(h - 1 - y) * stride + 3 * size_t(x)];
             d[0] = p.b;
             d[1] = p.g;
@@ -523,8 +523,8 @@ bool WriteFile(const std::string& path, const Bytes& bytes) {
     return bool(out);
 }
 
-std::string ColourBmp(int w, int h, const std::string& name) {
-    return WriteTemp(name, Bmp24(w, h, Colour));
+std::string ColorBmp(int w, int h, const std::string& name) {
+    return WriteTemp(name, Bmp24(w, h, Color));
 }
 
 }  // namespace fixtures

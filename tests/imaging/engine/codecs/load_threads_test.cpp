@@ -15,7 +15,7 @@
 #include "imaging/engine/format_options.h"
 #include "imaging/engine/status_callback.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 using namespace fixtures;
 
@@ -132,7 +132,7 @@ struct Outcome {
 
 TEST(LoadThreads, EachThreadSeesOnlyItsOwnOptionsAndCallbacks) {
     const std::string files[kThreads] = {
-        ColourBmp(61, 300, "threads.bmp"),
+        ColorBmp(61, 300, "threads.bmp"),
         WriteTemp("threads.png", PngFile(64, 260, 2, 8, false)),
         WriteTemp("threads.tif", TiffFile(50, 280, "rgb")),
         WriteTemp("threads.jpg", JpegFile(48, 240, 3, false)),

@@ -13,7 +13,7 @@
 #include "imaging/engine/file_info.h"
 #include "imaging/engine/status_callback.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/image_fixtures.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 using namespace fixtures;
 
@@ -107,7 +107,7 @@ struct Recorder {
 // the last band the last-band bits, the bands between neither.
 TEST(LoadFile, HandsEveryRowOnceInFlaggedBands) {
     const int w = 13, h = 100;
-    const std::string path = ColourBmp(w, h, "bands.bmp");
+    const std::string path = ColorBmp(w, h, "bands.bmp");
     PixBitmap b;
     P_InitBitmap(&b, sizeof(b), 0, 0, 0);
     Recorder rec;
@@ -132,13 +132,13 @@ TEST(LoadFile, HandsEveryRowOnceInFlaggedBands) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const uint8_t* p = PixRow(b, y) + 3 * x;
-            ASSERT_EQ((Bgr{p[0], p[1], p[2]}), Colour(x, y)) << x << "," << y;
+            ASSERT_EQ((Bgr{p[0], p[1], p[2]}), Color(x, y)) << x << "," << y;
         }
     P_FreeBitmap(&b);
 }
 
 TEST(LoadFile, OneBandPictureCarriesAllFourBits) {
-    const std::string path = ColourBmp(3, 2, "one-band.bmp");
+    const std::string path = ColorBmp(3, 2, "one-band.bmp");
     PixBitmap b;
     Recorder rec;
     ASSERT_EQ(P_LoadFile(path.c_str(), &b, sizeof(b), 0, kOrderBGR, kLoadOnePage,
@@ -152,7 +152,7 @@ TEST(LoadFile, OneBandPictureCarriesAllFourBits) {
 // -29 (or any other stop) from the callback ends the load with that status;
 // the pixels it has seen are the caller's.
 TEST(LoadFile, CallbackStopEndsTheLoad) {
-    const std::string path = ColourBmp(8, 200, "stop.bmp");
+    const std::string path = ColorBmp(8, 200, "stop.bmp");
     for (int32_t answer : {pix::kUserAbort, pix::kFailure}) {
         PixBitmap b;
         Recorder rec;
@@ -178,7 +178,7 @@ struct Progress {
 };
 
 TEST(LoadFile, ReportsProgressAndStopsWhenAsked) {
-    const std::string path = ColourBmp(8, 320, "progress.bmp");
+    const std::string path = ColorBmp(8, 320, "progress.bmp");
     Progress progress;
     P_SetStatusCallBack(Progress::Callback, nullptr, &progress, nullptr);
     PixBitmap b;
@@ -223,8 +223,8 @@ TEST(LoadFile, DepthConversions) {
     c.width = 3;
     c.height = 1;
     c.pixels = {0, 0, 255, 255, 255, 255, 0, 255, 0, 0, 0, 0};  // red, white, green
-    const std::string colour = WriteTemp("colour.bmp", BmpFile(c));
-    ASSERT_EQ(pix::LoadBitmapFile(colour, &b, 8), pix::kSuccess);
+    const std::string color = WriteTemp("colour.bmp", BmpFile(c));
+    ASSERT_EQ(pix::LoadBitmapFile(color, &b, 8), pix::kSuccess);
     ASSERT_EQ(b.BitsPerPixel, 8);
     EXPECT_EQ(b.Data[0], 76);  // round(0.299 x 255)
     EXPECT_EQ(b.Data[1], 255);
@@ -232,14 +232,14 @@ TEST(LoadFile, DepthConversions) {
     EXPECT_EQ(b.Palette[76].rgbRed, 76);
     P_FreeBitmap(&b);
 
-    EXPECT_EQ(pix::LoadBitmapFile(colour, &b, 16), pix::kInvalidBitsPerPixel);
-    EXPECT_EQ(P_LoadFile(colour.c_str(), &b, sizeof(b), 0, 3, kLoadOnePage, nullptr, nullptr,
+    EXPECT_EQ(pix::LoadBitmapFile(color, &b, 16), pix::kInvalidBitsPerPixel);
+    EXPECT_EQ(P_LoadFile(color.c_str(), &b, sizeof(b), 0, 3, kLoadOnePage, nullptr, nullptr,
                          nullptr, nullptr),
               pix::kInvalidParameter);
 }
 
 TEST(LoadFile, PagesBeyondTheFileAreRefused) {
-    const std::string path = ColourBmp(3, 2, "pages.bmp");
+    const std::string path = ColorBmp(3, 2, "pages.bmp");
     PixLoadOptions options = DefaultOptions();
     options.PageNumber = 1;
     PixFileInfo info = NewInfo();

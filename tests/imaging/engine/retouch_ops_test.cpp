@@ -71,7 +71,7 @@ TEST(Sharpen, GreyFixtureWorkedByHandIncludingTheEdges) {
     EXPECT_TRUE(bm.paddingIntact());
 }
 
-TEST(Sharpen, ChannelsOfATrueColourPictureAreSharpenedApart) {
+TEST(Sharpen, ChannelsOfATrueColorPictureAreSharpenedApart) {
     // Green is flat and stays; red is 255 minus blue, so it comes out as 255
     // minus blue's unrounded value: 258.3 -> 255, 245, 231.67 -> 232,
     // 208.33 -> 208, 195, 181.67 -> 182.

@@ -7,7 +7,7 @@
 
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/decode_helpers.h"
+#include "tests/imaging/engine/codecs/decode_helpers.h"
 
 using namespace fixtures;
 
@@ -120,7 +120,7 @@ TEST_P(JpegCmyk, ConvertsToBgr) {
     ASSERT_EQ(d.bitmap.BitsPerPixel, 24);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            const Bgr p = Colour(x, y);
+            const Bgr p = Color(x, y);
             const int k = 0x80 | ((x * 20 + y * 3) & 0xFF);
             const Bgr got = d.At(x, y);
             EXPECT_NEAR(got.r, p.r * k / 255.0, 8) << x << "," << y;

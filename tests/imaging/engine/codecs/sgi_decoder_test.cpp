@@ -5,7 +5,7 @@
 #include "fuzz/sgi_huge_row.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/decode_helpers.h"
+#include "tests/imaging/engine/codecs/decode_helpers.h"
 
 using namespace fixtures;
 
@@ -18,7 +18,7 @@ constexpr int kH = 4;
 // fourth channel an alpha that must be dropped; 16-bit samples carry the
 // 8-bit value in both bytes.
 uint16_t Sample(int c, int x, int y, int bpc) {
-    const Bgr p = Colour(x, y);
+    const Bgr p = Color(x, y);
     const uint8_t v = c == 0 ? p.r : c == 1 ? p.g : c == 2 ? p.b : uint8_t(x * 9);
     return bpc == 1 ? v : uint16_t(v * 257);
 }
@@ -63,7 +63,7 @@ TEST_P(Sgi, DecodesEveryPixel) {
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const int sx = y == 1 ? 0 : x;
-            const Bgr want = Colour(sx, y);
+            const Bgr want = Color(sx, y);
             EXPECT_EQ(d.At(x, y), want) << x << "," << y;
         }
 }

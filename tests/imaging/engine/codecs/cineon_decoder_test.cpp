@@ -8,7 +8,7 @@
 
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/status_codes.h"
-#include "tests/codecs/decode_helpers.h"
+#include "tests/imaging/engine/codecs/decode_helpers.h"
 
 using namespace fixtures;
 
@@ -43,7 +43,7 @@ TEST_P(CineonRoundTrip, ReadsBackWithinOneLevel) {
     std::vector<CineonPixel> pixels;
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
-            const Bgr p = Colour(x, y);
+            const Bgr p = Color(x, y);
             pixels.push_back(
                 {CineonCodeFor(p.r), CineonCodeFor(p.g), CineonCodeFor(uint8_t(x * 16 + y))});
         }
@@ -54,7 +54,7 @@ TEST_P(CineonRoundTrip, ReadsBackWithinOneLevel) {
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const Bgr got = d.At(x, y);
-            const Bgr p = Colour(x, y);
+            const Bgr p = Color(x, y);
             EXPECT_LE(std::abs(got.r - p.r), 1) << x << "," << y;
             EXPECT_LE(std::abs(got.g - p.g), 1) << x << "," << y;
             EXPECT_LE(std::abs(got.b - (x * 16 + y)), 1) << x << "," << y;
@@ -239,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CineonOrientation,
                              return "orientation_" + std::to_string(info.param.orientation);
                          });
 
-TEST(Cineon, TransposedColourSwapsWidthAndHeight) {
+TEST(Cineon, TransposedColorSwapsWidthAndHeight) {
     CineonHeader h;
     h.pixelsPerLine = 2;  // a line is a column of two pixels
     h.lines = 1;
