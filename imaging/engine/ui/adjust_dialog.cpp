@@ -21,10 +21,10 @@ constexpr QSize kPreviewBox(384, 288);
 }  // namespace
 
 AdjustDialog::AdjustDialog(QWidget* parent, const AdjustKind& kind,
-                           const PixDlgAdjustParams& params)
+                           const PixDlgAdjustParams& params, const QFont& font)
     : QDialog(parent), kind_(kind), help_(params.HelpCallback), userData_(params.UserData) {
     setWindowTitle(kind.title);
-    setFont(P_DlgFont());
+    setFont(font);
     // The modal bracket of the caller may have disabled the parent window; a
     // dialog is a window of its own and stays usable.
     setEnabled(true);

@@ -3,12 +3,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
 #include <QImage>
 #include <cstdint>
 #include <memory>
 
 #include "imaging/engine/ui/adjust_preview.h"
-#include "imaging/engine/ui/dialog_library.h"
+#include "imaging/engine/ui/dialog_records.h"
 
 class QLabel;
 class QSlider;
@@ -29,7 +30,8 @@ class AdjustDialog : public QDialog {
 
 public:
     // Object names the tests find: "preview", "slider", "value", "before".
-    AdjustDialog(QWidget* parent, const AdjustKind& kind, const PixDlgAdjustParams& params);
+    AdjustDialog(QWidget* parent, const AdjustKind& kind, const PixDlgAdjustParams& params,
+                 const QFont& font);
     ~AdjustDialog() override;
 
     int32_t Value() const;

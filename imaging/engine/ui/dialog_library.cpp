@@ -31,7 +31,7 @@ int32_t RunDialog(QWidget* parent, PixDlgAdjustParams* params, const AdjustKind&
     if (!HasPixels(params->Bitmap)) return pix::kInvalidBitmap;
     if (!pix::IsRetouchable(params->Bitmap)) return pix::kInvalidBitsPerPixel;
     try {
-        AdjustDialog dialog(parent, kind, *params);
+        AdjustDialog dialog(parent, kind, *params, P_DlgFont());
         if (g_shownHook) {
             // Runs once exec() has shown the dialog and entered its loop.
             QTimer::singleShot(0, &dialog, [&dialog] {
