@@ -7,6 +7,7 @@
 
 #include "app/handler_guard.h"
 #include "app/site_config.h"
+#include "app/update/memo_rows.h"
 #include "app/update/update_check.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
@@ -133,13 +134,7 @@ void TForm1::CreateControls() {
 
     Memo1 = new QPlainTextEdit(Client);
     Memo1->setObjectName("Memo1");
-    Memo1->setGeometry(232, 536, 121, 41);
-    Memo1->setPlainText("Memo1");
-    // Lines wrap at the box's own width, without scroll bars, so that its first
-    // row is what the update check reads.
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SetUpLineSplitter(*Memo1);
     Memo1->setVisible(false);
 
     // Tab order as designed; the work image lies under the Adjustments group.

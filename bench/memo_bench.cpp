@@ -32,19 +32,10 @@ std::string ShortLines(std::size_t size) {
     return text;
 }
 
-// The box as the main window makes it.
-void MakeMemo(QPlainTextEdit& memo) {
-    memo.setGeometry(232, 536, 121, 41);
-    memo.setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memo.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memo.setPlainText("Memo1");
-}
-
 void Run(benchmark::State& state, const std::string& answer) {
     for (auto _ : state) {
         QPlainTextEdit memo;
-        MakeMemo(memo);
+        SetUpLineSplitter(memo);
         try {
             SetMemoAnswer(memo, answer);
             benchmark::DoNotOptimize(MemoRowZero(memo));

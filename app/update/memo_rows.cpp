@@ -71,3 +71,11 @@ std::string MemoRowZero(QPlainTextEdit& memo) {
             return line.mid(first.textStart(), first.textLength()).toLatin1().toStdString();
     }
 }
+
+void SetUpLineSplitter(QPlainTextEdit& memo) {
+    memo.setGeometry(232, 536, 121, 41);
+    memo.setPlainText("Memo1");
+    memo.setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}

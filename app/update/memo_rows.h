@@ -19,6 +19,11 @@ public:
     EMemoCapacity() : std::runtime_error("Text exceeds memo capacity") {}
 };
 
+// Makes `memo` the main window's line splitter: its place and size, lines
+// wrapped at the box's own width without scroll bars, so that its first row is
+// what the update check reads, and the text "Memo1".
+void SetUpLineSplitter(QPlainTextEdit& memo);
+
 // Replaces the box's text with the answer up to its first zero byte, every
 // CR LF pair, lone CR and lone LF made one line break; leaves the box alone
 // when it already holds that text. Throws EMemoCapacity, leaving the box

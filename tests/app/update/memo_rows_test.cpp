@@ -13,23 +13,9 @@
 #include <memory>
 #include <string>
 
+#include "tests/app/update/memo_fixture.h"
+
 namespace {
-// The hidden line splitter as the main window makes it.
-std::unique_ptr<QPlainTextEdit> MakeMemo1(QWidget* parent) {
-    auto memo = std::make_unique<QPlainTextEdit>(parent);
-    memo->setGeometry(232, 536, 121, 41);
-    memo->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QFont font;
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    memo->setFont(font);
-    memo->setPlainText("Memo1");
-    memo->hide();
-    return memo;
-}
 
 // Row 0 as the box itself lays out its whole first line at its real width.
 std::string BoxRowZero(QPlainTextEdit& memo) {

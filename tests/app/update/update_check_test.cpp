@@ -16,6 +16,7 @@
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
+#include "tests/app/update/memo_fixture.h"
 #include "tests/support/loopback_server.h"
 
 namespace {
@@ -33,23 +34,6 @@ public:
 std::string Answer200(const QByteArray& body) {
     return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
            body.toStdString();
-}
-
-// The hidden line splitter as the main window makes it.
-std::unique_ptr<QPlainTextEdit> MakeMemo1(QWidget* parent) {
-    auto memo = std::make_unique<QPlainTextEdit>(parent);
-    memo->setGeometry(232, 536, 121, 41);
-    memo->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QFont font;
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    memo->setFont(font);
-    memo->setPlainText("Memo1");
-    memo->hide();
-    return memo;
 }
 
 // Counts the lookups and sockets that an exchange asks for.
