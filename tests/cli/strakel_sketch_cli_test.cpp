@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -680,6 +681,46 @@ TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
     for (std::string word; std::getline(in, word);) completed.insert(word);
     completed.erase("--");
     EXPECT_EQ(completed, help) << offered.err;
+}
+
+}  // namespace
+
+namespace {
+
+// What the program writes to a terminal that is its standard input, output
+// and error, until it ends.
+std::string RunOnATerminal(const fs::path& dir, const std::vector<std::string>& args) {
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0) return "forkpty failed";
+    if (pid == 0) {
+        std::vector<char*> argv{const_cast<char*>(STRAKEL_SKETCH_EXE)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        if (::chdir(dir.c_str()) == 0) ::execv(STRAKEL_SKETCH_EXE, argv.data());
+        ::_exit(127);
+    }
+    std::string seen;
+    pollfd p{terminal, POLLIN, 0};
+    while (::poll(&p, 1, 60000) == 1) {
+        char buffer[256];
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n <= 0) break;  // EIO once the program has ended
+        seen.append(buffer, size_t(n));
+    }
+    ::close(terminal);
+    ::waitpid(pid, nullptr, 0);
+    return seen;
+}
+
+TEST_F(StrakelSketchCli, TheProgressBarShowsOnATerminalUnlessQuiet) {
+    WritePhoto("photo.bmp", 10, 10);
+    EXPECT_EQ(RunOnATerminal(dir_, {"photo.bmp"}),
+              "\r[" + std::string(30, '-') + "] 0/1\r[" + std::string(30, '#') + "] 1/1\r\033[K");
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "photo-sketch.png"));
+    EXPECT_EQ(RunOnATerminal(dir_, {"-q", "photo.bmp"}), "");
+    EXPECT_EQ(RunOnATerminal(dir_, {"--quiet", "-o", "x.png", "missing.bmp"}),
+              "strakel-sketch: missing.bmp: File not found.\r\n");
 }
 
 }  // namespace
