@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include <getopt.h>
+
 #include <charconv>
 #include <string>
 
@@ -9,6 +11,34 @@ namespace cli {
 namespace {
 
 constexpr unsigned kMaxJobs = 1024;
+
+// Codes of the options that have no short form.
+enum : int {
+    kColor = 256,
+    kBrightness,
+    kSharpen,
+    kAnySize,
+    kList,
+};
+
+// A leading ':' makes getopt_long report a missing value as ':' and keeps it
+// from printing messages of its own.
+constexpr char kShortOptions[] = ":o:d:j:qhV";
+
+const option kLongOptions[] = {
+    {"color", no_argument, nullptr, kColor},
+    {"brightness", required_argument, nullptr, kBrightness},
+    {"sharpen", required_argument, nullptr, kSharpen},
+    {"output", required_argument, nullptr, 'o'},
+    {"dir", required_argument, nullptr, 'd'},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"any-size", no_argument, nullptr, kAnySize},
+    {"list", required_argument, nullptr, kList},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
 
 bool ParseJobs(const std::string& text, unsigned* jobs) {
     unsigned value = 0;
@@ -37,29 +67,69 @@ std::string RangeError(const std::string& option, int32_t minimum, int32_t maxim
            std::to_string(maximum);
 }
 
+// What an option with a value says when the value is missing or unusable.
+std::string ValueError(int code) {
+    switch (code) {
+        case 'o':
+            return "option -o needs a file name";
+        case 'd':
+            return "option -d needs a folder";
+        case 'j':
+            return "option -j needs a number from 1 to 1024";
+        case kList:
+            return "option --list needs a file name";
+        case kBrightness:
+            return RangeError("--brightness", pix::kBrightnessMin, pix::kBrightnessMax);
+        case kSharpen:
+            return RangeError("--sharpen", pix::kSharpenMin, pix::kSharpenMax);
+        default:
+            return "option needs a value";
+    }
+}
+
+// The name of a known option, as --help shows it first.
+std::string OptionName(int code) {
+    if (code < 256) return std::string("-") + static_cast<char>(code);
+    for (const option* o = kLongOptions; o->name; ++o)
+        if (o->val == code) return std::string("--") + o->name;
+    return "?";
+}
+
+bool IsKnown(int code) {
+    for (const option* o = kLongOptions; o->name; ++o)
+        if (o->val == code) return true;
+    return false;
+}
+
 }  // namespace
 
 std::string UsageText() {
     return "Usage: strakel-sketch [--color] [--brightness C] [--sharpen A] [-o OUT | -d DIR]\n"
-           "                      [-j N] [--any-size] PHOTO...\n"
+           "                      [-j N] [-q] [--any-size] [--list FILE] [--] PHOTO...\n"
            "Turns each photo into a pencil drawing.\n"
            "\n"
-           "  --color     colour pencil drawing (25 % colour photo) instead of pencil\n"
-           "  --brightness C\n"
-           "              retouch the drawing's brightness by C, from -1000 to 1000\n"
-           "              (each channel times (1000 + C) / 1000), as the window's\n"
-           "              brightness dialog does\n"
-           "  --sharpen A sharpen the drawing by A, from 0 to 1000, as the window's\n"
-           "              Sharpen dialog does; applied after --brightness\n"
-           "  -o OUT      write the drawing of the one photo to OUT (.bmp or .png)\n"
-           "  -d DIR      write each drawing into DIR as NAME-sketch.png\n"
-           "              (default: beside its photo)\n"
-           "  -j N        sketch N photos at a time (default: one per core)\n"
-           "  --any-size  also take photos whose both sides exceed 1024 pixels, up to " +
+           "      --color         colour pencil drawing (25 % colour photo), not pencil\n"
+           "      --brightness=C  retouch the drawing's brightness by C, from -1000 to 1000\n"
+           "                      (each channel times (1000 + C) / 1000), as the window's\n"
+           "                      brightness dialog does\n"
+           "      --sharpen=A     sharpen the drawing by A, from 0 to 1000, as the window's\n"
+           "                      Sharpen dialog does; applied after --brightness\n"
+           "  -o, --output=OUT    write the drawing of the one photo to OUT (.bmp or .png)\n"
+           "  -d, --dir=DIR       write each drawing into DIR as NAME-sketch.png\n"
+           "                      (default: beside its photo)\n"
+           "  -j, --jobs=N        sketch N photos at a time (default: one per core)\n"
+           "      --any-size      also take photos whose both sides exceed 1024 pixels,\n"
+           "                      up to " +
            std::to_string(kAnySizeMaxPixels / 1'000'000) +
            " megapixels\n"
-           "  --help      show this text\n"
-           "  --version   show the version\n"
+           "      --list=FILE     also draw the photos named in FILE, one per line\n"
+           "                      (- reads the names from standard input)\n"
+           "  -q, --quiet         print nothing but errors\n"
+           "  -h, --help          show this text\n"
+           "  -V, --version       show the version\n"
+           "\n"
+           "Options and photos may come in any order; after -- every word is a photo.\n"
+           "A progress bar is drawn on standard error when it is a terminal.\n"
            "\n"
            "Exit status: 0 when every photo was drawn, 1 when any failed, 2 for bad usage.\n";
 }
@@ -71,56 +141,91 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         parsed.error = std::move(message);
         return parsed;
     };
-    bool onlyPhotos = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (onlyPhotos || a.empty() || a[0] != '-' || a == "-") {
-            o.photos.push_back(a);
-            continue;
-        }
-        auto value = [&](std::string* out) {
-            if (i + 1 >= args.size()) return false;
-            *out = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--") {
-            onlyPhotos = true;
-        } else if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--color") {
-            o.colorPencil = true;
-        } else if (a == "--any-size") {
-            o.anySize = true;
-        } else if (a == "--brightness") {
-            if (!value(&v) ||
-                !ParseRanged(v, pix::kBrightnessMin, pix::kBrightnessMax, &o.brightness))
-                return fail(RangeError(a, pix::kBrightnessMin, pix::kBrightnessMax));
-        } else if (a == "--sharpen") {
-            if (!value(&v) || !ParseRanged(v, pix::kSharpenMin, pix::kSharpenMax, &o.sharpen))
-                return fail(RangeError(a, pix::kSharpenMin, pix::kSharpenMax));
-        } else if (a == "-o") {
-            if (!value(&v) || v.empty()) return fail("option -o needs a file name");
-            if (o.output) return fail("option -o given twice");
-            o.output = v;
-        } else if (a == "-d") {
-            if (!value(&v) || v.empty()) return fail("option -d needs a folder");
-            if (o.outputDir) return fail("option -d given twice");
-            o.outputDir = v;
-        } else if (a == "-j") {
-            if (!value(&v) || !ParseJobs(v, &o.jobs))
-                return fail("option -j needs a number from 1 to 1024");
-        } else {
-            return fail("unknown option " + a);
+
+    // getopt_long reorders the words it is given, so it gets copies.
+    std::vector<std::string> words;
+    words.reserve(args.size() + 1);
+    words.push_back("strakel-sketch");
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
+    // optind = 0 makes glibc start over, forgetting any earlier parse.
+    optind = 0;
+    opterr = 0;
+    for (int code;
+         (code = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1;) {
+        const std::string value = optarg ? optarg : "";
+        switch (code) {
+            case kColor:
+                o.colorPencil = true;
+                break;
+            case kAnySize:
+                o.anySize = true;
+                break;
+            case 'q':
+                o.quiet = true;
+                break;
+            case 'h':
+                o.help = true;
+                break;
+            case 'V':
+                o.version = true;
+                break;
+            case kBrightness:
+                if (!ParseRanged(value, pix::kBrightnessMin, pix::kBrightnessMax, &o.brightness))
+                    return fail(ValueError(code));
+                break;
+            case kSharpen:
+                if (!ParseRanged(value, pix::kSharpenMin, pix::kSharpenMax, &o.sharpen))
+                    return fail(ValueError(code));
+                break;
+            case 'j':
+                if (!ParseJobs(value, &o.jobs)) return fail(ValueError(code));
+                break;
+            case 'o':
+            case 'd':
+            case kList: {
+                std::optional<std::string>& slot = code == 'o'   ? o.output
+                                                   : code == 'd' ? o.outputDir
+                                                                 : o.list;
+                if (value.empty()) return fail(ValueError(code));
+                if (slot) return fail("option " + OptionName(code) + " given twice");
+                slot = value;
+                break;
+            }
+            case ':':
+                return fail(ValueError(optopt));
+            default: {
+                // An unknown short option sets optopt to its letter, an
+                // unknown long one leaves it 0; a known long option given a
+                // value it does not take sets optopt to its code.
+                const std::string word = argv[optind - 1];
+                if (optopt != 0 && IsKnown(optopt) && word.rfind("--", 0) == 0)
+                    return fail("option " + word.substr(0, word.find('=')) + " takes no value");
+                if (optopt != 0)
+                    return fail(std::string("unknown option -") + static_cast<char>(optopt));
+                return fail("unknown option " + word.substr(0, word.find('=')));
+            }
         }
     }
+    for (int i = optind; i < argc; ++i) o.photos.push_back(argv[i]);
+
     if (o.help || o.version) return parsed;
     if (o.output && o.outputDir) return fail("options -o and -d exclude each other");
-    if (o.photos.empty()) return fail("no photo given");
-    if (o.output && o.photos.size() > 1) return fail("option -o takes exactly one photo");
+    if (!o.list) {
+        if (std::string error = PhotoCountError(o); !error.empty()) return fail(error);
+    }
     return parsed;
+}
+
+std::string PhotoCountError(const CliOptions& options) {
+    if (options.photos.empty()) return "no photo given";
+    if (options.output && options.photos.size() > 1) return "option -o takes exactly one photo";
+    return {};
 }
 
 }  // namespace cli

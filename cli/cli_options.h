@@ -17,8 +17,10 @@ struct CliOptions {
     bool version = false;
     bool colorPencil = false;
     bool anySize = false;
+    bool quiet = false;                    // -q: nothing but errors
     std::optional<std::string> output;     // -o OUT
     std::optional<std::string> outputDir;  // -d DIR
+    std::optional<std::string> list;       // --list FILE, "-" for standard input
     unsigned jobs = 0;                     // -j N; 0 = one per core
     int32_t brightness = 0;                // --brightness C, -1000 to 1000
     int32_t sharpen = 0;                   // --sharpen A, 0 to 1000
@@ -30,7 +32,14 @@ struct ParsedCommandLine {
     std::string error;  // empty when the command line is usable
 };
 
+// Parses GNU style: options and photos in any order, short options with their
+// value attached or separate, long ones with "=" or a space, "--" ending the
+// options. The photos of --list are not read here: see PhotoCountError().
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// Empty when `options` has photos to draw and -o is given at most one of them,
+// else why not. Judged once the photos of --list have been added.
+std::string PhotoCountError(const CliOptions& options);
 
 // The text of --help.
 std::string UsageText();

@@ -3,9 +3,13 @@
 #include <malloc.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <new>
 #include <string>
 #include <thread>
@@ -14,6 +18,7 @@
 #include "cli/cli_options.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/output_paths.h"
+#include "cli/photo_list.h"
 #include "cli/progress_bar.h"
 #include "cli/sketch_job.h"
 #include "imaging/control/status/status_message.h"
@@ -58,7 +63,7 @@ int main(int argc, char** argv) {
     const cli::ParsedCommandLine parsed =
         cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) return UsageError(parsed.error);
-    const cli::CliOptions& options = parsed.options;
+    cli::CliOptions options = parsed.options;
     if (options.help) {
         std::fputs(cli::UsageText().c_str(), stdout);
         return kExitOk;
@@ -66,6 +71,23 @@ int main(int argc, char** argv) {
     if (options.version) {
         std::printf("strakel-sketch %s\n", kStrakelVersion);
         return kExitOk;
+    }
+    if (options.list) {
+        const std::string& name = *options.list;
+        std::ifstream file;
+        if (name != "-") {
+            file.open(name, std::ios::binary);
+            if (!file) {
+                std::fprintf(stderr, "strakel-sketch: cannot read list %s: %s\n", name.c_str(),
+                             std::strerror(errno));
+                return kExitFailed;
+            }
+        }
+        const std::string error =
+            cli::ReadPhotoList(name == "-" ? std::cin : file, &options.photos);
+        if (!error.empty()) return UsageError("list " + name + ": " + error);
+        if (std::string count = cli::PhotoCountError(options); !count.empty())
+            return UsageError(count);
     }
     if (options.output && !cli::OutputFormatFor(*options.output))
         return UsageError("cannot write " + *options.output + ": use a .bmp or .png name");
@@ -108,7 +130,7 @@ int main(int argc, char** argv) {
     }
 
     cli::RemoveTemporaryFilesOnInterrupt();
-    cli::ProgressBar progress(stderr, options.photos.size());
+    cli::ProgressBar progress(stderr, options.photos.size(), !options.quiet);
     for (const std::string& line : refused) {
         progress.message(line);
         progress.advance();

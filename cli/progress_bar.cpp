@@ -7,8 +7,8 @@ namespace {
 constexpr size_t kBarWidth = 30;
 }
 
-ProgressBar::ProgressBar(std::FILE* stream, size_t total)
-    : stream_(stream), terminal_(isatty(fileno(stream)) == 1), total_(total) {
+ProgressBar::ProgressBar(std::FILE* stream, size_t total, bool show)
+    : stream_(stream), terminal_(show && isatty(fileno(stream)) == 1), total_(total) {
     std::lock_guard lock(mutex_);
     drawLocked();
 }

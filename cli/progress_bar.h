@@ -11,8 +11,8 @@ namespace cli {
 
 class ProgressBar {
 public:
-    // Draws only when `stream` is a terminal.
-    ProgressBar(std::FILE* stream, size_t total);
+    // Draws only when `show` is set and `stream` is a terminal.
+    ProgressBar(std::FILE* stream, size_t total, bool show = true);
     // Counts one photo as done and redraws.
     void advance();
     // Prints a line of its own, keeping the bar below it.

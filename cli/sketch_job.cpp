@@ -26,7 +26,10 @@ struct OwnedBitmap {
 }  // namespace
 
 std::string SizeRefusal(int32_t width, int32_t height, bool anySize) {
-    if (!anySize) return sketch::PhotoTooLarge(width, height) ? sketch::kPhotoTooLargeMessage : "";
+    if (!anySize) {
+        if (!sketch::PhotoTooLarge(width, height)) return "";
+        return std::string(sketch::kPhotoTooLargeMessage) + " (use --any-size to draw it anyway)";
+    }
     if (int64_t{width} * height <= kAnySizeMaxPixels) return "";
     return "photo of " + std::to_string(width) + " x " + std::to_string(height) +
            " pixels exceeds the limit of " + std::to_string(kAnySizeMaxPixels / 1'000'000) +

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -78,14 +80,16 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs the program in the test folder; standard input is empty and
+    // Runs the program in the test folder; standard input is `input` (empty
+    // by default) and
     // standard error is not a terminal, so no progress bar is drawn.
     // `prefix` goes before the program in the shell's command line.
-    RunResult Run(const std::vector<std::string>& args, const std::string& prefix = "") {
+    RunResult Run(const std::vector<std::string>& args, const std::string& prefix = "",
+                  const std::string& input = "/dev/null") {
         std::string cmd =
             "cd " + Quote(dir_.string()) + " && " + prefix + Quote(STRAKEL_SKETCH_EXE);
         for (const std::string& a : args) cmd += " " + Quote(a);
-        cmd += " </dev/null >" + Quote((dir_ / ".out").string()) + " 2>" +
+        cmd += " <" + Quote(input) + " >" + Quote((dir_ / ".out").string()) + " 2>" +
                Quote((dir_ / ".err").string());
         const int status = std::system(cmd.c_str());
         RunResult r;
@@ -197,8 +201,8 @@ TEST_F(StrakelSketchCli, HelpAndVersion) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
               "Usage: strakel-sketch [--color] [--brightness C] [--sharpen A] [-o OUT | -d DIR]");
-    EXPECT_NE(r.out.find("  --brightness C\n"), std::string::npos);
-    EXPECT_NE(r.out.find("  --sharpen A "), std::string::npos);
+    EXPECT_NE(r.out.find("\n      --brightness=C  retouch"), std::string::npos);
+    EXPECT_NE(r.out.find("\n  -o, --output=OUT    write"), std::string::npos);
     r = Run({"--version"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "strakel-sketch 2.1.0\n");
@@ -281,7 +285,8 @@ TEST_F(StrakelSketchCli, AFailureNamesThePhotoAndTheOthersGoOn) {
         lines.insert(r.err.substr(at, nl - at));
     EXPECT_EQ(lines, (std::multiset<std::string>{
                          "strakel-sketch: missing.bmp: File not found.",
-                         "strakel-sketch: big.bmp: File resulution not supported",
+                         "strakel-sketch: big.bmp: File resulution not supported (use --any-size "
+                         "to draw it anyway)",
                          "strakel-sketch: broken.bmp: Invalid file format.",
                      }));
     EXPECT_EQ(Files(), (std::set<std::string>{"good.bmp", "big.bmp", "wide.bmp", "broken.bmp",
@@ -302,7 +307,9 @@ TEST_F(StrakelSketchCli, APhotoIsJudgedByItsHeaderBeforeAnyPixelIsDecoded) {
     constexpr long kCapKiB = 400 * 1024;
     RunResult r = Run({"claims.bmp"}, MemoryCap(kCapKiB));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "strakel-sketch: claims.bmp: File resulution not supported\n");
+    EXPECT_EQ(r.err,
+              "strakel-sketch: claims.bmp: File resulution not supported (use --any-size to draw "
+              "it anyway)\n");
     r = Run({"--any-size", "claims.bmp"}, MemoryCap(kCapKiB));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err,
@@ -317,7 +324,7 @@ TEST_F(StrakelSketchCli, APhotoIsJudgedByItsHeaderBeforeAnyPixelIsDecoded) {
 }
 
 TEST(SizeRefusal, TheWindowsRuleAndTheLimitOfAnySize) {
-    const std::string tooLarge = "File resulution not supported";
+    const std::string tooLarge = "File resulution not supported (use --any-size to draw it anyway)";
     const struct {
         int32_t width, height;
         bool anySize;
@@ -501,6 +508,219 @@ TEST_F(StrakelSketchCli, AnInterruptedRunLeavesNoTemporaryFiles) {
         EXPECT_EQ(Files(), (std::set<std::string>{"a.bmp", "b.bmp", "a-sketch.png"})) << signal;
         EXPECT_EQ(ReadFile(dir_ / "a-sketch.png"), "old drawing");
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Every way GNU programs take an option and its value draws the same photo to
+// the same place.
+TEST_F(StrakelSketchCli, OptionsTakeTheirValuesInEveryGnuForm) {
+    WritePhoto("photo.bmp", 12, 10);
+    WritePhoto("-x.bmp", 12, 10, 4);
+    fs::create_directories(dir_ / "out");
+    const auto pencil = ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil);
+    const struct {
+        std::vector<std::string> args;
+        std::string output, photo;
+    } cases[] = {
+        {{"-o", "a.png", "photo.bmp"}, "a.png", "photo.bmp"},
+        {{"-oa.png", "photo.bmp"}, "a.png", "photo.bmp"},
+        {{"--output=a.png", "photo.bmp"}, "a.png", "photo.bmp"},
+        {{"--output", "a.png", "photo.bmp"}, "a.png", "photo.bmp"},
+        {{"photo.bmp", "-j2", "-dout"}, "out/photo-sketch.png", "photo.bmp"},
+        {{"-j", "2", "--dir", "out", "photo.bmp"}, "out/photo-sketch.png", "photo.bmp"},
+        {{"--jobs=2", "--dir=out", "-q", "photo.bmp"}, "out/photo-sketch.png", "photo.bmp"},
+        {{"--jobs", "1", "--quiet", "-d", "out", "photo.bmp"}, "out/photo-sketch.png", "photo.bmp"},
+        {{"-o", "b.png", "--", "-x.bmp"}, "b.png", "-x.bmp"},
+        {{"--", "-x.bmp"}, "-x-sketch.png", "-x.bmp"},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = Run(c.args);
+        ASSERT_EQ(r.exitCode, 0) << c.args[0] << ": " << r.err;
+        EXPECT_EQ(r.err, "") << c.args[0];
+        EXPECT_EQ(r.out, "") << c.args[0];
+        EXPECT_EQ(PixelsOfFile(c.output), ExpectedDrawing(c.photo, sketch::BlendMode::kPencil))
+            << c.args[0];
+        fs::remove(dir_ / c.output);
+    }
+    EXPECT_NE(ExpectedDrawing("-x.bmp", sketch::BlendMode::kPencil), pencil);
+    // Without "--" the photo's name is taken for options.
+    const RunResult r = Run({"-x.bmp"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "strakel-sketch: unknown option -x\nTry 'strakel-sketch --help'.\n");
+}
+
+TEST_F(StrakelSketchCli, BadGnuFormsExitWith2AndNameTheOption) {
+    WritePhoto("a.bmp", 8, 8);
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"--color=yes", "a.bmp"}, "option --color takes no value"},
+        {{"--jobs", "a.bmp"}, "option -j needs a number from 1 to 1024"},
+        {{"a.bmp", "--output"}, "option -o needs a file name"},
+        {{"--output=", "a.bmp"}, "option -o needs a file name"},
+        {{"--dir", "x", "-d", "y", "a.bmp"}, "option -d given twice"},
+        {{"--list"}, "option --list needs a file name"},
+        {{"--nothing=1", "a.bmp"}, "unknown option --nothing"},
+        {{"-qz", "a.bmp"}, "unknown option -z"},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.message;
+        EXPECT_EQ(r.err, "strakel-sketch: " + c.message + "\nTry 'strakel-sketch --help'.\n");
+    }
+}
+
+TEST_F(StrakelSketchCli, AListNamesThePhotosFromAFileOrStandardInput) {
+    WritePhoto("a.bmp", 10, 10);
+    WritePhoto("b b.bmp", 11, 10, 2);
+    WritePhoto("c.bmp", 12, 10, 3);
+    { std::ofstream(dir_ / "photos.txt") << "a.bmp\n\nb b.bmp\n"; }
+    RunResult r = Run({"-d", "out", "--list", "photos.txt", "c.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Files(),
+              (std::set<std::string>{"a.bmp", "b b.bmp", "c.bmp", "photos.txt", "out/a-sketch.png",
+                                     "out/b b-sketch.png", "out/c-sketch.png"}));
+    EXPECT_EQ(PixelsOfFile("out/b b-sketch.png"),
+              ExpectedDrawing("b b.bmp", sketch::BlendMode::kPencil));
+    fs::remove_all(dir_ / "out");
+
+    // Standard input, last line without its newline.
+    { std::ofstream(dir_ / "stdin.txt") << "c.bmp\na.bmp"; }
+    r = Run({"-q", "--list=-", "-d", "out"}, "", (dir_ / "stdin.txt").string());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "out/a-sketch.png"));
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "out/c-sketch.png"));
+
+    { std::ofstream(dir_ / "long.txt") << "a.bmp\n" << std::string(4097, 'n') << "\n"; }
+    { std::ofstream(dir_ / "empty.txt") << "\n\n"; }
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"--list", "missing.txt"},
+         1,
+         "strakel-sketch: cannot read list missing.txt: No such file or directory\n"},
+        {{"--list", "long.txt"},
+         2,
+         "strakel-sketch: list long.txt: line 2 is longer than 4096 bytes\n"
+         "Try 'strakel-sketch --help'.\n"},
+        {{"--list", "empty.txt"},
+         2,
+         "strakel-sketch: no photo given\nTry 'strakel-sketch --help'.\n"},
+        {{"--list", "photos.txt", "-o", "x.png"},
+         2,
+         "strakel-sketch: option -o takes exactly one photo\nTry 'strakel-sketch --help'.\n"},
+    };
+    for (const auto& c : cases) {
+        r = Run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[1];
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+// The option names of --help: the words before the description on the lines
+// that start with an option.
+std::set<std::string> HelpOptions(const std::string& help) {
+    std::set<std::string> names;
+    std::istringstream in(help);
+    for (std::string line; std::getline(in, line);) {
+        const size_t first = line.find_first_not_of(' ');
+        if (first == std::string::npos || first == 0 || line[first] != '-') continue;
+        std::string head = line.substr(first, line.find("  ", first) - first);
+        for (size_t at = 0; at < head.size();) {
+            const size_t comma = head.find(", ", at);
+            const std::string word = head.substr(at, comma - at);
+            names.insert(word.substr(0, word.find_first_of("= ")));
+            at = comma == std::string::npos ? head.size() : comma + 2;
+        }
+    }
+    return names;
+}
+
+// The option names of the manual page's OPTIONS section, in the same form.
+std::set<std::string> ManualOptions(const std::string& page) {
+    std::string help;
+    std::istringstream in(page);
+    bool options = false, tag = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(".SH", 0) == 0) options = line == ".SH OPTIONS";
+        if (!options) continue;
+        if (tag) {
+            for (const char* escape : {"\\fB", "\\fR", "\\fI", "\\fP"})
+                for (size_t at; (at = line.find(escape)) != std::string::npos;) line.erase(at, 3);
+            for (size_t at; (at = line.find("\\-")) != std::string::npos;) line.erase(at, 1);
+            help += "  " + line + "\n";
+        }
+        tag = line == ".TP";
+    }
+    return HelpOptions(help);
+}
+
+TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
+    const RunResult r = Run({"--help"});
+    const std::set<std::string> help = HelpOptions(r.out);
+    EXPECT_EQ(help, (std::set<std::string>{"--color", "--brightness", "--sharpen", "-o", "--output",
+                                           "-d", "--dir", "-j", "--jobs", "--any-size", "--list",
+                                           "-q", "--quiet", "-h", "--help", "-V", "--version"}));
+    EXPECT_EQ(ManualOptions(ReadFile(STRAKEL_SKETCH_MANPAGE)), help);
+
+    // What bash offers after a dash, with the completion loaded.
+    const std::string script = std::string(". ") + Quote(STRAKEL_SKETCH_COMPLETION) +
+                               "; COMP_WORDS=(strakel-sketch -); COMP_CWORD=1; _strakel_sketch; "
+                               "printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const std::string outFile = (dir_ / "offered").string();
+    ASSERT_EQ(std::system(("bash -c " + Quote(script) + " >" + Quote(outFile)).c_str()), 0);
+    const RunResult offered{0, ReadFile(outFile), ""};
+    std::set<std::string> completed;
+    std::istringstream in(offered.out);
+    for (std::string word; std::getline(in, word);) completed.insert(word);
+    completed.erase("--");
+    EXPECT_EQ(completed, help) << offered.err;
+}
+
+}  // namespace
+
+namespace {
+
+// What the program writes to a terminal that is its standard input, output
+// and error, until it ends.
+std::string RunOnATerminal(const fs::path& dir, const std::vector<std::string>& args) {
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0) return "forkpty failed";
+    if (pid == 0) {
+        std::vector<char*> argv{const_cast<char*>(STRAKEL_SKETCH_EXE)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        if (::chdir(dir.c_str()) == 0) ::execv(STRAKEL_SKETCH_EXE, argv.data());
+        ::_exit(127);
+    }
+    std::string seen;
+    pollfd p{terminal, POLLIN, 0};
+    while (::poll(&p, 1, 60000) == 1) {
+        char buffer[256];
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n <= 0) break;  // EIO once the program has ended
+        seen.append(buffer, size_t(n));
+    }
+    ::close(terminal);
+    ::waitpid(pid, nullptr, 0);
+    return seen;
+}
+
+TEST_F(StrakelSketchCli, TheProgressBarShowsOnATerminalUnlessQuiet) {
+    WritePhoto("photo.bmp", 10, 10);
+    EXPECT_EQ(RunOnATerminal(dir_, {"photo.bmp"}),
+              "\r[" + std::string(30, '-') + "] 0/1\r[" + std::string(30, '#') + "] 1/1\r\033[K");
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "photo-sketch.png"));
+    EXPECT_EQ(RunOnATerminal(dir_, {"-q", "photo.bmp"}), "");
+    EXPECT_EQ(RunOnATerminal(dir_, {"--quiet", "-o", "x.png", "missing.bmp"}),
+              "strakel-sketch: missing.bmp: File not found.\r\n");
 }
 
 }  // namespace
