@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
             return UsageError(count);
     }
     if (options.output && !cli::OutputFormatFor(*options.output))
-        return UsageError("cannot write " + *options.output + ": use a .bmp or .png name");
+        return UsageError("cannot write " + *options.output + ": use a name ending in " +
+                          cli::OutputExtensions());
 
     // A folder named with -d is made when it does not exist yet.
     if (options.outputDir) {

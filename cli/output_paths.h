@@ -8,9 +8,12 @@
 
 namespace cli {
 
-// The engine's format code for the extension of `path` (.bmp or .png, any
-// case), or nothing for another extension.
+// The engine's format code for the extension of `path` (any case) when the
+// engine can save a drawing in that format, or nothing.
 std::optional<int32_t> OutputFormatFor(const std::string& path);
+// The extensions OutputFormatFor takes, as a list for messages:
+// ".bmp, .png, ... or .rgb".
+std::string OutputExtensions();
 
 // OUT with -o; DIR/NAME-sketch.png with -d; else NAME-sketch.png beside the
 // photo, NAME being the photo's file name without its extension.

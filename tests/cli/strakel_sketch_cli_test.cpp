@@ -175,7 +175,9 @@ TEST_F(StrakelSketchCli, BadUsageExitsWith2AndSaysWhy) {
         {{"-j", "0", "a.bmp"}, "option -j needs a number from 1 to 1024"},
         {{"-j", "2x", "a.bmp"}, "option -j needs a number from 1 to 1024"},
         {{"a.bmp", "-o"}, "option -o needs a file name"},
-        {{"-o", "x.gif", "a.bmp"}, "cannot write x.gif: use a .bmp or .png name"},
+        {{"-o", "x.gif", "a.bmp"},
+         "cannot write x.gif: use a name ending in .bmp, .dib, .jpg, .jpeg, .jpe, .jfif, .png, "
+         ".tif, .tiff, .sgi, .rgb or .bw"},
         {{"--brightness", "1001", "a.bmp"},
          "option --brightness needs a whole number from -1000 to 1000"},
         {{"--brightness", "-1001", "a.bmp"},
@@ -220,6 +222,18 @@ TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
     const auto color = ExpectedDrawing("photo.bmp", sketch::BlendMode::kColorPencil);
     EXPECT_EQ(PixelsOfFile("colour.PNG"), color);
     EXPECT_NE(color, PixelsOfFile("pencil.bmp"));
+
+    // The extension chooses the format: lossless ones give the same pixels, and
+    // a JPEG is a JPEG of the drawing's size.
+    for (const char* name : {"color.tif", "color.SGI", "color.rgb"}) {
+        r = Run({"--color", "-o", name, "photo.bmp"});
+        ASSERT_EQ(r.exitCode, 0) << name << r.err;
+        EXPECT_EQ(PixelsOfFile(name), color) << name;
+    }
+    r = Run({"--color", "-o", "color.jpg", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir_ / "color.jpg").substr(0, 3), "\xFF\xD8\xFF");
+    EXPECT_EQ(PixelsOfFile("color.jpg").size(), color.size());
 
     // Without -o or -d the drawing goes beside the photo.
     r = Run({"photo.bmp"});
