@@ -379,7 +379,7 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
     return out;
 }
 
-Bytes PngFile(const PngSpec& spec) {
+Bytes PngFile(const PngLayout& layout) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     Bytes out;
@@ -390,25 +390,26 @@ Bytes PngFile(const PngSpec& spec) {
             o->insert(o->end(), data, data + n);
         },
         nullptr);
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), 8, spec.colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(layout.width), png_uint_32(layout.height), 8,
+                 layout.colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (const Bgr& c : spec.palette) palette.push_back(png_color{c.r, c.g, c.b});
+    for (const Bgr& c : layout.palette) palette.push_back(png_color{c.r, c.g, c.b});
     if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    Bytes alpha = spec.paletteAlpha;
+    Bytes alpha = layout.paletteAlpha;
     png_color_16 key{};
-    if (spec.transparentColor.size() == 1) key.gray = spec.transparentColor[0];
-    if (spec.transparentColor.size() == 3) {
-        key.red = spec.transparentColor[0];
-        key.green = spec.transparentColor[1];
-        key.blue = spec.transparentColor[2];
+    if (layout.transparentColor.size() == 1) key.gray = layout.transparentColor[0];
+    if (layout.transparentColor.size() == 3) {
+        key.red = layout.transparentColor[0];
+        key.green = layout.transparentColor[1];
+        key.blue = layout.transparentColor[2];
     }
     if (!alpha.empty()) png_set_tRNS(png, info, alpha.data(), int(alpha.size()), nullptr);
-    if (!spec.transparentColor.empty()) png_set_tRNS(png, info, nullptr, 0, &key);
+    if (!layout.transparentColor.empty()) png_set_tRNS(png, info, nullptr, 0, &key);
     png_write_info(png, info);
-    const size_t rowBytes = spec.samples.size() / size_t(spec.height);
-    for (int y = 0; y < spec.height; ++y)
-        png_write_row(png, spec.samples.data() + rowBytes * size_t(y));
+    const size_t rowBytes = layout.samples.size() / size_t(layout.height);
+    for (int y = 0; y < layout.height; ++y)
+        png_write_row(png, layout.samples.data() + rowBytes * size_t(y));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;

@@ -88,7 +88,7 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
 
 // PNG of 8-bit samples as stored (alpha last where the colour type has it),
 // with an optional palette, palette alphas or transparent colour (tRNS).
-struct PngSpec {
+struct PngLayout {
     int width = 1;
     int height = 1;
     int colorType = 2;
@@ -97,7 +97,7 @@ struct PngSpec {
     Bytes paletteAlpha;                      // tRNS of a palette file
     std::vector<uint16_t> transparentColor;  // tRNS of a grey (1) or RGB (3 values) file
 };
-Bytes PngFile(const PngSpec& spec);
+Bytes PngFile(const PngLayout& layout);
 
 // TIFF through libtiff: "rgb", "grey", "palette4", "palette8" (the 16 fixture
 // colours in a 256-entry map), "rgb-tiled-lzw".

@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Transparent parts are drawn over white. Half-transparent black (alpha 128)
 // rounds to 127; alpha 127 gives 128.
 TEST(PngTransparency, RgbaAndGreyAlphaOverWhite) {
-    PngSpec rgba;
+    PngLayout rgba;
     rgba.width = 5;
     rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
     rgba.samples = {0, 0, 0, 128, 0, 0, 0, 127, 200, 30, 10, 0, 10, 20, 30, 255, 200, 100, 0, 64};
@@ -124,7 +124,7 @@ TEST(PngTransparency, RgbaAndGreyAlphaOverWhite) {
     EXPECT_EQ(d.At(3, 0), (Bgr{30, 20, 10}));
     EXPECT_EQ(d.At(4, 0), (Bgr{191, 216, 241}));
 
-    PngSpec grey;
+    PngLayout grey;
     grey.width = 3;
     grey.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
     grey.samples = {0, 128, 100, 0, 100, 255};
@@ -137,7 +137,7 @@ TEST(PngTransparency, RgbaAndGreyAlphaOverWhite) {
 }
 
 TEST(PngTransparency, PaletteAlphasBlendTheEntries) {
-    PngSpec s;
+    PngLayout s;
     s.width = 3;
     s.colorType = PNG_COLOR_TYPE_PALETTE;
     s.palette = {Bgr{0, 0, 0}, Bgr{0, 0, 255}, Bgr{255, 0, 0}};  // black, red, blue
@@ -156,7 +156,7 @@ TEST(PngTransparency, PaletteAlphasBlendTheEntries) {
 }
 
 TEST(PngTransparency, TransparentColorBecomesWhite) {
-    PngSpec rgb;
+    PngLayout rgb;
     rgb.width = 2;
     rgb.colorType = PNG_COLOR_TYPE_RGB;
     rgb.samples = {10, 20, 30, 10, 20, 31};
@@ -166,7 +166,7 @@ TEST(PngTransparency, TransparentColorBecomesWhite) {
     EXPECT_EQ(d.At(0, 0), (Bgr{255, 255, 255}));
     EXPECT_EQ(d.At(1, 0), (Bgr{31, 20, 10}));
 
-    PngSpec grey;
+    PngLayout grey;
     grey.width = 2;
     grey.colorType = PNG_COLOR_TYPE_GRAY;
     grey.samples = {7, 8};
