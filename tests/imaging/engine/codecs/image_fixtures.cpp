@@ -311,17 +311,23 @@ Bytes PlainJpegDecode(const Bytes& jpeg, int* width, int* height, int* channels)
     return out;
 }
 
-Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlaced) {
+// A libpng writer whose bytes are appended to `out`.
+static png_structp PngWriterInto(Bytes* out) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    Bytes out;
     png_set_write_fn(
-        png, &out,
+        png, out,
         [](png_structp p, png_bytep data, size_t n) {
             auto* o = static_cast<Bytes*>(png_get_io_ptr(p));
             o->insert(o->end(), data, data + n);
         },
         nullptr);
+    return png;
+}
+
+Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlaced) {
+    Bytes out;
+    png_structp png = PngWriterInto(&out);
+    png_infop info = png_create_info_struct(png);
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
                  interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -380,16 +386,9 @@ Bytes PngFile(int width, int height, int colorType, int bitDepth, bool interlace
 }
 
 Bytes PngFile(const PngLayout& layout) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
     Bytes out;
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, size_t n) {
-            auto* o = static_cast<Bytes*>(png_get_io_ptr(p));
-            o->insert(o->end(), data, data + n);
-        },
-        nullptr);
+    png_structp png = PngWriterInto(&out);
+    png_infop info = png_create_info_struct(png);
     png_set_IHDR(png, info, png_uint_32(layout.width), png_uint_32(layout.height), 8,
                  layout.colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
