@@ -1,7 +1,11 @@
 // File > Load: picks a photo, measures it from its file header, refuses it
 // when both sides exceed 1024 pixels, and otherwise loads it into the work
-// image and both views.
+// image and both views. A photo named on the command line or dropped on the
+// window takes the same road, as if it had been chosen in the dialog.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include "app/main_window.h"
 #include "platform/qt/message_box.h"
@@ -30,11 +34,28 @@ void TForm1::Load1Click() {
     OpenDialog1->setNameFilters(filters);
     OpenDialog1->selectNameFilter(lastConfirmedFilter_.isEmpty() ? filters.first()
                                                                  : lastConfirmedFilter_);
+    OpenDialog1->setDirectory(OpenDialogFolder());
     if (!lastConfirmedFile_.isEmpty()) OpenDialog1->selectFile(lastConfirmedFile_);
     if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty()) {
         lastConfirmedFile_ = OpenDialog1->selectedFiles().first();
         lastConfirmedFilter_ = OpenDialog1->selectedNameFilter();
     }
+    LoadConfirmedPhoto();
+}
+
+void TForm1::OpenPhoto(const QString& path) {
+    // The dialog gives full paths, and remembers the name for its next use.
+    lastConfirmedFile_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    LoadConfirmedPhoto();
+}
+
+QString TForm1::OpenDialogFolder() const {
+    if (!lastConfirmedFile_.isEmpty()) return QFileInfo(lastConfirmedFile_).absolutePath();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
+}
+
+void TForm1::LoadConfirmedPhoto() {
     const std::string f = QFile::encodeName(lastConfirmedFile_).toStdString();
 
     // The header alone decides, so a refused photo is never decoded and the

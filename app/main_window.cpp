@@ -60,6 +60,8 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
 
     CreateControls();
     CreateMenu();
+    CreateKeys();
+    setAcceptDrops(true);
 
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName("OpenDialog1");

@@ -38,6 +38,13 @@ public:
 
     // Command handlers.
     void Load1Click();
+    // Loads `path` exactly as File > Load does when that name is confirmed in
+    // its dialog: the size rule, both views, PhotoFileName and the dialog's
+    // memory of the name. A relative path is taken from the working folder.
+    void OpenPhoto(const QString& path);
+    // The folder the open dialog shows: that of the last confirmed photo, or
+    // the user's Pictures folder (the home folder when there is none) before.
+    QString OpenDialogFolder() const;
     void Save1Click();
     void Drawsketch1Click();
     void Equalize1Click();
@@ -75,10 +82,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();
     void CreateMenu();
+    void CreateKeys();
+    void LoadConfirmedPhoto();
     void FormCreate();
     void FormClose();
     void UpdateCheck();
