@@ -1,6 +1,7 @@
 #include "app/app_setup.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include "app/app_identity.h"
@@ -32,7 +33,8 @@ void SetUpCommandLine(QCommandLineParser& parser) {
 
 void OpenStartPhoto(TForm1& form, const QStringList& photos) {
     if (photos.isEmpty() || photos.first().isEmpty() || QuitRequested()) return;
-    const QString photo = photos.first();
+    // Named from the working folder of the start, not of the load.
+    const QString photo = QFileInfo(photos.first()).absoluteFilePath();
     // Queued, so that the window is on screen under a message the load shows.
     QTimer::singleShot(0, &form, [&form, photo] { RunHandler([&] { form.OpenPhoto(photo); }); });
 }
