@@ -34,7 +34,8 @@ protected:
         if (!match) return false;
         // Closes the menu first, as choosing an item with the mouse does.
         menu_->hide();
-        if (QMenuBar* bar = qobject_cast<QMenuBar*>(menu_->parentWidget())) bar->setActiveAction(nullptr);
+        if (QMenuBar* bar = qobject_cast<QMenuBar*>(menu_->parentWidget()))
+            bar->setActiveAction(nullptr);
         QMetaObject::invokeMethod(match, &QAction::trigger, Qt::QueuedConnection);
         return true;
     }

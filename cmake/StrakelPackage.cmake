@@ -20,6 +20,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt draws on X11 from its own package; on Wayland it wants its plugin there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 if(STRAKEL_SITE_HOST)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://${STRAKEL_SITE_HOST}")
 endif()

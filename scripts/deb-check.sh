@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a built tree, unpacks it into a scratch folder
+# of its own (it never installs into the system), and checks it: the files it
+# installs, dependencies taken from the linked shared libraries, and that both
+# programs run from the unpacked tree.
+# Usage: scripts/deb-check.sh BUILD_DIR VERSION
+set -euo pipefail
+[ $# -eq 2 ] || { echo "usage: $0 BUILD_DIR VERSION" >&2; exit 2; }
+build=$(cd "$1" && pwd)
+version=$2
+id=org.strakel.Strakel
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/strakel-deb-check.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "deb-check: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$scratch/out") >"$scratch/cpack.log" 2>&1 ||
+    { cat "$scratch/cpack.log" >&2; fail "cpack failed"; }
+debs=("$scratch"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
+deb=${debs[0]}
+echo "deb-check: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+[ "$(dpkg-deb -f "$deb" Package)" = strakel ] || fail "package name is not strakel"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version is not $version"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "deb-check: Depends: $depends"
+# The package names alone, one a line, without their versions.
+names=$(sed -E 's/ \([^)]*\)//g; s/, /\n/g' <<<"$depends")
+for lib in libc6 libstdc++6 libqt6widgets6 libjpeg62-turbo libpng16-16 libtiff6; do
+    grep -qxF "$lib" <<<"$names" || fail "Depends lacks $lib"
+done
+
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+expected=(
+    usr/bin/Strakel
+    usr/bin/strakel-sketch
+    usr/share/applications/$id.desktop
+    usr/share/metainfo/$id.metainfo.xml
+    usr/share/mime/packages/$id.xml
+    usr/share/icons/hicolor/scalable/apps/$id.svg
+    usr/share/man/man1/strakel-sketch.1
+    usr/share/bash-completion/completions/strakel-sketch
+)
+for size in 16 22 24 32 48 64 128 256; do
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
+done
+for f in "${expected[@]}"; do
+    [ -f "$root/$f" ] || fail "missing $f"
+done
+for f in usr/bin/Strakel usr/bin/strakel-sketch; do
+    [ -x "$root/$f" ] || fail "$f is not executable"
+done
+for size in 16 48 256; do
+    png=$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png
+    # The PNG header's width and height, big-endian at bytes 16 and 20.
+    dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
+    [ "$dims" = "${size}x${size}" ] || fail "the ${size}x${size} icon is $dims"
+done
+
+out=$("$root/usr/bin/strakel-sketch" --version)
+[ "$out" = "strakel-sketch $version" ] || fail "strakel-sketch --version printed: $out"
+out=$(QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$scratch "$root/usr/bin/Strakel" --version 2>&1)
+[ "$out" = "Strakel $version" ] || fail "Strakel --version printed: $out"
+echo "deb-check: ${#expected[@]} files in place; both programs run from the package"
