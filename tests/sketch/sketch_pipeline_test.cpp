@@ -134,3 +134,39 @@ TEST(DrawSketch, EmptyPhotoIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A photo-like 97 x 61 picture: gradients, a bright sky, a dark corner and
+// texture, so that every branch of both passes is met.
+Bitmap GradientPhoto() {
+    Bitmap photo(97, 61, 24);
+    for (int32_t y = 0; y < 61; ++y)
+        for (int32_t x = 0; x < 97; ++x) {
+            const int v = y < 15 ? 255 : (x * 3 + y * 2 + (x * y) % 23) % 256;
+            photo.set(x, y, {v, (v + x) % 256, x < 20 && y > 40 ? 8 : (v * 7) % 256});
+        }
+    return photo;
+}
+
+// FNV-1a over the drawing's rows.
+uint64_t Digest(const Bitmap& b) {
+    uint64_t h = 1469598103934665603ull;
+    for (int32_t y = 0; y < b.ref().Height; ++y)
+        for (int32_t x = 0; x < 3 * b.ref().Width; ++x) {
+            h ^= PixRow(b.ref(), y)[x];
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+TEST(DrawSketch, DefaultsGiveTheDrawingOfBefore) {
+    Bitmap photo = GradientPhoto(), pencil, color;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, pencil.get()).ok());
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, color.get()).ok());
+    // Digests of the drawings before the look became adjustable.
+    EXPECT_EQ(Digest(pencil), 8651293361547683748ull);
+    EXPECT_EQ(Digest(color), 15579310927036266702ull);
+}
+
+}  // namespace
