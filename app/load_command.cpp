@@ -50,4 +50,5 @@ void TForm1::Load1Click() {
     PixImage2->Load(f, 0, 0, 1);
     PixImage2->setVisible(false);
     photoFileName_ = f;
+    ResetDrawingHistory();
 }

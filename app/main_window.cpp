@@ -60,6 +60,7 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
 
     CreateControls();
     CreateMenu();
+    WireDrawingHistory();
 
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName("OpenDialog1");
@@ -203,6 +204,10 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!MayClose()) {
+        event->ignore();
+        return;
+    }
     RunHandler([this] { FormClose(); });
     event->accept();
 }
