@@ -6,6 +6,7 @@
 
 #include "bench/bench_photo.h"
 #include "imaging/engine/pix_bitmap.h"
+#include "sketch/pencil_texture.h"
 #include "sketch/sketch_pipeline.h"
 
 namespace {
@@ -35,6 +36,12 @@ void BM_Drawing(benchmark::State& state) {
     }
     P_FreeBitmap(&drawing);
 }
+
+// Making the texture, which a process does once, on its first shaded drawing.
+void BM_PencilTexture(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(sketch::MakePencilTexture().tone.data());
+}
+BENCHMARK(BM_PencilTexture)->Unit(benchmark::kMillisecond);
 
 // Arguments: width, height, shading, colour pencil.
 BENCHMARK(BM_Drawing)
