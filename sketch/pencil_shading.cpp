@@ -88,12 +88,12 @@ void ShadingPass(const DibRows& photo, const DibRows& view, int32_t width, int32
         uint8_t* out = grey.data() + size_t(r - region.firstRow) * columns;
         for (size_t c = 0; c < columns; ++c) ++histogram[out[c] = Luma(in + 3 * c)];
     }
-    // Halfway between the pencil model and the photo's own level: the model
-    // alone would lift the dark half of a half-dark photo to a light grey,
-    // the photo alone would miss the model's wide white and even mid tones.
+    // Two thirds of the way from the photo's own level to the pencil model:
+    // the model alone would lift the dark half of a half-dark photo to a
+    // light grey, the photo alone would miss the model's wide white paper.
     const std::array<uint8_t, 256> model = PencilToneMap(histogram);
     std::array<uint8_t, 256> tone{};
-    for (size_t v = 0; v < 256; ++v) tone[v] = static_cast<uint8_t>((model[v] + v + 1) / 2);
+    for (size_t v = 0; v < 256; ++v) tone[v] = static_cast<uint8_t>((2 * model[v] + v + 1) / 3);
 
     for (int32_t r = region.firstRow; r < region.endRow; ++r) {
         const uint8_t* g = grey.data() + size_t(r - region.firstRow) * columns;

@@ -11,7 +11,7 @@ namespace sketch {
 
 // For the pass region of width x height (memory rows 3 up, columns 1 to
 // width - 3, the pixels that the blend mixes), clamped to both picture sizes:
-// J := halfway between the photo's grey level and its pencil tone
+// J := two thirds of the way from the photo's grey level to its pencil tone
 // (PencilToneMap over that region), T := the texture raised to the power at which its mean brightness
 // is J, and each byte of `view` becomes round(view x T / 255). Where J is 255
 // the view is left as it is. `photo` is only read; its grey level is the luma

@@ -10,7 +10,10 @@ namespace {
 
 constexpr int kSide = kPencilTextureSide;
 constexpr uint64_t kSeed = 0x5eed'57a4'e1c0'ffeeull;
-constexpr int kStrokes = 3800;
+// Hatching comes in groups of short parallel strokes, as a hand lays it; a
+// few groups cross the others for the densest tones.
+constexpr int kGroups = 1500;
+constexpr double kCrossShare = 0.2;
 // Hatching leans this far from the horizontal, with a little scatter per stroke.
 constexpr double kStrokeAngle = 52.0 * std::numbers::pi / 180.0;
 constexpr double kAngleScatter = 9.0 * std::numbers::pi / 180.0;
@@ -40,16 +43,12 @@ int Wrap(int v) {
 }
 
 // Lays one stroke into `paper` (1 = white): graphite along a slightly bowed
-// line, heaviest in the middle and fading at both ends as the pencil lands
-// and lifts, with a soft edge one pixel to either side.
-void LayStroke(std::vector<float>& paper, Random& random) {
-    const double cx = random.Uniform(0, kSide), cy = random.Uniform(0, kSide);
-    const double angle = kStrokeAngle + random.Uniform(-kAngleScatter, kAngleScatter);
-    const double length = random.Uniform(14, 44);
-    const double strength = random.Uniform(0.10, 0.26);
-    const double bow = random.Uniform(-0.004, 0.004);  // offset per squared pixel
-    const double dx = std::cos(angle), dy = std::sin(angle);
-    const double px = -dy, py = dx;  // across the stroke
+// line from (cx, cy) in direction (dx, dy), heaviest in the middle and fading
+// at both ends as the pencil lands and lifts, with a soft edge to either side.
+void LayStroke(std::vector<float>& paper, Random& random, double cx, double cy, double dx,
+               double dy, double length, double strength) {
+    const double bow = random.Uniform(-0.006, 0.006);  // offset per squared pixel
+    const double px = -dy, py = dx;                    // across the stroke
     static constexpr double kAcross[] = {-1.0, -0.5, 0.0, 0.5, 1.0};
     static constexpr double kCover[] = {0.15, 0.55, 1.0, 0.55, 0.15};
     for (double t = -length / 2; t <= length / 2; t += 0.7) {
@@ -66,12 +65,31 @@ void LayStroke(std::vector<float>& paper, Random& random) {
     }
 }
 
+// A group of 3 to 7 parallel strokes of about the same length, side by side.
+void LayHatchGroup(std::vector<float>& paper, Random& random) {
+    const double cx = random.Uniform(0, kSide), cy = random.Uniform(0, kSide);
+    const bool cross = random.Uniform(0, 1) < kCrossShare;
+    const double angle = (cross ? kStrokeAngle - std::numbers::pi / 2.4 : kStrokeAngle) +
+                         random.Uniform(-kAngleScatter, kAngleScatter);
+    const double dx = std::cos(angle), dy = std::sin(angle);
+    const double length = random.Uniform(10, 30);
+    const double spacing = random.Uniform(1.6, 2.8);
+    const double strength = random.Uniform(0.12, 0.30);
+    const int strokes = 3 + static_cast<int>(random.Next() % 5);
+    for (int i = 0; i < strokes; ++i) {
+        const double across = (i - (strokes - 1) / 2.0) * spacing;
+        const double along = random.Uniform(-2.5, 2.5);
+        LayStroke(paper, random, cx - dy * across + dx * along, cy + dx * across + dy * along, dx,
+                  dy, length * random.Uniform(0.8, 1.15), strength * random.Uniform(0.8, 1.2));
+    }
+}
+
 }  // namespace
 
 PencilTexture MakePencilTexture() {
     Random random(kSeed);
     std::vector<float> paper(size_t{kSide} * kSide, 1.0f);
-    for (int s = 0; s < kStrokes; ++s) LayStroke(paper, random);
+    for (int g = 0; g < kGroups; ++g) LayHatchGroup(paper, random);
     // Paper grain: fine noise, a little stronger across the strokes' direction
     // so that it reads as the tooth of the paper catching graphite.
     PencilTexture texture{};
