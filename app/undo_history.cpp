@@ -5,12 +5,28 @@
 #include <stdexcept>
 #include <utility>
 
+namespace {
+
+uint32_t Crc(const std::vector<uint8_t>& bytes) {
+    return uint32_t(crc32(0, bytes.data(), uInt(bytes.size())));
+}
+
+// Every field but the pixels.
+bool SameShape(const ViewPicture& a, const ViewPicture& b) {
+    return a.hasBitmap == b.hasBitmap && a.visible == b.visible && a.width == b.width &&
+           a.height == b.height && a.bitsPerPixel == b.bitsPerPixel &&
+           a.bytesPerLine == b.bytesPerLine && a.colors == b.colors && a.palette == b.palette;
+}
+
+}  // namespace
+
 UndoHistory::Packed UndoHistory::Pack(const ViewPicture& picture) {
     Packed packed;
     packed.header = picture;
     packed.header.pixels.clear();
     packed.header.pixels.shrink_to_fit();
     packed.bytes = picture.pixels.size();
+    packed.crc = Crc(picture.pixels);
     uLongf size = compressBound(uLong(picture.pixels.size()));
     packed.data.resize(size);
     // The fastest level: a drawing's white paper packs tightly at any level.
@@ -43,11 +59,13 @@ void UndoHistory::Reset(const ViewPicture& now) {
 }
 
 bool UndoHistory::Observe(const ViewPicture& now) {
-    Packed packed = Pack(now);
-    // The same pixels always pack to the same bytes.
-    if (packed.header == current_.header && packed.bytes == current_.bytes &&
-        packed.data == current_.data)
+    // Most commands that end without a change (a cancelled dialog, the look
+    // after Draw sketch's own Equalize) are told apart by the checksum and,
+    // where it agrees, by the pixels themselves, without packing anything.
+    if (SameShape(now, current_.header) && now.pixels.size() == current_.bytes &&
+        Crc(now.pixels) == current_.crc && Unpack(current_).pixels == now.pixels)
         return false;
+    Packed packed = Pack(now);
     packed.id = nextId_++;
     undo_.push_back(std::exchange(current_, std::move(packed)));
     if (undo_.size() > kMaxSteps) undo_.pop_front();

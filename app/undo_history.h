@@ -54,6 +54,7 @@ public:
         ViewPicture header;         // every field but the pixels
         std::vector<uint8_t> data;  // the pixels, zlib-compressed
         size_t bytes = 0;           // the pixels' size unpacked
+        uint32_t crc = 0;           // CRC-32 of the pixels unpacked
         uint64_t id = 0;            // which state this is
     };
     static Packed Pack(const ViewPicture& picture);

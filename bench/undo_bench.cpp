@@ -63,6 +63,16 @@ void BM_UnpackStep(benchmark::State& state) {
     Report(state, view, packed.data.size());
 }
 
+// What each command costs that ends without a change, such as a cancelled
+// dialog: the view is compared with the current state, nothing is packed.
+void BM_ObserveUnchanged(benchmark::State& state) {
+    const ViewPicture view = RightView(int(state.range(0)));
+    UndoHistory history;
+    history.Reset(view);
+    for (auto _ : state) benchmark::DoNotOptimize(history.Observe(view));
+}
+
+BENCHMARK(BM_ObserveUnchanged)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PackStep)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnpackStep)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
