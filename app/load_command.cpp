@@ -71,4 +71,5 @@ void TForm1::LoadConfirmedPhoto() {
     PixImage2->Load(f, 0, 0, 1);
     PixImage2->setVisible(false);
     photoFileName_ = f;
+    ResetDrawingHistory();
 }

@@ -62,6 +62,7 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
     CreateMenu();
     CreateKeys();
     setAcceptDrops(true);
+    WireDrawingHistory();
 
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName("OpenDialog1");
@@ -205,6 +206,10 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!MayClose()) {
+        event->ignore();
+        return;
+    }
     RunHandler([this] { FormClose(); });
     event->accept();
 }

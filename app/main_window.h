@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "app/undo_history.h"
 #include "imaging/control/pix_image.h"
 #include "imaging/dialogs/pix_dlg_components.h"
 #include "imaging/dialogs/pix_dlg_service.h"
@@ -50,6 +51,14 @@ public:
     void Equalize1Click();
     void Button5Click();
     void SharpenClick();
+    // Undo and redo of the right view: Ctrl+Z and Ctrl+Shift+Z.
+    void Undo1Click();
+    void Redo1Click();
+    // The right view's drawing is saved as it stands: closing asks no more
+    // until it changes again. Save As calls this after a successful save.
+    void MarkDrawingSaved();
+    bool DrawingChangedSinceSaved() const;
+    const UndoHistory& DrawingHistory() const { return undoHistory_; }
 
     // Controls.
     QWidget* Client = nullptr;
@@ -70,6 +79,9 @@ public:
     QAction* Drawsketch1 = nullptr;
     QAction* Equalize1 = nullptr;
     QAction* Equalaze1 = nullptr;
+    // Shortcuts on the window, in no menu.
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
 
     // Non-visual components.
     QFileDialog* OpenDialog1 = nullptr;
@@ -94,6 +106,11 @@ private:
     void FormCreate();
     void FormClose();
     void UpdateCheck();
+    void WireDrawingHistory();
+    // After an accepted Load: the history starts over from the loaded photo.
+    void ResetDrawingHistory();
+    // Asks about a changed, unsaved drawing; false keeps the window open.
+    bool MayClose();
 
     std::string siteHost_;
     std::string photoFileName_;
@@ -101,4 +118,5 @@ private:
     // filter entry.
     QString lastConfirmedFile_;
     QString lastConfirmedFilter_;
+    UndoHistory undoHistory_;
 };

@@ -21,4 +21,12 @@ uint8_t Sample(int x, int y, int c);
 // The picture as a width x height colour JPEG of quality 90.
 Bytes JpegPhoto(int width, int height);
 
+// A generated landscape, photo-like: sky, sun, hills, a house with dark
+// windows and its shadow, trees and grass, with sensor noise. Blue, green,
+// red rows from the top, 3 x width bytes each.
+Bytes ScenePixels(int width, int height);
+
+// The scene as a 24-bit BMP file.
+Bytes SceneBmp(int width, int height);
+
 }  // namespace bench

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "imaging/engine/retouch_ops.h"
+#include "sketch/blend_pass.h"
+#include "sketch/sketch_pass.h"
 
 namespace cli {
 namespace {
@@ -19,6 +21,9 @@ enum : int {
     kSharpen,
     kAnySize,
     kList,
+    kThreshold,
+    kTone,
+    kShading,
 };
 
 // A leading ':' makes getopt_long report a missing value as ':' and keeps it
@@ -27,6 +32,9 @@ constexpr char kShortOptions[] = ":o:d:j:qhV";
 
 const option kLongOptions[] = {
     {"color", no_argument, nullptr, kColor},
+    {"threshold", required_argument, nullptr, kThreshold},
+    {"tone", required_argument, nullptr, kTone},
+    {"shading", no_argument, nullptr, kShading},
     {"brightness", required_argument, nullptr, kBrightness},
     {"sharpen", required_argument, nullptr, kSharpen},
     {"output", required_argument, nullptr, 'o'},
@@ -82,6 +90,10 @@ std::string ValueError(int code) {
             return RangeError("--brightness", pix::kBrightnessMin, pix::kBrightnessMax);
         case kSharpen:
             return RangeError("--sharpen", pix::kSharpenMin, pix::kSharpenMax);
+        case kThreshold:
+            return RangeError("--threshold", sketch::kMinEdgeThreshold, sketch::kMaxEdgeThreshold);
+        case kTone:
+            return RangeError("--tone", sketch::kMinTonePercent, sketch::kMaxTonePercent);
         default:
             return "option needs a value";
     }
@@ -104,11 +116,19 @@ bool IsKnown(int code) {
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: strakel-sketch [--color] [--brightness C] [--sharpen A] [-o OUT | -d DIR]\n"
+    return "Usage: strakel-sketch [--color] [--threshold T] [--tone W] [--shading]\n"
+           "                      [--brightness C] [--sharpen A] [-o OUT | -d DIR]\n"
            "                      [-j N] [-q] [--any-size] [--list FILE] [--] PHOTO...\n"
            "Turns each photo into a pencil drawing.\n"
            "\n"
            "      --color         colour pencil drawing (25 % colour photo), not pencil\n"
+           "      --threshold=T   edge threshold, from 0 to 255 (default 14): a pixel is\n"
+           "                      a stroke where its difference exceeds T, so a lower T\n"
+           "                      draws more and fainter lines\n"
+           "      --tone=W        blend W % of the photo back in, from 0 to 100\n"
+           "                      (default 20, with --color 25)\n"
+           "      --shading       shade dark areas with pencil strokes, denser where the\n"
+           "                      photo is darker; light areas stay white paper\n"
            "      --brightness=C  retouch the drawing's brightness by C, from -1000 to 1000\n"
            "                      (each channel times (1000 + C) / 1000), as the window's\n"
            "                      brightness dialog does\n"
@@ -168,6 +188,21 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             case kAnySize:
                 o.anySize = true;
                 break;
+            case kShading:
+                o.shading = true;
+                break;
+            case kThreshold:
+                if (!ParseRanged(value, sketch::kMinEdgeThreshold, sketch::kMaxEdgeThreshold,
+                                 &o.threshold))
+                    return fail(ValueError(code));
+                break;
+            case kTone: {
+                int32_t tone = 0;
+                if (!ParseRanged(value, sketch::kMinTonePercent, sketch::kMaxTonePercent, &tone))
+                    return fail(ValueError(code));
+                o.tone = tone;
+                break;
+            }
             case 'q':
                 o.quiet = true;
                 break;

@@ -24,6 +24,9 @@ struct CliOptions {
     unsigned jobs = 0;                     // -j N; 0 = one per core
     int32_t brightness = 0;                // --brightness C, -1000 to 1000
     int32_t sharpen = 0;                   // --sharpen A, 0 to 1000
+    int32_t threshold = 14;                // --threshold T, 0 to 255
+    std::optional<int32_t> tone;           // --tone W, 0 to 100 %; empty: the mode's own
+    bool shading = false;                  // --shading
     std::vector<std::string> photos;
 };
 

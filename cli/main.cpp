@@ -114,6 +114,9 @@ int main(int argc, char** argv) {
         job.output = cli::OutputPathFor(photo, options.output, options.outputDir);
         job.format = *cli::OutputFormatFor(job.output);
         job.colorPencil = options.colorPencil;
+        job.look.threshold = options.threshold;
+        job.look.tonePercent = options.tone;
+        job.look.shading = options.shading;
         job.anySize = options.anySize;
         job.brightness = options.brightness;
         job.sharpen = options.sharpen;

@@ -49,7 +49,8 @@ std::string RunSketchJob(const SketchJob& job) {
     OwnedBitmap drawing;
     const sketch::BlendMode mode =
         job.colorPencil ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil;
-    const sketch::PipelineResult drawn = sketch::DrawSketch(photo.bitmap, mode, &drawing.bitmap);
+    const sketch::PipelineResult drawn =
+        sketch::DrawSketch(photo.bitmap, mode, job.look, &drawing.bitmap);
     if (!drawn.ok()) return drawn.message + ": " + StatusMessage(drawn.status);
     const sketch::PipelineResult retouched =
         sketch::Retouch(&drawing.bitmap, {job.brightness, job.sharpen});

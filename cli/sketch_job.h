@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "sketch/drawing_look.h"
+
 namespace cli {
 
 struct SketchJob {
@@ -12,6 +14,7 @@ struct SketchJob {
     std::string output;
     int32_t format = 0;  // engine file format code of the output
     bool colorPencil = false;
+    sketch::DrawingLook look;  // threshold, tone and shading of the drawing
     bool anySize = false;
     int32_t brightness = 0;  // retouch after the drawing, as the window's dialogs
     int32_t sharpen = 0;

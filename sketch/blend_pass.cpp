@@ -26,6 +26,16 @@ void BlendColorPencil(const uint8_t* work, uint8_t* view, size_t n) {
     }
 }
 
+// round((p b + (100 - p) v) / 100) with halves to even, in integers.
+void BlendPercent(const uint8_t* work, uint8_t* view, size_t n, int percent) {
+    const auto p = static_cast<uint32_t>(percent);
+    for (size_t j = 0; j < n; ++j) {
+        const uint32_t sum = p * work[j] + (100 - p) * view[j];
+        const uint32_t q = sum / 100, rest = sum % 100;
+        view[j] = static_cast<uint8_t>(q + (rest > 50 || (rest == 50 && (q & 1))));
+    }
+}
+
 }  // namespace
 
 double PhotoWeight(BlendMode mode) {
@@ -34,6 +44,12 @@ double PhotoWeight(BlendMode mode) {
 
 bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t height,
                BlendMode mode) {
+    return BlendPass(work, view, width, height, DefaultTonePercent(mode));
+}
+
+bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t height,
+               int tonePercent) {
+    const int percent = std::clamp(tonePercent, kMinTonePercent, kMaxTonePercent);
     const PassRegion region = PassRegionFor(std::min({width, work.width, view.width}),
                                             std::min({height, work.height, view.height}));
     if (region.empty()) return true;
@@ -43,10 +59,13 @@ bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t 
     for (int32_t r = region.firstRow; r < region.endRow; ++r) {
         const uint8_t* workRow = work.Row(r) + firstByte;
         uint8_t* viewRow = view.Row(r) + firstByte;
-        if (mode == BlendMode::kColorPencil)
+        // The two usual weights have exact shortcuts of their own.
+        if (percent == 25)
             BlendColorPencil(workRow, viewRow, bytes);
-        else
+        else if (percent == 20)
             BlendPencil(workRow, viewRow, bytes);
+        else
+            BlendPercent(workRow, viewRow, bytes, percent);
     }
     return true;
 }

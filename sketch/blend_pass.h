@@ -1,4 +1,5 @@
-// The blend pass: mixes a photo's DIB into a view's DIB with a fixed weight.
+// The blend pass: mixes a photo's DIB into a view's DIB with the photo's weight
+// in whole percent (20 for pencil, 25 for colour pencil unless asked otherwise).
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,13 @@ enum class BlendMode { kPencil, kColorPencil };
 // The photo's weight w (0.2 as the nearest double, or 0.25).
 double PhotoWeight(BlendMode mode);
 
+// The same weight in percent: 20 or 25.
+constexpr int DefaultTonePercent(BlendMode mode) {
+    return mode == BlendMode::kColorPencil ? 25 : 20;
+}
+constexpr int kMinTonePercent = 0;
+constexpr int kMaxTonePercent = 100;
+
 // For each byte of memory rows 3..height-1 and columns 1..width-3:
 // view := round(w x work + (1 - w) x view), halves to even. The result equals
 // that formula in double precision for every pair of bytes. `width` and
@@ -27,5 +35,12 @@ bool BlendPass(const uint8_t* workDib, size_t workSize, uint8_t* viewDib, size_t
 // The same on rows reached directly; `work` is only read. Always true.
 bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t height,
                BlendMode mode);
+
+// With the photo's weight w = percent / 100 (clamped to 0..100):
+// view := round(w x work + (1 - w) x view) in exact arithmetic, halves to
+// even. 20 and 25 give the pencil and colour pencil blends above byte for
+// byte; 0 leaves the view as it is and 100 copies the photo. Always true.
+bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t height,
+               int tonePercent);
 
 }  // namespace sketch

@@ -11,7 +11,8 @@ PipelineResult Failed(std::string message, int32_t status) {
     return PipelineResult{status, std::move(message)};
 }
 
-PipelineResult RenderEdges(SketchImage& work, SketchImage& view, int32_t width, int32_t height) {
+PipelineResult RenderEdges(SketchImage& work, SketchImage& view, int32_t width, int32_t height,
+                           int threshold) {
     if (!view.HasPicture() || !work.HasPicture()) return Failed("Imges empty", pix::kInvalidBitmap);
     if (auto r = work.ToTrueColor(); !r.ok()) return r;
     if (auto r = view.ToTrueColor(); !r.ok()) return r;
@@ -19,7 +20,7 @@ PipelineResult RenderEdges(SketchImage& work, SketchImage& view, int32_t width, 
     {
         PassRows rows;
         if (auto r = work.TakeRows(&rows); !r.ok()) return r;
-        SketchPass(rows.rows, width, height);
+        SketchPass(rows.rows, width, height, threshold);
         if (auto r = view.DrawBack(rows, width, height); !r.ok()) return r;
     }
     return view.Invert();
@@ -27,6 +28,11 @@ PipelineResult RenderEdges(SketchImage& work, SketchImage& view, int32_t width, 
 
 PipelineResult BlendPhoto(SketchImage& work, SketchImage& view, int32_t width, int32_t height,
                           BlendMode mode) {
+    return BlendPhoto(work, view, width, height, mode, DefaultTonePercent(mode));
+}
+
+PipelineResult BlendPhoto(SketchImage& work, SketchImage& view, int32_t width, int32_t height,
+                          BlendMode mode, int tonePercent) {
     if (auto r = work.Reload(); !r.ok()) return r;
     // A reload that failed leaves nothing to desaturate; the check below then
     // tells the user.
@@ -40,7 +46,7 @@ PipelineResult BlendPhoto(SketchImage& work, SketchImage& view, int32_t width, i
     PassRows workRows, viewRows;
     if (auto r = work.TakeRows(&workRows); !r.ok()) return r;
     if (auto r = view.TakeRows(&viewRows); !r.ok()) return r;
-    BlendPass(workRows.rows, viewRows.rows, width, height, mode);
+    BlendPass(workRows.rows, viewRows.rows, width, height, tonePercent);
     return view.DrawBack(viewRows, width, height);
 }
 

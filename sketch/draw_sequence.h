@@ -6,18 +6,24 @@
 
 #include "sketch/blend_pass.h"
 #include "sketch/sketch_image.h"
+#include "sketch/sketch_pass.h"
 
 namespace sketch {
 
 // Draw sketch up to the blend: both images 24-bit, `work` desaturated, the
-// sketch pass over its rows of size width x height, those drawn into `view`,
-// and `view` inverted. "Imges empty" when either image has no picture.
-PipelineResult RenderEdges(SketchImage& work, SketchImage& view, int32_t width, int32_t height);
+// sketch pass over its rows of size width x height with the edge threshold,
+// those drawn into `view`, and `view` inverted. "Imges empty" when either
+// image has no picture.
+PipelineResult RenderEdges(SketchImage& work, SketchImage& view, int32_t width, int32_t height,
+                           int threshold = kEdgeThreshold);
 
 // Equalize: reloads `work`, desaturates it unless `mode` is colour pencil,
-// blends it into `view`'s rows and draws those back. "Imges empty" when either
-// image has no picture after the reload.
+// blends it into `view`'s rows with the mode's weight, or `tonePercent` of the
+// photo when given, and draws those back. "Imges empty" when either image has
+// no picture after the reload.
 PipelineResult BlendPhoto(SketchImage& work, SketchImage& view, int32_t width, int32_t height,
                           BlendMode mode);
+PipelineResult BlendPhoto(SketchImage& work, SketchImage& view, int32_t width, int32_t height,
+                          BlendMode mode, int tonePercent);
 
 }  // namespace sketch

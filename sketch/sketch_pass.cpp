@@ -68,8 +68,8 @@ void Differences(const uint8_t* row, const uint8_t* prev1, const uint8_t* prev2,
 // h[j] = 0xFF when the pixel starting at byte j is kept as an edge: one of its
 // differences exceeds the threshold and its red byte (j + 2) is not 255.
 // Meaningful only where a pixel starts; d must hold two readable bytes past n.
-void EdgeMasks(const uint8_t* row, const uint8_t* d, uint8_t* h, size_t n) {
-    const Bytes threshold = Bytes{} + uint8_t(kEdgeThreshold);
+void EdgeMasks(const uint8_t* row, const uint8_t* d, uint8_t* h, size_t n, uint8_t limit) {
+    const Bytes threshold = Bytes{} + limit;
     const Bytes white = Bytes{} + uint8_t(255);
     size_t j = 0;
     for (; j + kLanes <= n; j += kLanes) {
@@ -79,7 +79,7 @@ void EdgeMasks(const uint8_t* row, const uint8_t* d, uint8_t* h, size_t n) {
     }
     for (; j < n; ++j) {
         const uint8_t strongest = std::max({d[j], d[j + 1], d[j + 2]});
-        h[j] = (strongest > kEdgeThreshold && row[j + 2] != 255) ? 0xFF : 0x00;
+        h[j] = (strongest > limit && row[j + 2] != 255) ? 0xFF : 0x00;
     }
 }
 
@@ -112,7 +112,9 @@ void WriteTargets(uint8_t* row, const uint8_t* d, const uint8_t* h, size_t n) {
 
 }  // namespace
 
-bool SketchPass(const DibRows& rows, int32_t width, int32_t height) {
+bool SketchPass(const DibRows& rows, int32_t width, int32_t height, int threshold) {
+    const auto limit =
+        static_cast<uint8_t>(std::clamp(threshold, kMinEdgeThreshold, kMaxEdgeThreshold));
     const PassRegion region =
         PassRegionFor(std::min(width, rows.width), std::min(height, rows.height));
     if (region.empty()) return true;
@@ -128,15 +130,15 @@ bool SketchPass(const DibRows& rows, int32_t width, int32_t height) {
     for (int32_t r = region.endRow - 1; r >= region.firstRow; --r) {
         uint8_t* row = rows.Row(r) + firstByte;
         Differences(row, row - stride, row - 2 * stride, scratch.d.data(), n);
-        EdgeMasks(row, scratch.d.data(), scratch.h(), n);
+        EdgeMasks(row, scratch.d.data(), scratch.h(), n, limit);
         WriteTargets(row, scratch.d.data(), scratch.h(), n);
     }
     return true;
 }
 
-bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height) {
+bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height, int threshold) {
     const auto rows = PackedDibRows(dib, dibSize);
-    return rows && SketchPass(*rows, width, height);
+    return rows && SketchPass(*rows, width, height, threshold);
 }
 
 }  // namespace sketch

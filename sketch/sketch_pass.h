@@ -9,21 +9,25 @@
 
 namespace sketch {
 
-// A pixel is an edge when one of its channel differences exceeds this.
+// A pixel is an edge when one of its channel differences exceeds the threshold:
+// 14 by default, any of 0 to 255 on request (255 leaves no edge at all).
 constexpr int kEdgeThreshold = 14;
+constexpr int kMinEdgeThreshold = 0;
+constexpr int kMaxEdgeThreshold = 255;
 
 // Replaces each pixel of memory rows 3..height-1 and columns 1..width-3 of the
 // DIB in `dib` (the whole block, `dibSize` bytes) by the largest of four
 // differences per channel within the 3 x 3 block that has the pixel as its
 // corner in the highest row and lowest column, or by 0 where no channel's
-// difference exceeds the threshold or where the pixel's red byte is 255 (white
+// difference exceeds `threshold` (clamped to 0..255) or where the pixel's red byte is 255 (white
 // stays white paper after inversion). Everything else keeps its value.
 // `width` and `height` are clamped to the DIB's own size; row padding is never
 // touched. Returns false, changing nothing, when the block does not hold a
 // consistent 24-bit DIB.
-bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height);
+bool SketchPass(uint8_t* dib, size_t dibSize, int32_t width, int32_t height,
+                int threshold = kEdgeThreshold);
 
 // The same on rows reached directly. Always true.
-bool SketchPass(const DibRows& rows, int32_t width, int32_t height);
+bool SketchPass(const DibRows& rows, int32_t width, int32_t height, int threshold = kEdgeThreshold);
 
 }  // namespace sketch

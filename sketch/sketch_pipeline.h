@@ -5,6 +5,7 @@
 
 #include "imaging/engine/pix_bitmap.h"
 #include "sketch/blend_pass.h"
+#include "sketch/drawing_look.h"
 #include "sketch/sketch_image.h"
 
 namespace sketch {
@@ -15,5 +16,11 @@ namespace sketch {
 // reloads the same file; `photo` itself is not changed. Besides `photo`, at
 // most two picture-sized buffers are held: the work image and the drawing.
 PipelineResult DrawSketch(const PixBitmap& photo, BlendMode mode, PixBitmap* rightView);
+
+// The same with the look asked for: its edge threshold in the sketch pass, its
+// share of the photo in the blend and, with shading, the shading pass over
+// the blended drawing. The default look gives the drawing above.
+PipelineResult DrawSketch(const PixBitmap& photo, BlendMode mode, const DrawingLook& look,
+                          PixBitmap* rightView);
 
 }  // namespace sketch

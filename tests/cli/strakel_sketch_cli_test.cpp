@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -122,11 +123,12 @@ protected:
     // With a brightness change and a sharpen amount, retouched as OK in the
     // window's two dialogs retouches it.
     std::vector<uint8_t> ExpectedDrawing(const std::string& photo, sketch::BlendMode mode,
-                                         int32_t brightness = 0, int32_t sharpen = 0) {
+                                         int32_t brightness = 0, int32_t sharpen = 0,
+                                         const sketch::DrawingLook& look = {}) {
         PixBitmap loaded{}, drawing{};
         P_InitBitmap(&drawing, sizeof drawing, 0, 0, 0);
         EXPECT_EQ(pix::LoadBitmapFile((dir_ / photo).string(), &loaded, 0), pix::kSuccess);
-        EXPECT_TRUE(sketch::DrawSketch(loaded, mode, &drawing).ok());
+        EXPECT_TRUE(sketch::DrawSketch(loaded, mode, look, &drawing).ok());
         EXPECT_EQ(P_ChangeBitmapBrightness(&drawing, brightness), pix::kSuccess);
         EXPECT_EQ(P_SharpenBitmap(&drawing, sharpen), pix::kSuccess);
         auto pixels = Pixels(drawing);
@@ -188,6 +190,15 @@ TEST_F(StrakelSketchCli, BadUsageExitsWith2AndSaysWhy) {
         {{"--sharpen", "", "a.bmp"}, "option --sharpen needs a whole number from 0 to 1000"},
         {{"--sharpen", "99999999999", "a.bmp"},
          "option --sharpen needs a whole number from 0 to 1000"},
+        {{"--threshold", "256", "a.bmp"}, "option --threshold needs a whole number from 0 to 255"},
+        {{"--threshold=-1", "a.bmp"}, "option --threshold needs a whole number from 0 to 255"},
+        {{"--threshold", "1e1", "a.bmp"}, "option --threshold needs a whole number from 0 to 255"},
+        {{"a.bmp", "--threshold"}, "option --threshold needs a whole number from 0 to 255"},
+        {{"--tone", "101", "a.bmp"}, "option --tone needs a whole number from 0 to 100"},
+        {{"--tone", "-5", "a.bmp"}, "option --tone needs a whole number from 0 to 100"},
+        {{"--tone=20%", "a.bmp"}, "option --tone needs a whole number from 0 to 100"},
+        {{"--tone", "", "a.bmp"}, "option --tone needs a whole number from 0 to 100"},
+        {{"--shading=yes", "a.bmp"}, "option --shading takes no value"},
     };
     for (const auto& c : cases) {
         const RunResult r = Run(c.args);
@@ -202,7 +213,9 @@ TEST_F(StrakelSketchCli, HelpAndVersion) {
     RunResult r = Run({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
-              "Usage: strakel-sketch [--color] [--brightness C] [--sharpen A] [-o OUT | -d DIR]");
+              "Usage: strakel-sketch [--color] [--threshold T] [--tone W] [--shading]");
+    EXPECT_NE(r.out.find("\n      --threshold=T   edge threshold, from 0 to 255 (default 14)"),
+              std::string::npos);
     EXPECT_NE(r.out.find("\n      --brightness=C  retouch"), std::string::npos);
     EXPECT_NE(r.out.find("\n  -o, --output=OUT    write"), std::string::npos);
     r = Run({"--version"});
@@ -267,6 +280,50 @@ TEST_F(StrakelSketchCli, RetouchesAsTheDialogsDoBrightnessFirst) {
         EXPECT_EQ(PixelsOfFile("out.png"), expected) << args[0] << " " << args[1];
         EXPECT_NE(expected, plain);
     }
+}
+
+// Each look option draws what the drawing sequence draws with it; the
+// defaults, also when given, draw the window's drawing.
+TEST_F(StrakelSketchCli, DrawsWithTheThresholdToneAndShadingAskedFor) {
+    WritePhoto("photo.bmp", 41, 29);
+    const auto pencil = ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil);
+    auto look = [](int threshold, std::optional<int> tone, bool shading) {
+        sketch::DrawingLook l;
+        l.threshold = threshold;
+        l.tonePercent = tone;
+        l.shading = shading;
+        return l;
+    };
+    const struct {
+        std::vector<std::string> args;
+        sketch::DrawingLook look;
+        bool plain;  // the same pixels as without any option
+    } cases[] = {
+        {{"--threshold", "14", "--tone", "20"}, look(14, 20, false), true},
+        {{"--color", "--tone=25"}, look(14, 25, false), true},
+        {{"--threshold", "3"}, look(3, std::nullopt, false), false},
+        {{"--threshold=255"}, look(255, std::nullopt, false), false},
+        {{"--tone", "60"}, look(14, 60, false), false},
+        {{"--color", "--tone", "0"}, look(14, 0, false), false},
+        {{"--shading"}, look(14, std::nullopt, true), false},
+        {{"--color", "--shading", "--threshold", "30", "--tone", "+40", "--brightness", "100"},
+         look(30, 40, true),
+         false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", "out.png", "photo.bmp"});
+        const RunResult r = Run(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const bool color = args[0] == "--color";
+        const int32_t brightness = args.size() > 9 ? 100 : 0;
+        const auto mode = color ? sketch::BlendMode::kColorPencil : sketch::BlendMode::kPencil;
+        const auto expected = ExpectedDrawing("photo.bmp", mode, brightness, 0, c.look);
+        EXPECT_EQ(PixelsOfFile("out.png"), expected) << args[0] << " " << args[1];
+        EXPECT_EQ(expected == ExpectedDrawing("photo.bmp", mode), c.plain)
+            << args[0] << " " << args[1];
+    }
+    EXPECT_NE(ExpectedDrawing("photo.bmp", sketch::BlendMode::kColorPencil), pencil);
 }
 
 TEST_F(StrakelSketchCli, ManyPhotosInParallelIntoAFolder) {
@@ -678,9 +735,11 @@ std::set<std::string> ManualOptions(const std::string& page) {
 TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
     const RunResult r = Run({"--help"});
     const std::set<std::string> help = HelpOptions(r.out);
-    EXPECT_EQ(help, (std::set<std::string>{"--color", "--brightness", "--sharpen", "-o", "--output",
-                                           "-d", "--dir", "-j", "--jobs", "--any-size", "--list",
-                                           "-q", "--quiet", "-h", "--help", "-V", "--version"}));
+    EXPECT_EQ(help, (std::set<std::string>{"--color",      "--threshold", "--tone", "--shading",
+                                           "--brightness", "--sharpen",   "-o",     "--output",
+                                           "-d",           "--dir",       "-j",     "--jobs",
+                                           "--any-size",   "--list",      "-q",     "--quiet",
+                                           "-h",           "--help",      "-V",     "--version"}));
     EXPECT_EQ(ManualOptions(ReadFile(STRAKEL_SKETCH_MANPAGE)), help);
 
     // What bash offers after a dash, with the completion loaded.

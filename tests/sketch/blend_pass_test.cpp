@@ -84,6 +84,36 @@ TEST(BlendPass, EqualsTheDoubleFormulaForEveryPairOfBytes) {
     EXPECT_EQ(sketch::PhotoWeight(BlendMode::kPencil), 0.2);
 }
 
+// Any share of the photo in whole percent, every pair of bytes, against the
+// exact quotient rounded with halves to even; 20 and 25 are the two modes.
+TEST(BlendPass, AnyTonePercentEqualsTheExactFormulaForEveryPairOfBytes) {
+    constexpr int32_t kW = 130, kH = 176;
+    TestDib work = MakeDib(kW, kH), base = MakeDib(kW, kH);
+    uint32_t pair = 0;
+    for (int32_t r = 3; r < kH; ++r)
+        for (int32_t c = 1; c <= kW - 3; ++c)
+            for (int k = 0; k < 3; ++k, ++pair) {
+                work.at(r, c, k) = uint8_t(pair & 0xFF);
+                base.at(r, c, k) = uint8_t((pair >> 8) & 0xFF);
+            }
+    for (int percent : {0, 1, 20, 25, 33, 50, 75, 99, 100}) {
+        TestDib view = base;
+        const auto workRows = sketch::PackedDibRows(work.block(), work.size);
+        const auto viewRows = sketch::PackedDibRows(view.block(), view.size);
+        ASSERT_TRUE(sketch::BlendPass(*workRows, *viewRows, kW, kH, percent));
+        for (int32_t r = 3; r < kH; ++r)
+            for (int32_t c = 1; c <= kW - 3; ++c)
+                for (int k = 0; k < 3; ++k) {
+                    const int b = work.at(r, c, k), v = base.at(r, c, k);
+                    const double exact =
+                        std::nearbyint((percent * b + (100 - percent) * v) / 100.0);
+                    ASSERT_EQ(view.at(r, c, k), exact)
+                        << percent << " % of work " << b << " over view " << v;
+                }
+        EXPECT_TRUE(view.paddingAndGuardIntact());
+    }
+}
+
 TEST(BlendPass, BorderPaddingAndWorkDibAreUntouched) {
     std::mt19937 rng(3);
     for (int32_t width = 1; width <= 9; ++width) {

@@ -14,13 +14,13 @@ using sketch_test::TestDib;
 
 namespace {
 
-bool Sketch(TestDib& d, int32_t w, int32_t h) {
-    return SketchPass(d.block(), d.size, w, h);
+bool Sketch(TestDib& d, int32_t w, int32_t h, int threshold = sketch::kEdgeThreshold) {
+    return SketchPass(d.block(), d.size, w, h, threshold);
 }
 
 // The pass as a plain per-pixel rule on an untouched copy, for comparison with
 // the row-wise implementation on random pictures.
-void ModelPass(TestDib& d, int32_t w, int32_t h) {
+void ModelPass(TestDib& d, int32_t w, int32_t h, int threshold = 14) {
     const TestDib src = d;
     auto p = [&](int32_t r, int32_t c, int k) {
         return int(const_cast<TestDib&>(src).at(r, c, k));
@@ -34,7 +34,8 @@ void ModelPass(TestDib& d, int32_t w, int32_t h) {
                                   std::abs(p(r, c + 1, k) - p(r - 2, c + 1, k)),
                                   std::abs(p(r - 1, c + 2, k) - p(r - 1, c, k))});
             }
-            const bool edge = p(r, c, 2) != 255 && (dk[0] > 14 || dk[1] > 14 || dk[2] > 14);
+            const bool edge =
+                p(r, c, 2) != 255 && (dk[0] > threshold || dk[1] > threshold || dk[2] > threshold);
             for (int k = 0; k < 3; ++k) d.at(r, c, k) = uint8_t(edge ? dk[k] : 0);
         }
     }
@@ -147,6 +148,35 @@ TEST(SketchPass, MatchesPerPixelRuleOnRandomPicturesOfManyWidths) {
             ASSERT_TRUE(Sketch(d, w, h));
             EXPECT_EQ(d.storage, expected.storage) << w << " x " << h;
         }
+    }
+}
+
+// The threshold asked for decides alone: a difference of T is no edge, T + 1
+// is, and 255 leaves no edge at all.
+TEST(SketchPass, TheThresholdAskedForDecidesWhatIsAnEdge) {
+    const struct {
+        int threshold, difference, expected;
+    } cases[] = {{0, 0, 0},       {0, 1, 1},     {6, 6, 0},       {6, 7, 7},    {100, 100, 0},
+                 {100, 101, 101}, {254, 254, 0}, {254, 255, 255}, {255, 255, 0}};
+    for (const auto& c : cases) {
+        TestDib d = MakeDib(4, 4);
+        d.fillGrey(0);
+        d.setGrey(1, 1, uint8_t(c.difference));
+        ASSERT_TRUE(Sketch(d, 4, 4, c.threshold));
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(d.at(3, 1, k), c.expected)
+                << "threshold " << c.threshold << " difference " << c.difference;
+    }
+    std::mt19937 rng(9);
+    for (int threshold : {0, 3, 9, 30, 200}) {
+        TestDib d = MakeDib(37, 11);
+        for (int32_t r = 0; r < 11; ++r)
+            for (int32_t c = 0; c < 37; ++c)
+                for (int k = 0; k < 3; ++k) d.at(r, c, k) = uint8_t(100 + rng() % 40);
+        TestDib expected = d;
+        ModelPass(expected, 37, 11, threshold);
+        ASSERT_TRUE(Sketch(d, 37, 11, threshold));
+        EXPECT_EQ(d.storage, expected.storage) << "threshold " << threshold;
     }
 }
 

@@ -134,3 +134,152 @@ TEST(DrawSketch, EmptyPhotoIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A photo-like 97 x 61 picture: gradients, a bright sky, a dark corner and
+// texture, so that every branch of both passes is met.
+Bitmap GradientPhoto() {
+    Bitmap photo(97, 61, 24);
+    for (int32_t y = 0; y < 61; ++y)
+        for (int32_t x = 0; x < 97; ++x) {
+            const int v = y < 15 ? 255 : (x * 3 + y * 2 + (x * y) % 23) % 256;
+            photo.set(x, y, {v, (v + x) % 256, x < 20 && y > 40 ? 8 : (v * 7) % 256});
+        }
+    return photo;
+}
+
+// FNV-1a over the drawing's rows.
+uint64_t Digest(const Bitmap& b) {
+    uint64_t h = 1469598103934665603ull;
+    for (int32_t y = 0; y < b.ref().Height; ++y)
+        for (int32_t x = 0; x < 3 * b.ref().Width; ++x) {
+            h ^= PixRow(b.ref(), y)[x];
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+TEST(DrawSketch, DefaultsGiveTheDrawingOfBefore) {
+    Bitmap photo = GradientPhoto(), pencil, color;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, pencil.get()).ok());
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, color.get()).ok());
+    // Digests of the drawings before the look became adjustable.
+    EXPECT_EQ(Digest(pencil), 8651293361547683748ull);
+    EXPECT_EQ(Digest(color), 15579310927036266702ull);
+}
+
+TEST(DrawSketch, TheDefaultLookIsTheWindowsDrawing) {
+    Bitmap photo = GradientPhoto(), plain, looked, explicitTone;
+    for (BlendMode mode : {BlendMode::kPencil, BlendMode::kColorPencil}) {
+        ASSERT_TRUE(DrawSketch(photo.ref(), mode, plain.get()).ok());
+        ASSERT_TRUE(DrawSketch(photo.ref(), mode, sketch::DrawingLook{}, looked.get()).ok());
+        sketch::DrawingLook look;
+        look.threshold = 14;
+        look.tonePercent = mode == BlendMode::kPencil ? 20 : 25;
+        ASSERT_TRUE(DrawSketch(photo.ref(), mode, look, explicitTone.get()).ok());
+        EXPECT_EQ(Digest(looked), Digest(plain));
+        EXPECT_EQ(Digest(explicitTone), Digest(plain));
+    }
+}
+
+TEST(DrawSketch, ALowerThresholdDrawsMoreStrokes) {
+    Bitmap photo = GradientPhoto(), usual, low, none;
+    sketch::DrawingLook look;
+    look.threshold = 255;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, none.get()).ok());
+    // A stroke darkens its pixel below what the drawing without any stroke has.
+    auto strokes = [&](const Bitmap& drawing) {
+        int n = 0;
+        for (int32_t y = 0; y < 61; ++y)
+            for (int32_t x = 0; x < 97; ++x) n += drawing.at(x, y).g < none.at(x, y).g;
+        return n;
+    };
+    ASSERT_TRUE(
+        DrawSketch(photo.ref(), BlendMode::kPencil, sketch::DrawingLook{}, usual.get()).ok());
+    look.threshold = 4;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, low.get()).ok());
+    EXPECT_GT(strokes(usual), 500);
+    EXPECT_GT(strokes(low), strokes(usual) + 200);
+    // Without strokes, inside the border there is only paper and 20 % of the photo.
+    for (int32_t y = 0; y < 58; ++y)
+        for (int32_t x = 1; x < 95; ++x) EXPECT_GE(none.at(x, y).g, 204) << x << "," << y;
+}
+
+TEST(DrawSketch, MoreToneBringsThePixelsNearerThePhoto) {
+    Bitmap photo = GradientPhoto(), grey;
+    // The grey photo the pencil blend mixes in: the drawing at 100 %.
+    sketch::DrawingLook look;
+    look.tonePercent = 100;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, grey.get()).ok());
+    auto distance = [&](int percent) {
+        Bitmap drawing;
+        sketch::DrawingLook l;
+        l.tonePercent = percent;
+        EXPECT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, l, drawing.get()).ok());
+        long sum = 0;
+        for (int32_t y = 0; y < 58; ++y)
+            for (int32_t x = 1; x < 95; ++x) sum += std::abs(drawing.at(x, y).g - grey.at(x, y).g);
+        return sum;
+    };
+    const long at0 = distance(0), at20 = distance(20), at60 = distance(60), at100 = distance(100);
+    EXPECT_GT(at0, at20);
+    EXPECT_GT(at20, at60);
+    EXPECT_GT(at60, at100);
+    EXPECT_EQ(at100, 0);
+}
+
+// Left half white, right half dark grey with a faint texture; the border
+// rows and columns are not drawn on by any pass.
+Bitmap HalfDarkPhoto() {
+    Bitmap photo(64, 40, 24);
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            photo.set(x, y, x < 32 ? Grey(255) : Grey(40 + (x + y) % 3));
+    return photo;
+}
+
+TEST(DrawSketch, ShadingDarkensDarkAreasAndLeavesPaperWhite) {
+    Bitmap photo = HalfDarkPhoto(), plain, shaded, again;
+    sketch::DrawingLook look;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, plain.get()).ok());
+    look.shading = true;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, shaded.get()).ok());
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, again.get()).ok());
+    EXPECT_EQ(Digest(shaded), Digest(again));  // the texture is the same every time
+    long plainDark = 0, shadedDark = 0;
+    int lighter = 0, levels = 0;
+    std::vector<bool> seen(256);
+    for (int32_t y = 0; y < 37; ++y) {
+        // Paper stays exactly as the plain drawing has it.
+        for (int32_t x = 1; x < 30; ++x)
+            EXPECT_EQ(shaded.at(x, y), plain.at(x, y)) << x << "," << y;
+        for (int32_t x = 34; x < 61; ++x) {
+            plainDark += plain.at(x, y).g;
+            shadedDark += shaded.at(x, y).g;
+            lighter += shaded.at(x, y).g > plain.at(x, y).g;
+            if (!seen[size_t(shaded.at(x, y).g)]) ++levels, seen[size_t(shaded.at(x, y).g)] = true;
+        }
+    }
+    EXPECT_EQ(lighter, 0);
+    // Markedly darker on average, and drawn in strokes rather than a flat grey.
+    EXPECT_LT(shadedDark * 10, plainDark * 7);
+    EXPECT_GT(levels, 20);
+}
+
+TEST(DrawSketch, ShadingTintsAColorPencilDrawingWithoutChangingItsHue) {
+    Bitmap photo = HalfDarkPhoto(), shaded;
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 32; x < 64; ++x) photo.set(x, y, {20, 40, 90});
+    sketch::DrawingLook look;
+    look.shading = true;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, look, shaded.get()).ok());
+    for (int32_t y = 0; y < 37; ++y)
+        for (int32_t x = 34; x < 61; ++x) {
+            const Bgr p = shaded.at(x, y);
+            EXPECT_LE(p.b, p.g);
+            EXPECT_LE(p.g, p.r);
+        }
+}
+
+}  // namespace
