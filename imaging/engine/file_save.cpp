@@ -188,20 +188,20 @@ int32_t SaveBitmapPages(std::span<const PixBitmap* const> pages, const std::stri
     PixBitmap stamp;
     P_InitBitmap(&stamp, sizeof(stamp), 0, 0, 0);
     if (options.stamp) {
-        const int32_t stampBits = options.stampBits == 0 && GreyOnly8(format, compression) &&
-                                          order[0]->bits() == 8
-                                      ? 8
-                                      : options.stampBits;
-        if (int32_t s = MakeStamp(*pages[0], options.stampWidth, options.stampHeight, stampBits,
-                                  &stamp);
+        const int32_t stampBits =
+            options.stampBits == 0 && GreyOnly8(format, compression) && order[0]->bits() == 8
+                ? 8
+                : options.stampBits;
+        if (int32_t s =
+                MakeStamp(*pages[0], options.stampWidth, options.stampHeight, stampBits, &stamp);
             s != kSuccess) {
             P_FreeBitmap(&stamp);
             return s;
         }
     }
     std::vector<uint8_t> bytes;
-    const int32_t status = Encode(order, options.stamp ? &stamp : nullptr, format, compression,
-                                  options, path, &bytes);
+    const int32_t status =
+        Encode(order, options.stamp ? &stamp : nullptr, format, compression, options, path, &bytes);
     P_FreeBitmap(&stamp);
     if (status != kSuccess) return status;
     if (!ReportProgress(100)) return kUserAbort;

@@ -64,8 +64,7 @@ int32_t Write(png_structp png, png_infop info, const PixBitmap& b, int bits, boo
                      : grey                 ? PNG_COLOR_TYPE_GRAY
                                             : PNG_COLOR_TYPE_PALETTE;
     png_set_IHDR(png, info, uint32_t(b.Width), uint32_t(b.Height), bits < 8 ? bits : 8, type,
-                 PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (encoding.level >= 0) png_set_compression_level(png, encoding.level);
     const int strategy = type == PNG_COLOR_TYPE_RGB ? encoding.strategy : encoding.greyStrategy;
     if (strategy >= 0) png_set_compression_strategy(png, strategy);
@@ -122,8 +121,7 @@ int32_t EncodePng(const PixBitmap& b, std::vector<uint8_t>* out, const PngEncodi
         return kNoMemory;
     }
     const int32_t status = Write(png, info, b, bits, b.BitsPerPixel == 8 && IsGreyLevels(b, bits),
-                                 encoding,
-                                 greyRow.empty() ? nullptr : greyRow.data(), out);
+                                 encoding, greyRow.empty() ? nullptr : greyRow.data(), out);
     png_destroy_write_struct(&png, &info);
     if (status != kSuccess) out->clear();
     return status;

@@ -225,8 +225,8 @@ int32_t MakeOutput(const PixBitmap& s, int32_t bits, PixBitmap* out) {
 
 void SetPalette(PixBitmap* out, const std::vector<Rgb>& palette) {
     for (size_t i = 0; i < palette.size(); ++i)
-        out->Palette[i] = RGBQUAD{uint8_t(palette[i].b), uint8_t(palette[i].g),
-                                  uint8_t(palette[i].r), 0};
+        out->Palette[i] =
+            RGBQUAD{uint8_t(palette[i].b), uint8_t(palette[i].g), uint8_t(palette[i].r), 0};
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 constexpr int32_t kInvalidCompression = -23;
 // Rows per strip for JPEG: a multiple of the 16-row blocks of subsampled colour.
 constexpr uint32_t kJpegStripRows = 64;
+constexpr int kFullChromaQuality = 90;
 // Most directories an existing file may have for pages to be added to it.
 constexpr size_t kMaxDirectories = 65535;
 
@@ -89,8 +90,7 @@ int32_t Check(const TiffPage& p, TiffCompression compression) {
     if (colour != (b.BitsPerPixel == 24) || (b.BitsPerPixel != 8 && b.BitsPerPixel != 24) ||
         (p.bits != 1 && p.bits != 4 && p.bits != 8 && p.bits != 24))
         return kInvalidBitsPerPixel;
-    if (compression == TiffCompression::kJpeg && !colour &&
-        (p.bits != 8 || !GreyLevels(b, 8)))
+    if (compression == TiffCompression::kJpeg && !colour && (p.bits != 8 || !GreyLevels(b, 8)))
         return kInvalidCompression;
     return kSuccess;
 }
@@ -122,6 +122,9 @@ int32_t WritePage(TIFF* tif, const TiffPage& p, const TiffEncoding& e, int32_t p
         // libtiff turns the RGB rows into subsampled YCbCr itself.
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_YCBCR));
         TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, int(JPEGCOLORMODE_RGB));
+        // Full-resolution colour from quality 90 up, as in JPEG files.
+        if (e.jpegQuality >= kFullChromaQuality)
+            TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, uint16_t(1), uint16_t(1));
     } else {
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
                      uint16_t(colour    ? PHOTOMETRIC_RGB
@@ -165,8 +168,7 @@ int32_t WritePage(TIFF* tif, const TiffPage& p, const TiffEncoding& e, int32_t p
             std::fill(row.begin(), row.end(), 0);
             const int perByte = 8 / p.bits;
             for (int32_t x = 0; x < b.Width; ++x)
-                row[size_t(x / perByte)] |=
-                    uint8_t(src[x] << (8 - p.bits * (x % perByte + 1)));
+                row[size_t(x / perByte)] |= uint8_t(src[x] << (8 - p.bits * (x % perByte + 1)));
         }
         if (TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) < 0) return kNoMemory;
     }
