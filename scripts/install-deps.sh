@@ -4,10 +4,12 @@
 set -euo pipefail
 # qt6-base-dev brings the GL and Vulkan headers that Qt's CMake files look for;
 # libclang-rt-14-dev holds the fuzzer and sanitizer runtimes that clang links;
-# imagemagick and graphicsmagick write the Cineon files of the interop test.
+# imagemagick and graphicsmagick write the Cineon files of the interop test;
+# python3-pil reads back every file the engine saves in the save interop test.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
           qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
-          libgtest-dev libgmock-dev libbenchmark-dev imagemagick graphicsmagick)
+          libgtest-dev libgmock-dev libbenchmark-dev imagemagick graphicsmagick
+          python3-pil)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

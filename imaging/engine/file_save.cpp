@@ -1,6 +1,7 @@
 #include "imaging/engine/file_save.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "imaging/engine/atomic_file.h"
@@ -8,9 +9,12 @@
 #include "imaging/engine/codecs/format_table.h"
 #include "imaging/engine/codecs/jpeg_writer.h"
 #include "imaging/engine/codecs/png_writer.h"
+#include "imaging/engine/codecs/reduce_depth.h"
 #include "imaging/engine/codecs/save_depth.h"
 #include "imaging/engine/codecs/sgi_writer.h"
+#include "imaging/engine/codecs/stamp.h"
 #include "imaging/engine/codecs/tiff_writer.h"
+#include "imaging/engine/file_read.h"
 #include "imaging/engine/status_callback.h"
 #include "imaging/engine/status_codes.h"
 
@@ -19,9 +23,10 @@ namespace {
 constexpr int32_t kInvalidQualityFactor = -21;  // "Invalid QFactor specified."
 constexpr int32_t kInvalidCompression = -23;    // "Invalid compression format."
 
-// Formats that hold 8 bits per pixel only as grey.
-bool GreyOnly8(int32_t format) {
-    return format == kFormatJpeg || format == kFormatSgi;
+// Whether the format (with this compression) holds 8 bits per pixel only as grey.
+bool GreyOnly8(int32_t format, int32_t compression) {
+    return format == kFormatJpeg || format == kFormatSgi ||
+           (format == kFormatTiff && compression == kCompressionJpeg);
 }
 
 // A page brought to the depth it is saved at; owns its pixels when converted.
@@ -32,68 +37,81 @@ public:
     PreparedPage(const PreparedPage&) = delete;
     PreparedPage& operator=(const PreparedPage&) = delete;
 
-    int32_t Prepare(const PixBitmap& source, int32_t bits, int32_t format) {
-        const bool toGrey = bits == 8 && GreyOnly8(format);
-        if (bits == source.BitsPerPixel && !(toGrey && !HasGreyRamp(source))) {
-            page_ = &source;
-            return kSuccess;
+    int32_t Prepare(const PixBitmap& source, int32_t bits, bool greyOnly) {
+        bits_ = bits;
+        page_ = &source;
+        if (bits == 24) {
+            if (source.BitsPerPixel == 24) return kSuccess;
+            page_ = &converted_;
+            return ConvertForSave(source, 24, false, &converted_);
         }
+        if (bits == 8 && greyOnly) {
+            if (source.BitsPerPixel == 8 && HasGreyRamp(source)) return kSuccess;
+            page_ = &converted_;
+            return ConvertForSave(source, 8, true, &converted_);
+        }
+        // A palette picture keeps its palette at 8 bits; everything else is reduced.
+        if (bits == 8 && source.BitsPerPixel == 8) return kSuccess;
         page_ = &converted_;
-        return ConvertForSave(source, bits, toGrey, &converted_);
+        return ReduceToPalette(source, bits, &converted_);
     }
     const PixBitmap& page() const { return *page_; }
+    int32_t bits() const { return bits_; }
 
 private:
     PixBitmap converted_;
     const PixBitmap* page_ = nullptr;
+    int32_t bits_ = 0;
 };
 
-int32_t Encode(const PixBitmap& b, int32_t format, const SaveOptions& o,
+TiffCompression TiffCompressionOf(int32_t c) {
+    switch (c) {
+        case kCompressionNone:
+            return TiffCompression::kNone;
+        case kCompressionDeflate:
+            return TiffCompression::kDeflate;
+        case kCompressionJpeg:
+            return TiffCompression::kJpeg;
+        default:
+            return TiffCompression::kLzw;
+    }
+}
+
+// The whole file's bytes for pages already at their depths; `stamp` (or null)
+// follows the first page in the formats that carry one.
+int32_t Encode(std::span<PreparedPage* const> pages, const PixBitmap* stamp, int32_t format,
+               int32_t compression, const SaveOptions& o, const std::string& path,
                std::vector<uint8_t>* bytes) {
-    const int32_t c = o.compression;
+    const PixBitmap& b = pages[0]->page();
+    const int32_t bits = pages[0]->bits();
     switch (format) {
         case kFormatBmp:
-            if (c != kCompressionDefault && c != kCompressionNone) return kInvalidCompression;
-            return EncodeBmp(b, bytes);
+            return EncodeBmp(b, bytes, bits, compression == kCompressionRle);
         case kFormatPng:
-            if (c != kCompressionDefault && c != kCompressionDeflate) return kInvalidCompression;
-            return EncodePng(b, bytes);
+            return EncodePng(b, bytes, kFastPng, bits);
         case kFormatJpeg:
-            if (c != kCompressionDefault && c != kCompressionJpeg &&
-                c != kCompressionProgressiveJpeg)
-                return kInvalidCompression;
             return EncodeJpeg(b, JpegQuality(o.qualityFactor),
-                              o.progressive || c == kCompressionProgressiveJpeg, bytes);
+                              compression == kCompressionProgressiveJpeg, bytes, stamp);
         case kFormatSgi:
-            if (c != kCompressionDefault && c != kCompressionNone && c != kCompressionRle)
-                return kInvalidCompression;
-            return EncodeSgi(b, c != kCompressionNone, bytes);
+            return EncodeSgi(b, compression == kCompressionRle, bytes);
         case kFormatTiff: {
-            TiffCompression t;
-            switch (c) {
-                case kCompressionNone:
-                    t = TiffCompression::kNone;
-                    break;
-                case kCompressionDefault:
-                case kCompressionLzw:
-                    t = TiffCompression::kLzw;
-                    break;
-                case kCompressionDeflate:
-                    t = TiffCompression::kDeflate;
-                    break;
-                default:
-                    return kInvalidCompression;
+            std::vector<TiffPage> tiff;
+            for (size_t i = 0; i < pages.size(); ++i) {
+                tiff.push_back({&pages[i]->page(), pages[i]->bits()});
+                if (i == 0 && stamp) tiff.push_back({stamp, stamp->BitsPerPixel, true});
             }
-            return EncodeTiff(b, t, bytes);
+            const TiffEncoding e{TiffCompressionOf(compression), JpegQuality(o.qualityFactor)};
+            if (o.placement == PagePlacement::kNewFile) return EncodeTiff(tiff, e, bytes);
+            FileBytes existing;
+            const int32_t read = ReadImageFile(path.c_str(), &existing);
+            if (read == kFileNotFound && o.placement != PagePlacement::kReplace)
+                return EncodeTiff(tiff, e, bytes);
+            if (read != kSuccess) return read;
+            return AddTiffPages(existing.bytes(), tiff, e, o.placement, o.page, bytes);
         }
         default:
             return kNotSupported;
     }
-}
-
-bool Allocated(const PixBitmap* b) {
-    return b && (b->Flags & kBitmapAllocated) && b->Data &&
-           (b->BitsPerPixel == 8 || b->BitsPerPixel == 24);
 }
 }  // namespace
 
@@ -138,19 +156,54 @@ int32_t SaveBitmapPages(std::span<const PixBitmap* const> pages, const std::stri
     if (options.qualityFactor < kBestQualityFactor ||
         options.qualityFactor > kSmallestQualityFactor)
         return kInvalidQualityFactor;
+    int32_t compression = options.compression;
+    if (format == kFormatJpeg && options.progressive && compression == kCompressionDefault)
+        compression = kCompressionProgressiveJpeg;
+    compression = ResolveCompression(format, compression);
     for (const PixBitmap* p : pages) {
         const int32_t bits = options.bitsPerPixel == 0 ? p->BitsPerPixel : options.bitsPerPixel;
-        if (!CanSaveDepth(format, bits) || !Allocated(p)) return kInvalidBitsPerPixel;
+        if (!CanSaveDepth(format, bits) || (p->BitsPerPixel != 8 && p->BitsPerPixel != 24))
+            return kInvalidBitsPerPixel;
+        if (!CanSaveCompression(format, compression, bits)) return kInvalidCompression;
     }
-    if (pages.size() > 1 || options.stamp || options.placement != PagePlacement::kNewFile)
+    const bool multiPage = format == kFormatTiff;
+    if ((pages.size() > 1 || options.placement != PagePlacement::kNewFile) && !multiPage)
         return kNotSupported;
+    if (options.stamp && format != kFormatJpeg && format != kFormatTiff) return kNotSupported;
     if (!ReportProgress(0)) return kUserAbort;
-    const PixBitmap& bitmap = *pages[0];
-    PreparedPage prepared;
-    const int32_t bits = options.bitsPerPixel == 0 ? bitmap.BitsPerPixel : options.bitsPerPixel;
-    if (int32_t s = prepared.Prepare(bitmap, bits, format); s != kSuccess) return s;
+
+    std::vector<std::unique_ptr<PreparedPage>> prepared;
+    std::vector<PreparedPage*> order;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const PixBitmap& p = *pages[i];
+        const int32_t bits = options.bitsPerPixel == 0 ? p.BitsPerPixel : options.bitsPerPixel;
+        prepared.push_back(std::make_unique<PreparedPage>());
+        if (int32_t s = prepared.back()->Prepare(p, bits, GreyOnly8(format, compression));
+            s != kSuccess)
+            return s;
+        order.push_back(prepared.back().get());
+        if (pages.size() > 1 && !ReportProgress(int32_t(50 * (i + 1) / pages.size())))
+            return kUserAbort;
+    }
+    PixBitmap stamp;
+    P_InitBitmap(&stamp, sizeof(stamp), 0, 0, 0);
+    if (options.stamp) {
+        const int32_t stampBits =
+            options.stampBits == 0 && GreyOnly8(format, compression) && order[0]->bits() == 8
+                ? 8
+                : options.stampBits;
+        if (int32_t s =
+                MakeStamp(*pages[0], options.stampWidth, options.stampHeight, stampBits, &stamp);
+            s != kSuccess) {
+            P_FreeBitmap(&stamp);
+            return s;
+        }
+    }
     std::vector<uint8_t> bytes;
-    if (int32_t s = Encode(prepared.page(), format, options, &bytes); s != kSuccess) return s;
+    const int32_t status =
+        Encode(order, options.stamp ? &stamp : nullptr, format, compression, options, path, &bytes);
+    P_FreeBitmap(&stamp);
+    if (status != kSuccess) return status;
     if (!ReportProgress(100)) return kUserAbort;
     return WriteFileAtomically(path, bytes, systemError);
 }
