@@ -7,12 +7,15 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStandardPaths>
+#include <QTreeView>
 #include <QUrl>
 #include <algorithm>
 
@@ -34,23 +37,16 @@ constexpr int32_t kStampSideMax = 1024;
 
 QString DepthText(int32_t bits) {
     switch (bits) {
-    case 1: return "1 bit (2 colours)";
-    case 4: return "4 bits (16 colours)";
-    case 8: return "8 bits (256 colours)";
-    case 24: return "24 bits (true colour)";
-    default: return QString("%1 bits").arg(bits);
-    }
-}
-
-QString CompressionText(int32_t code, int32_t format) {
-    switch (code) {
-    case pix::kCompressionNone: return "None";
-    case pix::kCompressionRle: return format == pix::kFormatBmp ? "RLE8" : "Run-length";
-    case pix::kCompressionLzw: return "LZW";
-    case pix::kCompressionDeflate: return "Deflate";
-    case pix::kCompressionJpeg: return format == pix::kFormatJpeg ? "Baseline" : "JPEG";
-    case pix::kCompressionProgressiveJpeg: return "Progressive";
-    default: return QString::number(code);
+        case 1:
+            return "1 bit (2 colours)";
+        case 4:
+            return "4 bits (16 colours)";
+        case 8:
+            return "8 bits (256 colours)";
+        case 24:
+            return "24 bits (true colour)";
+        default:
+            return QString("%1 bits").arg(bits);
     }
 }
 
@@ -81,8 +77,7 @@ QList<QUrl> UsualPlaces() {
 }
 
 QString StartFolder(const OPENFILENAMEA& ofn) {
-    if (ofn.lpstrInitialDir && *ofn.lpstrInitialDir)
-        return QFile::decodeName(ofn.lpstrInitialDir);
+    if (ofn.lpstrInitialDir && *ofn.lpstrInitialDir) return QFile::decodeName(ofn.lpstrInitialDir);
     if (!g_lastFolder.isEmpty() && QFileInfo(g_lastFolder).isDir()) return g_lastFolder;
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
@@ -106,24 +101,40 @@ int FindFormatByName(const std::vector<SaveDialogFormat>& formats, const QString
 }  // namespace
 
 std::vector<SaveDialogFormat> SaveDialogFormats(const PixDlgSaveParams& params) {
-    std::vector<SaveDialogFormat> all;
-    for (const pix::FileFormatEntry& e : pix::FileFormats()) {
-        if (e.saveDepths == 0) continue;
+    auto text = [](std::string_view v) {
+        return QString::fromLatin1(v.data(), qsizetype(v.size()));
+    };
+    // What the engine can do with one format, deepest first.
+    auto engineFormat = [&](const pix::FileFormatEntry& e) {
         SaveDialogFormat f;
         f.code = e.code;
-        f.name = QString::fromLatin1(e.name.data(), qsizetype(e.name.size()));
-        for (std::string_view x : e.extensions)
-            f.extensions << QString::fromLatin1(x.data(), qsizetype(x.size()));
-        for (int32_t bits : {24, 8, 4, 1})
-            if (e.saveDepths & pix::DepthBit(bits)) f.depths.push_back({bits, {}});
+        f.name = text(e.name);
+        for (std::string_view x : e.extensions) f.extensions << text(x);
+        const std::vector<pix::SaveChoice> choices = pix::SaveChoices(e.code);
+        for (auto c = choices.rbegin(); c != choices.rend(); ++c) {
+            if (f.depths.empty() || f.depths.back().bits != c->bitsPerPixel)
+                f.depths.push_back({c->bitsPerPixel, {}});
+            QString name;
+            for (const pix::SaveCompression& k : e.compressions)
+                if (k.code == c->compression) name = text(k.name);
+            f.depths.back().compressions.push_back({c->compression, name});
+        }
+        // Table order within a depth: SaveChoices lists them so; reversing
+        // the choices reversed them too.
+        for (SaveDialogFormat::Depth& d : f.depths)
+            std::reverse(d.compressions.begin(), d.compressions.end());
         f.quality = e.code == pix::kFormatJpeg;
         f.stamp = e.code == pix::kFormatJpeg || e.code == pix::kFormatTiff;
         f.pages = e.code == pix::kFormatTiff;
-        all.push_back(std::move(f));
-    }
+        return f;
+    };
+    std::vector<SaveDialogFormat> all;
+    for (const pix::FileFormatEntry& e : pix::FileFormats())
+        if (e.saveDepths != 0) all.push_back(engineFormat(e));
     if (!params.FormatList || params.FormatCount == 0) return all;
 
-    // The caller's list: its formats in its order, each with its pairs.
+    // The caller's list: its formats in its order, each with those of its
+    // pairs that the engine can save.
     std::vector<SaveDialogFormat> offered;
     for (uint32_t i = 0; i < params.FormatCount; ++i) {
         const PixSaveFormatItem& item = params.FormatList[i];
@@ -134,19 +145,26 @@ std::vector<SaveDialogFormat> SaveDialogFormats(const PixDlgSaveParams& params) 
             std::vector<SaveDialogFormat::Depth> depths;
             for (uint32_t j = 0; j < item.SubFormatCount; ++j) {
                 const PixSaveSubFormat& sub = item.SubFormats[j];
+                const SaveDialogFormat::Compression* known = nullptr;
+                for (const SaveDialogFormat::Depth& d : f.depths)
+                    if (d.bits == sub.BitsPerPixel)
+                        for (const SaveDialogFormat::Compression& c : d.compressions)
+                            if (c.code == sub.SubFormat) known = &c;
+                if (!known) continue;
                 auto d = std::find_if(depths.begin(), depths.end(),
                                       [&](const auto& x) { return x.bits == sub.BitsPerPixel; });
                 if (d == depths.end()) {
                     depths.push_back({sub.BitsPerPixel, {}});
                     d = depths.end() - 1;
                 }
-                d->compressions.push_back(sub.SubFormat);
+                d->compressions.push_back(*known);
             }
+            if (depths.empty()) continue;
             f.depths = std::move(depths);
         }
         offered.push_back(std::move(f));
     }
-    return offered.empty() ? all : offered;
+    return offered;
 }
 
 SaveDialog::SaveDialog(QWidget* parent, const OPENFILENAMEA& ofn, const PixDlgSaveParams& params,
@@ -168,8 +186,16 @@ SaveDialog::SaveDialog(QWidget* parent, const OPENFILENAMEA& ofn, const PixDlgSa
     // The caller's modal bracket may have disabled the parent window; a dialog
     // is a window of its own and stays usable.
     setEnabled(true);
-    setLabelText(QFileDialog::FileType, "&Format:");
+    setLabelText(QFileDialog::FileType, "Format:");
     setSidebarUrls(UsualPlaces());
+    resize(860, 560);
+    if (auto* splitter = findChild<QSplitter*>("splitter")) splitter->setSizes({170, 690});
+    // Room for the whole type name; the date takes what is left.
+    if (auto* tree = findChild<QTreeView*>("treeView")) {
+        tree->setColumnWidth(0, 280);
+        tree->setColumnWidth(2, 150);
+        tree->header()->setStretchLastSection(true);
+    }
     setDirectory(StartFolder(ofn));
     // The compression chosen last time, if the format has it.
     PixSaveFileOptions defaults{};
@@ -216,8 +242,8 @@ SaveDialog::SaveDialog(QWidget* parent, const OPENFILENAMEA& ofn, const PixDlgSa
     quality_ = new QSpinBox(this);
     quality_->setObjectName("quality");
     quality_->setRange(pix::kBestQualityFactor, pix::kSmallestQualityFactor);
-    quality_->setValue(std::clamp(params.QFactor, pix::kBestQualityFactor,
-                                  pix::kSmallestQualityFactor));
+    quality_->setValue(
+        std::clamp(params.QFactor, pix::kBestQualityFactor, pix::kSmallestQualityFactor));
     quality_->setToolTip("2 gives the best quality; larger values give smaller files.");
     auto* qualityRow = new QWidget(this);
     auto* qualityLayout = new QHBoxLayout(qualityRow);
@@ -289,21 +315,23 @@ SaveDialog::SaveDialog(QWidget* parent, const OPENFILENAMEA& ofn, const PixDlgSa
         const bool jpeg = IsJpegCompression(compression_->currentData().toInt());
         quality_->setEnabled(Format().quality || jpeg);
     });
-    connect(this, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-        const int index = int(nameFilters().indexOf(filter));
-        if (index >= 0) UseFormat(index);
-    });
+    // The file types are the formats, in the same order.
+    if (auto* types = findChild<QComboBox*>("fileTypeCombo"))
+        connect(types, &QComboBox::currentIndexChanged, this,
+                [this](int index) { UseFormat(index); });
 
     selectNameFilter(filters.value(start));
     UseFormat(start);
     if (!initialName.isEmpty()) selectFile(NameWithExtension(QFileInfo(initialName).fileName()));
-    const int bitsIndex = bits_->findData(params.BitsPerPixel != 0 ? params.BitsPerPixel
-                                                                   : bitmapBits_);
+    const int bitsIndex =
+        bits_->findData(params.BitsPerPixel != 0 ? params.BitsPerPixel : bitmapBits_);
     if (bitsIndex >= 0) bits_->setCurrentIndex(bitsIndex);
 }
 
 void SaveDialog::UseFormat(int index) {
     if (index < 0 || size_t(index) >= formats_.size()) return;
+    if (formatShown_ && index == formatIndex_) return;
+    formatShown_ = true;
     const int32_t previousBits = bits_->currentData().toInt();
     formatIndex_ = index;
     const SaveDialogFormat& f = Format();
@@ -317,9 +345,11 @@ void SaveDialog::UseFormat(int index) {
         // picture's own, else the deepest.
         int keep = bits_->findData(previousBits);
         if (keep < 0) keep = bits_->findData(bitmapBits_);
-        if (keep < 0) keep = bits_->count() - 1;
+        if (keep < 0) keep = 0;
         bits_->setCurrentIndex(keep);
     }
+    // Another format starts from its usual compression.
+    compression_->clear();
     UpdateCompressions();
 
     const bool pages = f.pages && (flags_ & kDlgSaveOfferPages);
@@ -342,15 +372,18 @@ void SaveDialog::UseFormat(int index) {
 void SaveDialog::UpdateCompressions() {
     const SaveDialogFormat& f = Format();
     const int32_t bits = bits_->currentData().toInt();
+    // The compression chosen before at another depth, else the one of the
+    // last save (for the first format shown), else the usual one.
     const int32_t previous = compression_->currentData().isValid()
                                  ? compression_->currentData().toInt()
                                  : initialCompression_;
+    initialCompression_ = pix::kCompressionDefault;
     {
         const QSignalBlocker block(compression_);
         compression_->clear();
         for (const SaveDialogFormat::Depth& d : f.depths) {
             if (d.bits != bits) continue;
-            for (int32_t c : d.compressions) compression_->addItem(CompressionText(c, f.code), c);
+            for (const auto& c : d.compressions) compression_->addItem(c.name, c.code);
         }
         const int keep = compression_->findData(previous);
         compression_->setCurrentIndex(keep >= 0 ? keep : 0);
@@ -358,11 +391,11 @@ void SaveDialog::UpdateCompressions() {
     const bool choice = compression_->count() > 1;
     compressionLabel_->setVisible(choice);
     compression_->setVisible(choice);
-    const bool quality = f.quality ||
-                         std::any_of(f.depths.begin(), f.depths.end(), [](const auto& d) {
-                             return std::any_of(d.compressions.begin(), d.compressions.end(),
-                                                IsJpegCompression);
-                         });
+    const bool quality =
+        f.quality || std::any_of(f.depths.begin(), f.depths.end(), [](const auto& d) {
+            return std::any_of(d.compressions.begin(), d.compressions.end(),
+                               [](const auto& c) { return IsJpegCompression(c.code); });
+        });
     qualityLabel_->setVisible(quality);
     quality_->parentWidget()->setVisible(quality);
     quality_->setEnabled(f.quality || IsJpegCompression(Compression()));

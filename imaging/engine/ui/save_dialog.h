@@ -22,9 +22,13 @@ struct SaveDialogFormat {
     int32_t code = 0;
     QString name;
     QStringList extensions;  // with the dot; the first is the usual one
+    struct Compression {
+        int32_t code = 0;  // kCompression*
+        QString name;
+    };
     struct Depth {
         int32_t bits = 0;
-        std::vector<int32_t> compressions;  // kCompression* codes; first the usual one
+        std::vector<Compression> compressions;  // first the usual one
     };
     std::vector<Depth> depths;  // in the order offered
     bool quality = false;       // takes a quality factor
@@ -69,6 +73,7 @@ private:
 
     std::vector<SaveDialogFormat> formats_;
     int formatIndex_ = 0;
+    bool formatShown_ = false;
     uint32_t flags_ = 0;
     int32_t bitmapBits_ = 0;
     int32_t initialCompression_ = -1;

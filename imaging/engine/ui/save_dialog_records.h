@@ -16,32 +16,32 @@ class QWidget;
 // pointers are native. lStructSize must hold sizeof(OPENFILENAMEA).
 struct OPENFILENAMEA {
     uint32_t lStructSize;
-    QWidget* hwndOwner;             // not used: the parent goes to P_DlgSave
-    void* hInstance;                // not used
-    const char* lpstrFilter;        // not used: the formats come from the save record
-    char* lpstrCustomFilter;        // not used
-    uint32_t nMaxCustFilter;        // not used
-    uint32_t nFilterIndex;          // in and out: 1-based index of the format offered
-    char* lpstrFile;                // in: initial name; out: the chosen path
-    uint32_t nMaxFile;              // size of lpstrFile, terminating zero included
-    char* lpstrFileTitle;           // out: the chosen name without its folder
-    uint32_t nMaxFileTitle;         // size of lpstrFileTitle
-    const char* lpstrInitialDir;    // initial folder; empty: the folder of the last save
-    const char* lpstrTitle;         // caption; empty: "Save As"
-    uint32_t Flags;                 // passed through
-    uint16_t nFileOffset;           // out: where the name starts in lpstrFile
-    uint16_t nFileExtension;        // out: where its extension starts (after the dot), or 0
-    const char* lpstrDefExt;        // not used: the extension follows the chosen format
-    intptr_t lCustData;             // not used
-    void* lpfnHook;                 // not used
-    const char* lpTemplateName;     // not used
+    QWidget* hwndOwner;           // not used: the parent goes to P_DlgSave
+    void* hInstance;              // not used
+    const char* lpstrFilter;      // not used: the formats come from the save record
+    char* lpstrCustomFilter;      // not used
+    uint32_t nMaxCustFilter;      // not used
+    uint32_t nFilterIndex;        // in and out: 1-based index of the format offered
+    char* lpstrFile;              // in: initial name; out: the chosen path
+    uint32_t nMaxFile;            // size of lpstrFile, terminating zero included
+    char* lpstrFileTitle;         // out: the chosen name without its folder
+    uint32_t nMaxFileTitle;       // size of lpstrFileTitle
+    const char* lpstrInitialDir;  // initial folder; empty: the folder of the last save
+    const char* lpstrTitle;       // caption; empty: "Save As"
+    uint32_t Flags;               // passed through
+    uint16_t nFileOffset;         // out: where the name starts in lpstrFile
+    uint16_t nFileExtension;      // out: where its extension starts (after the dot), or 0
+    const char* lpstrDefExt;      // not used: the extension follows the chosen format
+    intptr_t lCustData;           // not used
+    void* lpfnHook;               // not used
+    const char* lpTemplateName;   // not used
 };
 
 // One bits-per-pixel and sub-format pair of a format offered by the caller.
 struct PixSaveSubFormat {
-    uint32_t StructSize;     // 0: 12
-    int32_t BitsPerPixel;    // 4
-    int32_t SubFormat;       // 8: the file format code saved for this pair
+    uint32_t StructSize;   // 0: 12
+    int32_t BitsPerPixel;  // 4
+    int32_t SubFormat;     // 8: the file format code saved for this pair
 };
 static_assert(sizeof(PixSaveSubFormat) == 12);
 
@@ -73,29 +73,29 @@ constexpr int32_t kPageModeInsertPage = 3;
 // StructSize must hold sizeof(PixDlgSaveParams). Booleans are -1 or 0 going in
 // and true whenever not 0 coming back.
 struct PixDlgSaveParams {
-    uint32_t StructSize;                  // 0
-    char FileName[kDlgSaveMaxPath + 1];   // 4: out: the chosen path
-    PixBitmap* Bitmap;                    // the picture to save, or null
-    int32_t BitsPerPixel;                 // 0: the bitmap's own depth
-    int32_t FileFormat;                   // engine format code; 0: the dialog chooses
-    int32_t QFactor;                      // 2 (best) to 255
-    int32_t PageModePlusOne;              // multi-page mode + 1
-    int32_t AuxSwitch;                    // Boolean, passed through
-    int32_t AuxValue1;                    // passed through
-    int32_t WithStamp;                    // Boolean: save with an embedded stamp
-    int32_t StampBits;                    // 0: the picture's depth
+    uint32_t StructSize;                 // 0
+    char FileName[kDlgSaveMaxPath + 1];  // 4: out: the chosen path
+    PixBitmap* Bitmap;                   // the picture to save, or null
+    int32_t BitsPerPixel;                // 0: the bitmap's own depth
+    int32_t FileFormat;                  // engine format code; 0: the dialog chooses
+    int32_t QFactor;                     // 2 (best) to 255
+    int32_t PageModePlusOne;             // multi-page mode + 1
+    int32_t AuxSwitch;                   // Boolean, passed through
+    int32_t AuxValue1;                   // passed through
+    int32_t WithStamp;                   // Boolean: save with an embedded stamp
+    int32_t StampBits;                   // 0: the picture's depth
     int32_t StampWidth;
     int32_t StampHeight;
-    int32_t AuxValue2;                    // passed through
+    int32_t AuxValue2;  // passed through
     int32_t AuxValue3;
     int32_t AuxValue4;
-    PixJ2KOptions J2KOptions;             // the JPEG 2000 settings
-    PixSaveFormatItem* FormatList;        // formats offered; null: every savable one
+    PixJ2KOptions J2KOptions;       // the JPEG 2000 settings
+    PixSaveFormatItem* FormatList;  // formats offered; null: every savable one
     uint32_t FormatCount;
     uint32_t DialogFlags;
-    PixDlgHelpCallback HelpCallback;      // null shows no help button
-    void* UserData;                       // handed to the help callback
-    PixJBIG2Options JBIG2Options;         // passed through
+    PixDlgHelpCallback HelpCallback;  // null shows no help button
+    void* UserData;                   // handed to the help callback
+    PixJBIG2Options JBIG2Options;     // passed through
 };
 static_assert(offsetof(PixDlgSaveParams, FileName) == 4);
 static_assert(offsetof(PixDlgSaveParams, Bitmap) == 272);
