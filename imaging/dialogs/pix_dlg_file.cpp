@@ -129,7 +129,8 @@ TPixFileSaveFormat::TPixFileSaveFormat(TPixDlgFile* owner, int32_t fileFormat,
 }
 
 int32_t TPixFileSaveFormat::FormatBpp(uint32_t i) const {
-    if (!items_ || i >= count_) return owner_->CheckStatus("FormatBpp", pix::kInvalidParameter, true);
+    if (!items_ || i >= count_)
+        return owner_->CheckStatus("FormatBpp", pix::kInvalidParameter, true);
     return items_[i].bitsPerPixel;
 }
 
@@ -172,8 +173,7 @@ void TPixDlgFile::SetJBIG2Options(const PixJBIG2Options& v) {
 
 int32_t TPixDlgFile::ShowSaveDlg(QWidget* parent) {
     PixBitmap* bitmap = PixImage() ? PixImage()->HasBitmap() : nullptr;
-    if (PixDlgService())
-        SetLastStatus(CurrentDlgEngine().SetFont(PixDlgService()->DialogsFont()));
+    if (PixDlgService()) SetLastStatus(CurrentDlgEngine().SetFont(PixDlgService()->DialogsFont()));
 
     // Name buffers, zero-filled; the title buffer has one byte more than it
     // says.
@@ -181,8 +181,10 @@ int32_t TPixDlgFile::ShowSaveDlg(QWidget* parent) {
     const uint32_t titleSize = maxFileTitleSize_ ? maxFileTitleSize_ : kDefaultBufferSize;
     std::vector<char> fileBuffer(fileSize, '\0');
     std::vector<char> titleBuffer(size_t(titleSize) + 1, '\0');
-    std::memcpy(fileBuffer.data(), fileName_.data(), std::min<size_t>(fileName_.size(), fileSize - 1));
-    std::memcpy(titleBuffer.data(), fileTitle_.data(), std::min<size_t>(fileTitle_.size(), titleSize));
+    std::memcpy(fileBuffer.data(), fileName_.data(),
+                std::min<size_t>(fileName_.size(), fileSize - 1));
+    std::memcpy(titleBuffer.data(), fileTitle_.data(),
+                std::min<size_t>(fileTitle_.size(), titleSize));
 
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
