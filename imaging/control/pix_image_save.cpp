@@ -97,17 +97,22 @@ void TPixImage::PrepareSaveOptions(PixSaveFileOptions* o, int32_t modify, int32_
     P_SetPDFSaveOptions(&pdfSave_, sizeof pdfSave_);
 
     switch (modify) {
-    case 0: o->PageNumber = kSaveNewFile; break;
-    case 1: o->PageNumber = kSaveAppendPage; break;
-    case 2:
-        o->Flags |= kSaveInsertPage;
-        o->PageNumber = savePage_;
-        break;
-    case 3:
-        o->Flags |= kSaveReplacePage;
-        o->PageNumber = savePage_;
-        break;
-    default: break;
+        case 0:
+            o->PageNumber = kSaveNewFile;
+            break;
+        case 1:
+            o->PageNumber = kSaveAppendPage;
+            break;
+        case 2:
+            o->Flags |= kSaveInsertPage;
+            o->PageNumber = savePage_;
+            break;
+        case 3:
+            o->Flags |= kSaveReplacePage;
+            o->PageNumber = savePage_;
+            break;
+        default:
+            break;
     }
     o->Passes = savePasses_;
     o->Flags |= kSaveDefaultBit;
@@ -192,9 +197,9 @@ int32_t TPixImage::Save(const std::string& fileName, int32_t format, int32_t bit
     return result;
 }
 
-int32_t TPixImage::SaveWithStamp(const std::string& fileName, int32_t format,
-                                 int32_t bitsPerPixel, int32_t qualityFactor, int32_t stampWidth,
-                                 int32_t stampHeight, int32_t stampBits) {
+int32_t TPixImage::SaveWithStamp(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
+                                 int32_t qualityFactor, int32_t stampWidth, int32_t stampHeight,
+                                 int32_t stampBits) {
     CheckNotBusy();
     if (!imageAllocated_) {
         lastStatus_ = pix::kInvalidBitmap;
