@@ -237,7 +237,7 @@ SaveDialog::SaveDialog(QWidget* parent, const OPENFILENAMEA& ofn, const PixDlgSa
 
     compression_ = new QComboBox(this);
     compression_->setObjectName("compression");
-    compressionLabel_ = addRow("&Compression:", compression_);
+    compressionLabel_ = addRow("Co&mpression:", compression_);
 
     quality_ = new QSpinBox(this);
     quality_->setObjectName("quality");

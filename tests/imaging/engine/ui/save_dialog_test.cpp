@@ -351,6 +351,29 @@ private slots:
         QCOMPARE(defaults.Compression, pix::kCompressionRle);
     }
 
+    // With a help callback the dialog has a Help button that calls it.
+    void helpButton() {
+        QTemporaryDir dir;
+        Records r(dir.path());
+        static uint32_t id = 0;
+        static void* data = nullptr;
+        r.params.HelpCallback = [](uint32_t dialogId, uint32_t, void* userData) {
+            id = dialogId;
+            data = userData;
+        };
+        r.params.UserData = &r;
+        save_driver::Drive([&](QDialog* d) {
+            auto* box = d->findChild<QDialogButtonBox*>("buttonBox");
+            QAbstractButton* help = box ? box->button(QDialogButtonBox::Help) : nullptr;
+            QVERIFY(help);
+            help->click();
+            d->reject();
+        });
+        QCOMPARE(r.Run(), kDlgCancel);
+        QCOMPARE(id, kDlgIdSave);
+        QCOMPARE(data, static_cast<void*>(&r));
+    }
+
     // A path longer than the record's name field is refused in the dialog.
     void overlongPathRefused() {
         QTemporaryDir dir;
