@@ -24,6 +24,8 @@ struct CliOptions {
     unsigned jobs = 0;                     // -j N; 0 = one per core
     int32_t brightness = 0;                // --brightness C, -1000 to 1000
     int32_t sharpen = 0;                   // --sharpen A, 0 to 1000
+    int32_t quality = 90;                  // --quality Q, libjpeg's 1 to 100, for JPEG
+    std::optional<std::string> format;     // --format EXT, as an extension with the dot
     std::vector<std::string> photos;
 };
 

@@ -10,7 +10,8 @@ namespace cli {
 struct SketchJob {
     std::string photo;
     std::string output;
-    int32_t format = 0;  // engine file format code of the output
+    int32_t format = 0;         // engine file format code of the output
+    int32_t qualityFactor = 2;  // the engine's quality factor, for JPEG
     bool colorPencil = false;
     bool anySize = false;
     int32_t brightness = 0;  // retouch after the drawing, as the window's dialogs

@@ -88,10 +88,12 @@ public:
             std::sort(first, last, [shift](uint32_t a, uint32_t b) {
                 return ((a >> shift) & 31) < ((b >> shift) & 31);
             });
+            // The first box keeps [begin, cut): the keys up to the one that
+            // reaches half of the pixels, and never all of them.
             uint64_t half = 0;
             size_t cut = box.begin;
-            while (cut + 1 < box.end && (half += count_[keys_[cut]]) * 2 < box.pixels) ++cut;
-            ++cut;  // the first box keeps [begin, cut), never empty, never all
+            while ((half += count_[keys_[cut]]) * 2 < box.pixels) ++cut;
+            cut = std::min(cut + 1, box.end - 1);
             boxes[best] = Box{box.begin, cut};
             boxes.push_back(Box{cut, box.end});
         }

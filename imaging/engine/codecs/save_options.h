@@ -51,4 +51,18 @@ constexpr int JpegQuality(int32_t qualityFactor) {
 }
 static_assert(JpegQuality(2) == 100 && JpegQuality(255) == 1);
 
+// The best quality factor that gives libjpeg's `quality` (1 to 100, clamped):
+// JpegQuality(QualityFactorFor(q)) == q.
+constexpr int32_t QualityFactorFor(int quality) {
+    quality = quality < 1 ? 1 : quality > 100 ? 100 : quality;
+    int32_t factor = kBestQualityFactor;
+    while (JpegQuality(factor) > quality) ++factor;
+    return factor;
+}
+static_assert(QualityFactorFor(100) == 2 && QualityFactorFor(90) == 27 && [] {
+    for (int q = 1; q <= 100; ++q)
+        if (JpegQuality(QualityFactorFor(q)) != q) return false;
+    return true;
+}());
+
 }  // namespace pix
