@@ -19,6 +19,7 @@
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "tests/imaging/engine/codecs/image_fixtures.h"
+#include "tests/support/isolated_settings.h"
 #include "tests/support/save_dialog_driver.h"
 
 namespace {
@@ -74,6 +75,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { isolated_settings::Use(dir_); }
     void init() {
         boxes_.clear();
         SetUrlOpener(&urls_);

@@ -17,6 +17,7 @@
 #include "imaging/engine/load_options.h"
 #include "imaging/engine/status_codes.h"
 #include "imaging/engine/ui/dialog_library.h"
+#include "tests/support/isolated_settings.h"
 #include "tests/support/save_dialog_driver.h"
 
 namespace {
@@ -81,8 +82,13 @@ void SetDefaultCompression(int32_t compression) {
 class SaveDialogTest : public QObject {
     Q_OBJECT
 
+    QTemporaryDir settings_;
+
 private slots:
-    void initTestCase() { QCOMPARE(P_DlgInit(1), pix::kSuccess); }
+    void initTestCase() {
+        isolated_settings::Use(settings_);
+        QCOMPARE(P_DlgInit(1), pix::kSuccess);
+    }
     void cleanup() {
         save_driver::Stop();
         SetDefaultCompression(pix::kCompressionDefault);
