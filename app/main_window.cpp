@@ -214,7 +214,76 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm1::Save1Click() {}
+void TForm1::Save1Click() {
+    // The hourglass stays up for the whole command and goes on every way out,
+    // also when the dialog or the save raises.
+    struct WaitCursor {
+        WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+        WaitCursor(const WaitCursor&) = delete;
+        WaitCursor& operator=(const WaitCursor&) = delete;
+    } wait;
+
+    PixDlgFile1->SetTitle("Save A File");
+    PixDlgFile1->SetFileName("");
+    PixDlgFile1->SetMaxFileTitleSize(0);
+    PixDlgFile1->SetMaxFileSize(0);
+    PixDlgFile1->SetOpenFileFlags(0);
+    PixDlgFile1->SetDialogFlags(12);
+    PixDlgFile1->SetPixImage(PixImage2);
+    const int32_t result = PixDlgFile1->ShowSaveDlg(this);
+    if (result < 100) {
+        // A box is a window of its own and shows the normal pointer.
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        ShowUserMessage("FileSave dialog failed,", "Error");
+        QApplication::restoreOverrideCursor();
+    }
+    if (result != 100) return;
+
+    TPixDlgFile& d = *PixDlgFile1;
+    if (d.WithStamp()) {
+        if (PixImage2->SaveWithStamp(d.FileName(), d.FileFormat(), d.BitsPerPixel(), d.QFactor(),
+                                     d.StampWidth(), d.StampHeight(), d.StampBits()) == 1)
+            MarkDrawingSaved();
+        return;
+    }
+    PixImage2->SetJBIG2Template1(d.JBIG2Template1());
+    PixImage2->SetJBIG2Template1AT1X(d.JBIG2Template1AT1X());
+    PixImage2->SetJBIG2Template1AT1Y(d.JBIG2Template1AT1Y());
+    PixImage2->SetJBIG2Template1AT2X(d.JBIG2Template1AT2X());
+    PixImage2->SetJBIG2Template1AT2Y(d.JBIG2Template1AT2Y());
+    PixImage2->SetJBIG2Template1AT3X(d.JBIG2Template1AT3X());
+    PixImage2->SetJBIG2Template1AT3Y(d.JBIG2Template1AT3Y());
+    PixImage2->SetJBIG2Template1AT4X(d.JBIG2Template1AT4X());
+    PixImage2->SetJBIG2Template1AT4Y(d.JBIG2Template1AT4Y());
+    PixImage2->SetJBIG2ParamB(d.JBIG2ParamB());
+    PixImage2->SetJBIG2ParamA(d.JBIG2ParamA());
+    PixImage2->SetJBIG2Template2(d.JBIG2Template2());
+    PixImage2->SetJBIG2Template2AT1X(d.JBIG2Template2AT1X());
+    PixImage2->SetJBIG2Template2AT1Y(d.JBIG2Template2AT1Y());
+    PixImage2->SetJBIG2Template2AT2X(d.JBIG2Template2AT2X());
+    PixImage2->SetJBIG2Template2AT2Y(d.JBIG2Template2AT2Y());
+    PixImage2->SetJBIG2Template2AT3X(d.JBIG2Template2AT3X());
+    PixImage2->SetJBIG2Template2AT3Y(d.JBIG2Template2AT3Y());
+    PixImage2->SetJBIG2Template2AT4X(d.JBIG2Template2AT4X());
+    PixImage2->SetJBIG2Template2AT4Y(d.JBIG2Template2AT4Y());
+    PixImage2->SetJBIG2ParamD(d.JBIG2ParamD());
+    PixImage2->SetJBIG2ParamE(d.JBIG2ParamE());
+    PixImage2->SetJBIG2ParamF(d.JBIG2ParamF());
+    PixImage2->SetJBIG2ParamG(d.JBIG2ParamG());
+    PixImage2->SetJBIG2ParamH(d.JBIG2ParamH());
+    PixImage2->SetJBIG2ParamI(d.JBIG2ParamI());
+    PixImage2->SetJBIG2ParamJ(d.JBIG2ParamJ());
+    PixImage2->SetJBIG2ParamK(d.JBIG2ParamK());
+    PixImage2->SetJBIG2ParamC(d.JBIG2ParamC());
+    PixImage2->SetJBIG2ParamL(d.JBIG2ParamL());
+    PixImage2->SetJBIG2ParamM(d.JBIG2ParamM());
+    PixImage2->SetJBIG2ParamN(d.JBIG2ParamN());
+    // The close question no longer asks about a drawing that is now on disk.
+    if (PixImage2->Save(d.FileName(), d.FileFormat(), d.BitsPerPixel(), d.QFactor(),
+                        d.PageMode()) == 1)
+        MarkDrawingSaved();
+}
 void TForm1::Button5Click() {
     if (!PixImage2->HasBitmap()) {
         ShowUserMessage("Imge empty");

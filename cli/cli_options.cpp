@@ -5,6 +5,7 @@
 #include <charconv>
 #include <string>
 
+#include "cli/output_paths.h"
 #include "imaging/engine/retouch_ops.h"
 #include "sketch/blend_pass.h"
 #include "sketch/sketch_pass.h"
@@ -24,7 +25,12 @@ enum : int {
     kThreshold,
     kTone,
     kShading,
+    kQuality,
+    kFormat,
 };
+
+constexpr int32_t kQualityMin = 1;
+constexpr int32_t kQualityMax = 100;
 
 // A leading ':' makes getopt_long report a missing value as ':' and keeps it
 // from printing messages of its own.
@@ -37,6 +43,8 @@ const option kLongOptions[] = {
     {"shading", no_argument, nullptr, kShading},
     {"brightness", required_argument, nullptr, kBrightness},
     {"sharpen", required_argument, nullptr, kSharpen},
+    {"quality", required_argument, nullptr, kQuality},
+    {"format", required_argument, nullptr, kFormat},
     {"output", required_argument, nullptr, 'o'},
     {"dir", required_argument, nullptr, 'd'},
     {"jobs", required_argument, nullptr, 'j'},
@@ -94,6 +102,10 @@ std::string ValueError(int code) {
             return RangeError("--threshold", sketch::kMinEdgeThreshold, sketch::kMaxEdgeThreshold);
         case kTone:
             return RangeError("--tone", sketch::kMinTonePercent, sketch::kMaxTonePercent);
+        case kQuality:
+            return RangeError("--quality", kQualityMin, kQualityMax);
+        case kFormat:
+            return "option --format needs one of " + OutputExtensions();
         default:
             return "option needs a value";
     }
@@ -118,7 +130,8 @@ bool IsKnown(int code) {
 std::string UsageText() {
     return "Usage: strakel-sketch [--color] [--threshold T] [--tone W] [--shading]\n"
            "                      [--brightness C] [--sharpen A] [-o OUT | -d DIR]\n"
-           "                      [-j N] [-q] [--any-size] [--list FILE] [--] PHOTO...\n"
+           "                      [--format EXT] [--quality Q] [-j N] [-q] [--any-size]\n"
+           "                      [--list FILE] [--] PHOTO...\n"
            "Turns each photo into a pencil drawing.\n"
            "\n"
            "      --color         colour pencil drawing (25 % colour photo), not pencil\n"
@@ -139,6 +152,9 @@ std::string UsageText() {
            "                      .tif or .sgi)\n"
            "  -d, --dir=DIR       write each drawing into DIR as NAME-sketch.png\n"
            "                      (default: beside its photo)\n"
+           "      --format=EXT    write the format of extension EXT (png, bmp, jpg,\n"
+           "                      tif, sgi, ...), named NAME-sketch.EXT without -o\n"
+           "      --quality=Q     JPEG quality from 1 to 100, libjpeg's scale (default 90)\n"
            "  -j, --jobs=N        sketch N photos at a time (default: one per core)\n"
            "      --any-size      also take photos whose both sides exceed 1024 pixels,\n"
            "                      up to " +
@@ -223,6 +239,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             case 'j':
                 if (!ParseJobs(value, &o.jobs)) return fail(ValueError(code));
                 break;
+            case kQuality:
+                if (!ParseRanged(value, kQualityMin, kQualityMax, &o.quality))
+                    return fail(ValueError(code));
+                break;
+            case kFormat: {
+                std::string ext = value.empty() || value[0] == '.' ? value : "." + value;
+                for (char& ch : ext) ch = char(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+                if (!OutputFormatFor("x" + ext)) return fail(ValueError(code));
+                o.format = ext;
+                break;
+            }
             case 'o':
             case 'd':
             case kList: {

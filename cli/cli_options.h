@@ -27,6 +27,8 @@ struct CliOptions {
     int32_t threshold = 14;                // --threshold T, 0 to 255
     std::optional<int32_t> tone;           // --tone W, 0 to 100 %; empty: the mode's own
     bool shading = false;                  // --shading
+    int32_t quality = 90;                  // --quality Q, libjpeg's 1 to 100, for JPEG
+    std::optional<std::string> format;     // --format EXT, as an extension with the dot
     std::vector<std::string> photos;
 };
 

@@ -22,6 +22,7 @@
 #include "cli/progress_bar.h"
 #include "cli/sketch_job.h"
 #include "imaging/control/status/status_message.h"
+#include "imaging/engine/codecs/save_options.h"
 #include "imaging/engine/status_codes.h"
 #include "strakel_version.h"
 
@@ -89,9 +90,19 @@ int main(int argc, char** argv) {
         if (std::string count = cli::PhotoCountError(options); !count.empty())
             return UsageError(count);
     }
-    if (options.output && !cli::OutputFormatFor(*options.output))
-        return UsageError("cannot write " + *options.output + ": use a name ending in " +
-                          cli::OutputExtensions());
+    // --format chooses the format; without it the output name's extension does.
+    // (0: none chosen; no format has code 0.)
+    const int32_t chosen =
+        options.format ? cli::OutputFormatFor("x" + *options.format).value_or(0) : 0;
+    if (options.output) {
+        const int32_t named = cli::OutputFormatFor(*options.output).value_or(0);
+        if (!named && !chosen)
+            return UsageError("cannot write " + *options.output + ": use a name ending in " +
+                              cli::OutputExtensions() + ", or --format");
+        if (named && chosen && named != chosen)
+            return UsageError("option --format " + options.format->substr(1) +
+                              " and the extension of " + *options.output + " differ");
+    }
 
     // A folder named with -d is made when it does not exist yet.
     if (options.outputDir) {
@@ -111,8 +122,10 @@ int main(int argc, char** argv) {
     for (const std::string& photo : options.photos) {
         cli::SketchJob job;
         job.photo = photo;
-        job.output = cli::OutputPathFor(photo, options.output, options.outputDir);
-        job.format = *cli::OutputFormatFor(job.output);
+        job.output = cli::OutputPathFor(photo, options.output, options.outputDir,
+                                        options.format.value_or(".png"));
+        job.format = chosen ? chosen : *cli::OutputFormatFor(job.output);
+        job.qualityFactor = pix::QualityFactorFor(options.quality);
         job.colorPencil = options.colorPencil;
         job.look.threshold = options.threshold;
         job.look.tonePercent = options.tone;

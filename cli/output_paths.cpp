@@ -34,10 +34,11 @@ std::string OutputExtensions() {
 }
 
 std::string OutputPathFor(const std::string& photo, const std::optional<std::string>& output,
-                          const std::optional<std::string>& outputDir) {
+                          const std::optional<std::string>& outputDir,
+                          const std::string& extension) {
     if (output) return *output;
     const std::filesystem::path source(photo);
-    const std::string name = source.stem().string() + "-sketch.png";
+    const std::string name = source.stem().string() + "-sketch" + extension;
     if (outputDir) return (std::filesystem::path(*outputDir) / name).string();
     return (source.parent_path() / name).string();
 }

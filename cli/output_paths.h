@@ -15,10 +15,12 @@ std::optional<int32_t> OutputFormatFor(const std::string& path);
 // ".bmp, .png, ... or .rgb".
 std::string OutputExtensions();
 
-// OUT with -o; DIR/NAME-sketch.png with -d; else NAME-sketch.png beside the
-// photo, NAME being the photo's file name without its extension.
+// OUT with -o; DIR/NAME-sketch.EXT with -d; else NAME-sketch.EXT beside the
+// photo, NAME being the photo's file name without its extension and EXT the
+// extension `extension` (with the dot).
 std::string OutputPathFor(const std::string& photo, const std::optional<std::string>& output,
-                          const std::optional<std::string>& outputDir);
+                          const std::optional<std::string>& outputDir,
+                          const std::string& extension = ".png");
 
 // True when both paths exist and name the same file (also through links).
 bool SameFile(const std::string& a, const std::string& b);

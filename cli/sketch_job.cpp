@@ -57,7 +57,9 @@ std::string RunSketchJob(const SketchJob& job) {
     if (!retouched.ok()) return retouched.message + ": " + StatusMessage(retouched.status);
 
     int error = 0;
-    const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, job.output, job.format, &error);
+    pix::SaveOptions save;
+    save.qualityFactor = job.qualityFactor;
+    const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, job.output, job.format, save, &error);
     if (saved == pix::kSuccess) return {};
     return "cannot write " + job.output + ": " +
            (error ? std::generic_category().message(error) : StatusMessage(saved));

@@ -12,7 +12,8 @@ namespace cli {
 struct SketchJob {
     std::string photo;
     std::string output;
-    int32_t format = 0;  // engine file format code of the output
+    int32_t format = 0;         // engine file format code of the output
+    int32_t qualityFactor = 2;  // the engine's quality factor, for JPEG
     bool colorPencil = false;
     sketch::DrawingLook look;  // threshold, tone and shading of the drawing
     bool anySize = false;

@@ -15,7 +15,7 @@ imaging/dialogs        | imaging/dialogs imaging/control imaging/control/status 
 imaging/control        | imaging/control imaging/control/layout imaging/control/status imaging/engine imaging/engine/ui platform platform/qt | yes
 imaging/control/layout | imaging/control/layout                                                   | no
 imaging/control/status | imaging/control/status                                                   | no
-imaging/engine/ui      | imaging/engine/ui imaging/engine platform                                | yes
+imaging/engine/ui      | imaging/engine/ui imaging/engine imaging/engine/codecs platform          | yes
 imaging/engine/codecs  | imaging/engine/codecs imaging/engine platform                            | no
 imaging/engine         | imaging/engine imaging/engine/codecs platform                            | no
 platform/qt            | platform/qt platform                                                     | yes

@@ -43,6 +43,8 @@ TPixImage::TPixImage(QWidget* parent) : QWidget(parent) {
     backColor_ = SystemColorValue(SystemColor::BtnFace);
     P_InitBitmap(&bitmap_, sizeof(PixBitmap), 0, 0, 0);
     P_InitBitmap(&backup_, sizeof(PixBitmap), 0, 0, 0);
+    P_GetDefaultJ2KOptions(&j2kSave_, sizeof j2kSave_);
+    P_GetPDFSaveOptions(&pdfSave_, sizeof pdfSave_);
     resize(150, 150);
     // All background work happens in paintEvent.
     setAttribute(Qt::WA_OpaquePaintEvent);

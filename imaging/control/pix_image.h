@@ -15,6 +15,7 @@
 #include "imaging/control/pix_image_error.h"
 #include "imaging/engine/bitmap_list.h"
 #include "imaging/engine/format_options.h"
+#include "imaging/engine/load_options.h"
 #include "imaging/engine/pix_bitmap.h"
 #include "platform/device_context.h"
 #include "platform/global_memory.h"
@@ -82,6 +83,21 @@ public:
     void SetJBIG2Template2AT4X(uint8_t v) { jbig2_.Template2AT[6] = int8_t(v); }
     void SetJBIG2Template2AT4Y(uint8_t v) { jbig2_.Template2AT[7] = int8_t(v); }
 
+    // File save. Modify is the multi-page mode: 0 a new file, 1 (or -1) the
+    // picture added as the last page, 2 inserted before and 3 put in place of
+    // the save page (the first). Format code 2 writes every page of the list,
+    // any other code the current bitmap. Raise "Save: Image not allocated."
+    // without an image and, with EnableMethodErrors, the engine's failures.
+    int32_t Save(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
+                 int32_t qualityFactor, int32_t modify);
+    int32_t SaveWithStamp(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
+                          int32_t qualityFactor, int32_t stampWidth, int32_t stampHeight,
+                          int32_t stampBits);
+    // The value the descriptor's use-lookup-table bit takes while saving. A
+    // save puts the bit back as it found it, and UseLUT with it.
+    bool UseLUT() const { return useLUT_; }
+    void SetUseLUT(bool on);
+
     // Pixel export and colour operations.
     HGLOBAL GetDIB(int32_t type);
     int32_t Saturation(int32_t change);
@@ -142,6 +158,8 @@ public:
     std::function<void(TPixImage* sender, int32_t percent)> OnStatus;
 
 protected:
+    // Called with 4 while save options are prepared; does nothing here.
+    virtual void NotifyHook(int32_t /*code*/) {}
     virtual void BitmapChanged();
     virtual void EndProcessing(PixBitmap* bitmap);
     virtual void UpdateLayout(bool recompute);
@@ -161,6 +179,9 @@ private:
     friend int32_t PixImageStatusCallback(int32_t percent, void* userData);
     friend int32_t PixImageLoadCallback(PixBitmap* page, int32_t firstRow, int32_t rows,
                                         uint32_t flags, void* userData);
+    friend int32_t PixImageSaveRowCallback(PixBitmap* bitmap, int32_t row, uint8_t* buffer,
+                                           uint32_t bytes, void* userData);
+    friend class UseLutScope;
 
     template <typename EngineCall>
     int32_t RunColorOperation(const std::string& name, EngineCall call);
@@ -181,6 +202,13 @@ private:
     void ResetDescriptor();
     int32_t LoadPages(const std::string& fileName, int32_t bitsPerPixel, int32_t page,
                       int32_t pages);
+    // Save steps.
+    void ApplyUseLUT();
+    void PrepareSaveOptions(PixSaveFileOptions* options, int32_t modify, int32_t bitsPerPixel,
+                            bool withListData);
+    int32_t ProgressSave(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
+                         int32_t qualityFactor, uint32_t saveFlags,
+                         const PixSaveFileOptions& options);
 
     // Bitmap.
     PixBitmap bitmap_{};
@@ -192,6 +220,23 @@ private:
     int32_t lastStatus_ = 1;
     std::string fileName_;
     PixJBIG2Options jbig2_ = pix::DefaultJBIG2Options();
+
+    // Save settings: the engine's JPEG 2000 and PDF save records as filled at
+    // creation, the save page and passes, and the list's screen values as
+    // the last load recorded them.
+    PixJ2KOptions j2kSave_{};
+    PixPDFSaveOptions pdfSave_{};
+    bool useLUT_ = true;
+    int32_t savePage_ = 0;
+    int32_t savePasses_ = 0;
+    int32_t screenWidth_ = 0;
+    int32_t screenHeight_ = 0;
+    int32_t screenBits_ = 0;
+    RGBQUAD screenPalette_[256]{};
+    uint32_t screenBackground_ = 0;  // 0x00BBGGRR, or a palette index
+    bool screenBackgroundIsIndex_ = false;
+    bool screenLoops_ = false;
+    int64_t rowsSaved_ = 0;
 
     // Cached geometry; the shown width and height are the layout's.
     int32_t bitsPerPixel_ = 0;

@@ -158,6 +158,17 @@ int32_t TPixImage::LoadPages(const std::string& fileName, int32_t bitsPerPixel, 
         fileName_ = fileName;
         if (P_GetBitmapListItem(list_, 0, &bitmap_, sizeof(PixBitmap)) == pix::kSuccess) {
             imageAllocated_ = true;
+            // The first page's geometry and colours are the list's screen
+            // values; our decoders report no background colour or looping.
+            screenWidth_ = bitmap_.Width;
+            screenHeight_ = bitmap_.Height;
+            screenBits_ = bitmap_.BitsPerPixel;
+            std::memset(screenPalette_, 0, sizeof screenPalette_);
+            if (bitmap_.BitsPerPixel <= 8 && bitmap_.Palette)
+                std::memcpy(screenPalette_, bitmap_.Palette, sizeof screenPalette_);
+            screenBackground_ = 0;
+            screenBackgroundIsIndex_ = false;
+            screenLoops_ = false;
         } else {
             status = pix::kInvalidBitmap;
         }

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <cstdint>
 
+#include "imaging/engine/format_options.h"
 #include "imaging/engine/ui/dialog_library.h"
 
 class QWidget;
@@ -19,6 +20,15 @@ public:
     }
     virtual int32_t Sharpen(QWidget* parent, PixDlgAdjustParams* params) {
         return P_DlgSharpen(parent, params);
+    }
+    virtual int32_t Save(QWidget* parent, OPENFILENAMEA* ofn, PixDlgSaveParams* params) {
+        return P_DlgSave(parent, ofn, params);
+    }
+    virtual int32_t GetJ2KOptions(PixJ2KOptions* o) { return P_GetJ2KOptions(o, sizeof *o); }
+    virtual int32_t SetJ2KOptions(const PixJ2KOptions* o) { return P_SetJ2KOptions(o, sizeof *o); }
+    virtual int32_t GetJBIG2Options(PixJBIG2Options* o) { return P_GetJBIG2Options(o, sizeof *o); }
+    virtual int32_t SetJBIG2Options(const PixJBIG2Options* o) {
+        return P_SetJBIG2Options(o, sizeof *o);
     }
 };
 

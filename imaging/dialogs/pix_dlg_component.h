@@ -61,6 +61,7 @@ protected:
     // failing code when `allowRaise` and EnableMethodErrors are set.
     int32_t CheckStatus(const std::string& operation, int32_t code, bool allowRaise);
     [[noreturn]] virtual void RaiseError(int32_t code, const std::string& operation) = 0;
+    void SetLastStatus(int32_t code) { lastStatus_ = code; }
 
 private:
     bool enableMethodErrors_ = true;

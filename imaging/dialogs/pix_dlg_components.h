@@ -5,12 +5,6 @@
 #include <QObject>
 
 #include "imaging/dialogs/pix_dlg_color.h"
+#include "imaging/dialogs/pix_dlg_file.h"
 #include "imaging/dialogs/pix_dlg_img_effect.h"
 #include "imaging/dialogs/pix_dlg_service.h"
-
-class TPixDlgFile : public QObject {
-    Q_OBJECT
-
-public:
-    explicit TPixDlgFile(QObject* owner = nullptr) : QObject(owner) {}
-};

@@ -52,6 +52,21 @@ PixJBIG2Options DefaultJBIG2Options() {
     return o;
 }
 
+PixJ2KOptions DefaultJ2KOptions() {
+    PixJ2KOptions o{};
+    o.StructSize = sizeof(o);
+    o.Ratio = 25.0f;
+    o.Value1 = 10240;
+    o.Value3 = 5;
+    return o;
+}
+
+PixPDFSaveOptions DefaultPDFSaveOptions() {
+    PixPDFSaveOptions o{};
+    o.StructSize = sizeof(o);
+    return o;
+}
+
 PixResolutionOptions DefaultPTKOptions() {
     return {sizeof(PixResolutionOptions), 96};
 }
@@ -67,6 +82,16 @@ namespace {
 pix::LoadOptionSnapshot& current() {
     thread_local pix::LoadOptionSnapshot c;
     return c;
+}
+
+// The save-side records, one set per thread.
+struct SaveRecords {
+    PixJ2KOptions j2k = pix::DefaultJ2KOptions();
+    PixPDFSaveOptions pdfSave = pix::DefaultPDFSaveOptions();
+};
+SaveRecords& saveRecords() {
+    thread_local SaveRecords r;
+    return r;
 }
 
 template <typename T>
@@ -163,6 +188,21 @@ int32_t P_GetDJVUOptions(PixResolutionOptions* o, uint32_t s) {
 }
 int32_t P_SetDJVUOptions(const PixResolutionOptions* o, uint32_t s) {
     return Set(o, s, &current().djvu);
+}
+int32_t P_GetDefaultJ2KOptions(PixJ2KOptions* o, uint32_t s) {
+    return Get(o, s, pix::DefaultJ2KOptions());
+}
+int32_t P_GetJ2KOptions(PixJ2KOptions* o, uint32_t s) {
+    return Get(o, s, saveRecords().j2k);
+}
+int32_t P_SetJ2KOptions(const PixJ2KOptions* o, uint32_t s) {
+    return Set(o, s, &saveRecords().j2k);
+}
+int32_t P_GetPDFSaveOptions(PixPDFSaveOptions* o, uint32_t s) {
+    return Get(o, s, saveRecords().pdfSave);
+}
+int32_t P_SetPDFSaveOptions(const PixPDFSaveOptions* o, uint32_t s) {
+    return Set(o, s, &saveRecords().pdfSave);
 }
 
 namespace pix {

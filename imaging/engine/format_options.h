@@ -6,6 +6,10 @@
 // form one snapshot value with a scope that installs a snapshot and puts the
 // previous records back. Our codecs read none of them; the image control
 // installs its own around every load.
+//
+// The save side has two records of the same kind, JPEG 2000 (140 bytes) and
+// PDF save options (522 bytes), also one per thread and carried unread: the
+// engine writes neither format.
 #pragma once
 
 #include <cstddef>
@@ -82,7 +86,41 @@ struct PixResolutionOptions {
 };
 static_assert(sizeof(PixResolutionOptions) == 8);
 
+// JPEG 2000 save settings. The fields are carried, not read: the engine does
+// not write JPEG 2000.
+struct PixJ2KOptions {
+    uint32_t StructSize;   // 0: 140
+    int32_t Switch1;       // 4: Boolean (-1/0)
+    int32_t Switch2;       // 8: Boolean
+    int32_t Value0;        // 12
+    float Ratio;           // 16: 25.0
+    int32_t Value1;        // 20: 10240
+    int32_t Values2[6];    // 24
+    int32_t Array1[3];     // 48
+    int32_t Array2[3];     // 60
+    int32_t Value3;        // 72: 5
+    int32_t Values4[7];    // 76
+    int32_t Switch3;       // 104: Boolean
+    int32_t Switch4;       // 108: Boolean
+    uint8_t Reserved[28];  // 112
+};
+static_assert(sizeof(PixJ2KOptions) == 140);
+static_assert(offsetof(PixJ2KOptions, Value3) == 72);
+static_assert(offsetof(PixJ2KOptions, Switch4) == 108);
+
+// PDF save settings: the size and bytes the engine leaves zero.
+#pragma pack(push, 1)
+struct PixPDFSaveOptions {
+    uint32_t StructSize;    // 0: 522
+    uint8_t Reserved[518];  // 4
+};
+#pragma pack(pop)
+static_assert(sizeof(PixPDFSaveOptions) == 522);
+
 namespace pix {
+PixJ2KOptions DefaultJ2KOptions();
+PixPDFSaveOptions DefaultPDFSaveOptions();
+
 // The records' defaults, also every thread's values at its start.
 PixPDFOptions DefaultPDFOptions();
 PixRTFOptions DefaultRTFOptions();
@@ -154,3 +192,10 @@ int32_t P_GetAutoCADColorScheme(int32_t* scheme);
 int32_t P_SetAutoCADColorScheme(int32_t scheme);
 int32_t P_GetDJVUOptions(PixResolutionOptions* options, uint32_t structSize);
 int32_t P_SetDJVUOptions(const PixResolutionOptions* options, uint32_t structSize);
+// The JPEG 2000 defaults (P_GetDefaultJ2KOptions), and the calling thread's
+// current JPEG 2000 and PDF save records.
+int32_t P_GetDefaultJ2KOptions(PixJ2KOptions* options, uint32_t structSize);
+int32_t P_GetJ2KOptions(PixJ2KOptions* options, uint32_t structSize);
+int32_t P_SetJ2KOptions(const PixJ2KOptions* options, uint32_t structSize);
+int32_t P_GetPDFSaveOptions(PixPDFSaveOptions* options, uint32_t structSize);
+int32_t P_SetPDFSaveOptions(const PixPDFSaveOptions* options, uint32_t structSize);

@@ -10,6 +10,18 @@ PixLoadOptions& defaults() {
     thread_local PixLoadOptions options{sizeof(PixLoadOptions), 0, 0, 0, 0, 0, 0, 0, {0, 0, 0}};
     return options;
 }
+
+PixSaveFileOptions& saveDefaults() {
+    thread_local PixSaveFileOptions options = [] {
+        PixSaveFileOptions o{};
+        o.StructSize = sizeof(o);
+        o.Flags = kSaveDefaultBit;
+        o.PageNumber = kSaveNewFile;
+        o.Compression = -1;
+        return o;
+    }();
+    return options;
+}
 }  // namespace
 
 int32_t P_GetDefaultLoadFileOption(PixLoadOptions* options, uint32_t structSize) {
@@ -24,5 +36,21 @@ int32_t P_SetDefaultLoadFileOption(const PixLoadOptions* options, uint32_t struc
     if (structSize != sizeof(PixLoadOptions) || options->StructSize != sizeof(PixLoadOptions))
         return pix::kInvalidStructSize;
     defaults() = *options;
+    return pix::kSuccess;
+}
+
+int32_t P_GetDefaultSaveFileOption(PixSaveFileOptions* options, uint32_t structSize) {
+    if (!options) return pix::kInvalidParameter;
+    if (structSize != sizeof(PixSaveFileOptions)) return pix::kInvalidStructSize;
+    *options = saveDefaults();
+    return pix::kSuccess;
+}
+
+int32_t P_SetDefaultSaveFileOption(const PixSaveFileOptions* options, uint32_t structSize) {
+    if (!options) return pix::kInvalidParameter;
+    if (structSize != sizeof(PixSaveFileOptions) ||
+        options->StructSize != sizeof(PixSaveFileOptions))
+        return pix::kInvalidStructSize;
+    saveDefaults() = *options;
     return pix::kSuccess;
 }

@@ -1,6 +1,6 @@
-// The records that travel with a file load: load options (44 bytes) and file
-// information (1144 bytes), byte for byte, and the engine's default load
-// options with their get/set pair.
+// The records that travel with a file load or save: load options (44 bytes),
+// file information (1144 bytes) and save options (1650 bytes), byte for byte,
+// and the engine's default load and save options with their get/set pairs.
 #pragma once
 
 #include <cstddef>
@@ -82,3 +82,67 @@ static_assert(offsetof(PixFileInfo, LoadResolution) == 1132);
 // keeps its own, as with the format options). -789 for another size.
 int32_t P_GetDefaultLoadFileOption(PixLoadOptions* options, uint32_t structSize);
 int32_t P_SetDefaultLoadFileOption(const PixLoadOptions* options, uint32_t structSize);
+
+// Flag bits of PixSaveFileOptions::Flags.
+// Set in the defaults; callers keep it set. Our codecs read nothing from it.
+constexpr uint32_t kSaveDefaultBit = 0x10;
+// Background (0x4), Palette (0x8) and Loop (0x20) hold a picture list's screen
+// values; formats with a screen of their own would read them, ours have none.
+constexpr uint32_t kSaveUseBackground = 0x4;
+constexpr uint32_t kSaveUsePalette = 0x8;
+constexpr uint32_t kSaveUseLoop = 0x20;
+// Embed a stamp (thumbnail) of StampWidth x StampHeight at StampBits.
+constexpr uint32_t kSaveWithStamp = 0x80;
+// Multi-page formats: put the picture before page PageNumber (0 = first) of
+// the existing file (0x400), or in place of that page (0x800).
+constexpr uint32_t kSaveInsertPage = 0x400;
+constexpr uint32_t kSaveReplacePage = 0x800;
+
+// PixSaveFileOptions::PageNumber without the insert and replace bits: 1 (or
+// less) writes a new file; 2 or more adds the picture as the last page of
+// the existing file (a new file when there is none).
+constexpr int32_t kSaveNewFile = 1;
+constexpr int32_t kSaveAppendPage = 2;
+
+#pragma pack(push, 1)
+struct PixSaveFileOptions {
+    uint32_t StructSize;     // 0: 1650
+    int32_t Reserved0;       // 4
+    int32_t Reserved1;       // 8
+    uint32_t Flags;          // 12: kSave* bits
+    int32_t Passes;          // 16: interlace passes (0 = the format's usual)
+    int32_t PageNumber;      // 20: kSaveNewFile, kSaveAppendPage, or the page of 0x400/0x800
+    int32_t Width;           // 24: screen width of a picture list
+    int32_t Height;          // 28: screen height
+    int32_t Loop;            // 32: with kSaveUseLoop, repeat count (0 = for ever)
+    uint32_t Background;     // 36: with kSaveUseBackground, 0x00BBGGRR
+    RGBQUAD Palette[256];    // 40: with kSaveUsePalette
+    int32_t StampWidth;      // 1064: with kSaveWithStamp, the box the stamp fits in
+    int32_t StampHeight;     // 1068
+    int32_t StampBits;       // 1072: 8 (grey) or 24; 0 = the picture's depth
+    int32_t Compression;     // 1076: a kCompression* code of codecs/save_options.h (-1 = usual)
+    int32_t Progressive;     // 1080: Boolean (-1/0), JPEG only
+    uint8_t Reserved2[566];  // 1084
+};
+#pragma pack(pop)
+static_assert(sizeof(PixSaveFileOptions) == 1650);
+static_assert(offsetof(PixSaveFileOptions, Flags) == 12);
+static_assert(offsetof(PixSaveFileOptions, Passes) == 16);
+static_assert(offsetof(PixSaveFileOptions, PageNumber) == 20);
+static_assert(offsetof(PixSaveFileOptions, Width) == 24);
+static_assert(offsetof(PixSaveFileOptions, Height) == 28);
+static_assert(offsetof(PixSaveFileOptions, Loop) == 32);
+static_assert(offsetof(PixSaveFileOptions, Background) == 36);
+static_assert(offsetof(PixSaveFileOptions, Palette) == 40);
+static_assert(offsetof(PixSaveFileOptions, StampWidth) == 1064);
+static_assert(offsetof(PixSaveFileOptions, StampHeight) == 1068);
+static_assert(offsetof(PixSaveFileOptions, StampBits) == 1072);
+static_assert(offsetof(PixSaveFileOptions, Compression) == 1076);
+
+// The engine's default save options: size 1650, flags kSaveDefaultBit, page
+// kSaveNewFile, the format's usual compression (-1), everything else 0, unless
+// P_SetDefaultSaveFileOption changed them on the calling thread. The save
+// dialog keeps the compression the user chose there, so that the next save
+// built from the defaults uses it. -789 for another size, -13 for null.
+int32_t P_GetDefaultSaveFileOption(PixSaveFileOptions* options, uint32_t structSize);
+int32_t P_SetDefaultSaveFileOption(const PixSaveFileOptions* options, uint32_t structSize);

@@ -116,3 +116,12 @@ int32_t P_CopyBitmapHandle(PixBitmap* dst, const PixBitmap* src, uint32_t struct
     std::memcpy(dst, src, sizeof(PixBitmap));
     return pix::kSuccess;
 }
+
+int32_t P_GetBitmapRow(const PixBitmap* b, int32_t row, uint8_t* buffer, uint32_t bytes) {
+    if (!b || !(b->Flags & kBitmapAllocated) || !b->Data) return pix::kInvalidBitmap;
+    if (!buffer || row < 0 || row >= b->Height) return pix::kInvalidParameter;
+    const uint32_t rowBytes = uint32_t(b->Width) * uint32_t(b->BitsPerPixel / 8);
+    const uint32_t n = std::min(bytes, rowBytes);
+    std::memcpy(buffer, PixRow(*b, row), n);
+    return int32_t(n);
+}

@@ -68,6 +68,11 @@ int32_t P_FreeBitmap(PixBitmap* bitmap);
 int32_t P_CopyBitmap(PixBitmap* dst, const PixBitmap* src, uint32_t structSize);
 // Makes dst describe src's pixels without copying them (dst does not own them).
 int32_t P_CopyBitmapHandle(PixBitmap* dst, const PixBitmap* src, uint32_t structSize);
+// Copies row `row` (0 = top) of an allocated bitmap into `buffer`: the row's
+// pixels without padding (Width x BitsPerPixel / 8 bytes), or the first
+// `bytes` of them when `bytes` is smaller. Returns the number of bytes copied;
+// -2 for a bitmap without pixels, -13 for a null buffer or a row outside it.
+int32_t P_GetBitmapRow(const PixBitmap* bitmap, int32_t row, uint8_t* buffer, uint32_t bytes);
 
 // Reaches row `y` (0 = top) of an allocated bitmap.
 inline uint8_t* PixRow(const PixBitmap& b, int32_t y) {

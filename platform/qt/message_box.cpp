@@ -10,8 +10,7 @@ BoxRecorder& Recorder() {
     return r;
 }
 
-void Show(BoxKind kind, const std::string& text) {
-    const std::string caption = ApplicationTitle();
+void Show(BoxKind kind, const std::string& text, const std::string& caption) {
     if (Recorder()) {
         Recorder()(kind, caption, text);
         return;
@@ -43,11 +42,15 @@ std::string ErrorBoxText(const std::string& message) {
 }
 
 void ShowUserMessage(const std::string& text) {
-    Show(BoxKind::UserMessage, text);
+    Show(BoxKind::UserMessage, text, ApplicationTitle());
+}
+
+void ShowUserMessage(const std::string& text, const std::string& caption) {
+    Show(BoxKind::UserMessage, text, caption);
 }
 
 void ShowErrorBox(const std::string& message) {
-    Show(BoxKind::Error, ErrorBoxText(message));
+    Show(BoxKind::Error, ErrorBoxText(message), ApplicationTitle());
 }
 
 void SetBoxRecorder(BoxRecorder recorder) {

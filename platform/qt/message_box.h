@@ -20,6 +20,8 @@ std::string ApplicationTitle();
 std::string ErrorBoxText(const std::string& message);
 
 void ShowUserMessage(const std::string& text);
+// The user message box with a caption of the caller's instead of the title.
+void ShowUserMessage(const std::string& text, const std::string& caption);
 void ShowErrorBox(const std::string& message);
 
 // While a recorder is installed, boxes are handed to it instead of shown.

@@ -179,7 +179,17 @@ TEST_F(StrakelSketchCli, BadUsageExitsWith2AndSaysWhy) {
         {{"a.bmp", "-o"}, "option -o needs a file name"},
         {{"-o", "x.gif", "a.bmp"},
          "cannot write x.gif: use a name ending in .bmp, .dib, .jpg, .jpeg, .jpe, .jfif, .png, "
-         ".tif, .tiff, .sgi, .rgb or .bw"},
+         ".tif, .tiff, .sgi, .rgb or .bw, or --format"},
+        {{"--format", "gif", "a.bmp"},
+         "option --format needs one of .bmp, .dib, .jpg, .jpeg, .jpe, .jfif, .png, .tif, .tiff, "
+         ".sgi, .rgb or .bw"},
+        {{"a.bmp", "--format"},
+         "option --format needs one of .bmp, .dib, .jpg, .jpeg, .jpe, .jfif, .png, .tif, .tiff, "
+         ".sgi, .rgb or .bw"},
+        {{"-o", "x.png", "--format", "jpg", "a.bmp"},
+         "option --format jpg and the extension of x.png differ"},
+        {{"--quality", "0", "a.bmp"}, "option --quality needs a whole number from 1 to 100"},
+        {{"--quality=101", "a.bmp"}, "option --quality needs a whole number from 1 to 100"},
         {{"--brightness", "1001", "a.bmp"},
          "option --brightness needs a whole number from -1000 to 1000"},
         {{"--brightness", "-1001", "a.bmp"},
@@ -252,6 +262,39 @@ TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
     r = Run({"photo.bmp"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(PixelsOfFile("photo-sketch.png"), PixelsOfFile("pencil.bmp"));
+}
+
+// The first luminance quantiser of a JPEG file: libjpeg's table scaled by the
+// quality, 16 at 50, 3 at 90, 1 at 100.
+int FirstQuantiser(const std::string& jpeg) {
+    const size_t at = jpeg.find("\xFF\xDB");
+    return at == std::string::npos || at + 5 >= jpeg.size() ? -1 : uint8_t(jpeg[at + 5]);
+}
+
+TEST_F(StrakelSketchCli, FormatAndQualityChooseTheOutput) {
+    WritePhoto("photo.bmp", 23, 17);
+    RunResult r = Run({"-o", "pencil.bmp", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::vector<uint8_t> pencil = PixelsOfFile("pencil.bmp");
+
+    // --format names the drawings after it, and -d with it.
+    r = Run({"--format", "jpg", "-d", "out", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string jpeg = ReadFile(dir_ / "out" / "photo-sketch.jpg");
+    EXPECT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
+    EXPECT_EQ(FirstQuantiser(jpeg), 3) << "quality 90 by default";
+    for (const auto& [quality, first] : {std::pair{"50", 16}, std::pair{"100", 1}}) {
+        r = Run({"--quality", quality, "--format=.JPG", "-o", "q.jpeg", "photo.bmp"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(FirstQuantiser(ReadFile(dir_ / "q.jpeg")), first) << quality;
+    }
+    r = Run({"--format", "TIF", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(PixelsOfFile("photo-sketch.tif"), pencil);
+    // An -o name without a known extension takes the format of --format.
+    r = Run({"--format", "png", "-o", "drawing", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir_ / "drawing").substr(0, 4), "\x89PNG");
 }
 
 TEST_F(StrakelSketchCli, RetouchesAsTheDialogsDoBrightnessFirst) {
@@ -735,11 +778,12 @@ std::set<std::string> ManualOptions(const std::string& page) {
 TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
     const RunResult r = Run({"--help"});
     const std::set<std::string> help = HelpOptions(r.out);
-    EXPECT_EQ(help, (std::set<std::string>{"--color",      "--threshold", "--tone", "--shading",
-                                           "--brightness", "--sharpen",   "-o",     "--output",
-                                           "-d",           "--dir",       "-j",     "--jobs",
-                                           "--any-size",   "--list",      "-q",     "--quiet",
-                                           "-h",           "--help",      "-V",     "--version"}));
+    EXPECT_EQ(help,
+              (std::set<std::string>{
+                  "--color", "--threshold", "--tone",     "--shading", "--brightness", "--sharpen",
+                  "-o",      "--output",    "-d",         "--dir",     "--format",     "--quality",
+                  "-j",      "--jobs",      "--any-size", "--list",    "-q",           "--quiet",
+                  "-h",      "--help",      "-V",         "--version"}));
     EXPECT_EQ(ManualOptions(ReadFile(STRAKEL_SKETCH_MANPAGE)), help);
 
     // What bash offers after a dash, with the completion loaded.

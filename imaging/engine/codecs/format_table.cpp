@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "imaging/engine/codecs/save_options.h"
+
 namespace pix {
 namespace {
 
@@ -12,13 +14,38 @@ constexpr std::string_view kPngExt[] = {".png"};
 constexpr std::string_view kSgiExt[] = {".sgi", ".rgb", ".bw"};
 constexpr std::string_view kCineonExt[] = {".cin"};
 
+constexpr uint32_t kPaletteDepths = DepthBit(1) | DepthBit(4) | DepthBit(8) | DepthBit(24);
+constexpr uint32_t kGreyAndColour = DepthBit(8) | DepthBit(24);
+
+constexpr SaveCompression kBmpCompressions[] = {
+    {kCompressionNone, "None", kPaletteDepths},
+    {kCompressionRle, "RLE", DepthBit(8)},
+};
+constexpr SaveCompression kJpegCompressions[] = {
+    {kCompressionJpeg, "Baseline", kGreyAndColour},
+    {kCompressionProgressiveJpeg, "Progressive", kGreyAndColour},
+};
+constexpr SaveCompression kPngCompressions[] = {
+    {kCompressionDeflate, "Deflate", kPaletteDepths},
+};
+constexpr SaveCompression kTiffCompressions[] = {
+    {kCompressionLzw, "LZW", kPaletteDepths},
+    {kCompressionNone, "None", kPaletteDepths},
+    {kCompressionDeflate, "Deflate", kPaletteDepths},
+    {kCompressionJpeg, "JPEG", kGreyAndColour},
+};
+constexpr SaveCompression kSgiCompressions[] = {
+    {kCompressionRle, "RLE", kGreyAndColour},
+    {kCompressionNone, "Verbatim", kGreyAndColour},
+};
+
 constexpr std::array kFormats{
-    FileFormatEntry{kFormatBmp, "BMP", kBmpExt, DepthBit(8) | DepthBit(24)},
-    FileFormatEntry{kFormatJpeg, "JPEG", kJpegExt, DepthBit(8) | DepthBit(24)},
-    FileFormatEntry{kFormatPng, "PNG", kPngExt, DepthBit(8) | DepthBit(24)},
-    FileFormatEntry{kFormatTiff, "TIFF", kTiffExt, DepthBit(8) | DepthBit(24)},
-    FileFormatEntry{kFormatSgi, "SGI", kSgiExt, DepthBit(8) | DepthBit(24)},
-    FileFormatEntry{kFormatCineon, "Cineon", kCineonExt, 0},
+    FileFormatEntry{kFormatBmp, "BMP", kBmpExt, kPaletteDepths, kBmpCompressions},
+    FileFormatEntry{kFormatJpeg, "JPEG", kJpegExt, kGreyAndColour, kJpegCompressions},
+    FileFormatEntry{kFormatPng, "PNG", kPngExt, kPaletteDepths, kPngCompressions},
+    FileFormatEntry{kFormatTiff, "TIFF", kTiffExt, kPaletteDepths, kTiffCompressions},
+    FileFormatEntry{kFormatSgi, "SGI", kSgiExt, kGreyAndColour, kSgiCompressions},
+    FileFormatEntry{kFormatCineon, "Cineon", kCineonExt, 0, {}},
 };
 
 char Lower(char c) {
@@ -54,6 +81,38 @@ const FileFormatEntry* FindFileFormatByExtension(std::string_view extension) {
 bool CanSaveDepth(int32_t code, int32_t bits) {
     const FileFormatEntry* f = FindFileFormat(code);
     return f && (f->saveDepths & DepthBit(bits)) != 0;
+}
+
+std::vector<int32_t> SaveDepths(int32_t code) {
+    std::vector<int32_t> depths;
+    if (const FileFormatEntry* f = FindFileFormat(code))
+        for (int32_t bits = 1; bits < 32; ++bits)
+            if (f->saveDepths & DepthBit(bits)) depths.push_back(bits);
+    return depths;
+}
+
+std::vector<SaveChoice> SaveChoices(int32_t code) {
+    std::vector<SaveChoice> choices;
+    const FileFormatEntry* f = FindFileFormat(code);
+    if (!f) return choices;
+    for (int32_t bits : SaveDepths(code))
+        for (const SaveCompression& c : f->compressions)
+            if (c.depths & DepthBit(bits)) choices.push_back({bits, c.code});
+    return choices;
+}
+
+int32_t ResolveCompression(int32_t code, int32_t compression) {
+    const FileFormatEntry* f = FindFileFormat(code);
+    if (compression != kCompressionDefault || !f || f->compressions.empty()) return compression;
+    return f->compressions.front().code;
+}
+
+bool CanSaveCompression(int32_t code, int32_t compression, int32_t bits) {
+    const FileFormatEntry* f = FindFileFormat(code);
+    if (!f || !(f->saveDepths & DepthBit(bits))) return false;
+    for (const SaveCompression& c : f->compressions)
+        if (c.code == compression) return (c.depths & DepthBit(bits)) != 0;
+    return false;
 }
 
 }  // namespace pix

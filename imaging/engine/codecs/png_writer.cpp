@@ -19,6 +19,18 @@ bool IsGreyRamp(const PixBitmap& b) {
     return true;
 }
 
+// Whether the first 2^bits palette entries are the even grey ramp of that depth.
+bool IsGreyLevels(const PixBitmap& b, int bits) {
+    if (bits == 8) return IsGreyRamp(b);
+    const int n = 1 << bits;
+    for (int i = 0; i < n; ++i) {
+        const int v = (i * 255 + (n - 1) / 2) / (n - 1);
+        const RGBQUAD& c = b.Palette[i];
+        if (c.rgbBlue != v || c.rgbGreen != v || c.rgbRed != v) return false;
+    }
+    return true;
+}
+
 bool AllGrey24(const PixBitmap& b) {
     for (int32_t y = 0; y < b.Height; ++y) {
         const uint8_t* p = PixRow(b, y);
@@ -42,7 +54,8 @@ void OnFlush(png_structp) {}
 // through longjmp.
 // `greyRow`, when given, holds one row: the 24-bit picture is grey and is
 // written as 8-bit grey through it.
-int32_t Write(png_structp png, png_infop info, const PixBitmap& b, bool grey,
+// `bits` below 8: indices packed at that depth.
+int32_t Write(png_structp png, png_infop info, const PixBitmap& b, int bits, bool grey,
               const PngEncoding& encoding, uint8_t* greyRow, std::vector<uint8_t>* out) {
     if (setjmp(png_jmpbuf(png))) return kNoMemory;
     png_set_write_fn(png, out, OnWrite, OnFlush);
@@ -50,27 +63,29 @@ int32_t Write(png_structp png, png_infop info, const PixBitmap& b, bool grey,
                      : b.BitsPerPixel == 24 ? PNG_COLOR_TYPE_RGB
                      : grey                 ? PNG_COLOR_TYPE_GRAY
                                             : PNG_COLOR_TYPE_PALETTE;
-    png_set_IHDR(png, info, uint32_t(b.Width), uint32_t(b.Height), 8, type, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, uint32_t(b.Width), uint32_t(b.Height), bits < 8 ? bits : 8, type,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (encoding.level >= 0) png_set_compression_level(png, encoding.level);
     const int strategy = type == PNG_COLOR_TYPE_RGB ? encoding.strategy : encoding.greyStrategy;
     if (strategy >= 0) png_set_compression_strategy(png, strategy);
-    if (type == PNG_COLOR_TYPE_PALETTE)
+    if (type == PNG_COLOR_TYPE_PALETTE || bits < 8)
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     else if (encoding.filters != 0)
         png_set_filter(png, PNG_FILTER_TYPE_BASE, encoding.filters);
     png_color palette[256];
     if (type == PNG_COLOR_TYPE_PALETTE) {
-        for (int i = 0; i < 256; ++i)
+        const int n = bits < 8 ? 1 << bits : 256;
+        for (int i = 0; i < n; ++i)
             palette[i] =
                 png_color{b.Palette[i].rgbRed, b.Palette[i].rgbGreen, b.Palette[i].rgbBlue};
-        png_set_PLTE(png, info, palette, 256);
+        png_set_PLTE(png, info, palette, n);
     }
     const double metersPerInch = 0.0254;
     png_set_pHYs(png, info, png_uint_32(b.XResolution / metersPerInch + 0.5),
                  png_uint_32(b.YResolution / metersPerInch + 0.5), PNG_RESOLUTION_METER);
     png_write_info(png, info);
     if (type == PNG_COLOR_TYPE_RGB) png_set_bgr(png);
+    if (bits < 8) png_set_packing(png);
     for (int32_t y = 0; y < b.Height; ++y) {
         const uint8_t* row = PixRow(b, y);
         if (greyRow) {
@@ -85,10 +100,15 @@ int32_t Write(png_structp png, png_infop info, const PixBitmap& b, bool grey,
 
 }  // namespace
 
-int32_t EncodePng(const PixBitmap& b, std::vector<uint8_t>* out, const PngEncoding& encoding) {
+int32_t EncodePng(const PixBitmap& b, std::vector<uint8_t>* out, const PngEncoding& encoding,
+                  int32_t bits) {
     static_assert(PngEncoding{}.filters == PNG_FILTER_PAETH && PngEncoding{}.greyStrategy == Z_RLE);
     if (!(b.Flags & kBitmapAllocated) || !b.Data) return kInvalidBitmap;
     if (b.BitsPerPixel != 8 && b.BitsPerPixel != 24) return kInvalidBitsPerPixel;
+    if (bits == 0) bits = b.BitsPerPixel;
+    if ((bits == 24) != (b.BitsPerPixel == 24) ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 24))
+        return kInvalidBitsPerPixel;
     out->clear();
     std::vector<uint8_t> greyRow;
     if (encoding.greyAsGrey && b.BitsPerPixel == 24 && AllGrey24(b)) {
@@ -100,8 +120,8 @@ int32_t EncodePng(const PixBitmap& b, std::vector<uint8_t>* out, const PngEncodi
         png_destroy_write_struct(&png, nullptr);
         return kNoMemory;
     }
-    const int32_t status = Write(png, info, b, b.BitsPerPixel == 8 && IsGreyRamp(b), encoding,
-                                 greyRow.empty() ? nullptr : greyRow.data(), out);
+    const int32_t status = Write(png, info, b, bits, b.BitsPerPixel == 8 && IsGreyLevels(b, bits),
+                                 encoding, greyRow.empty() ? nullptr : greyRow.data(), out);
     png_destroy_write_struct(&png, &info);
     if (status != kSuccess) out->clear();
     return status;

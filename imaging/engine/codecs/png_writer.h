@@ -1,5 +1,7 @@
 // Encodes an 8- or 24-bit engine bitmap as PNG with libpng: a grey-ramp
-// bitmap as 8-bit grey, another 8-bit bitmap with its palette, 24 bits as RGB.
+// bitmap as 8-bit grey, another 8-bit bitmap with its palette, 24 bits as RGB;
+// palette indices may be packed at 1 or 4 bits (grey when the palette is that
+// depth's even grey ramp).
 #pragma once
 
 #include <cstdint>
@@ -30,8 +32,10 @@ inline constexpr PngEncoding kFastPng{};
 // libpng's and zlib's own defaults, for comparison in the benchmarks.
 inline constexpr PngEncoding kLibraryDefaultPng{-1, -1, -1, 0, false};
 
-// -2 for a bitmap without pixels, -27 for another depth, -1 when libpng fails.
+// `bits` 0 is the bitmap's own depth; 1 and 4 need an 8-bit bitmap whose
+// indices are below 2^bits (codecs/reduce_depth.h). -2 for a bitmap without
+// pixels, -27 for a depth it cannot have, -1 when libpng fails.
 int32_t EncodePng(const PixBitmap& bitmap, std::vector<uint8_t>* out,
-                  const PngEncoding& encoding = kFastPng);
+                  const PngEncoding& encoding = kFastPng, int32_t bits = 0);
 
 }  // namespace pix

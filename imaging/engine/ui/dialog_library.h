@@ -9,6 +9,7 @@
 
 #include "imaging/engine/pix_bitmap.h"
 #include "imaging/engine/ui/dialog_records.h"
+#include "imaging/engine/ui/save_dialog_records.h"
 
 class QDialog;
 class QWidget;
@@ -37,7 +38,19 @@ QFont P_DlgFont();
 int32_t P_DlgBrightness(QWidget* parent, PixDlgAdjustParams* params);
 int32_t P_DlgSharpen(QWidget* parent, PixDlgAdjustParams* params);
 
-// Called with each brightness or sharpen dialog once it is shown and its event
-// loop runs, so that a test can drive it; empty removes the hook.
+// The modal save dialog, parented to `parent`: the user picks a folder, a name,
+// a format from the record's list (or every format the engine saves) and the
+// format's options; the name's extension follows the format, and replacing an
+// existing file is asked first. It opens with the record's choices and
+// `ofn`'s folder, name and title. OK returns 100 with the path in the record's
+// FileName and in ofn's buffers and the choices in the record; a compression
+// chosen becomes the engine's default for the saves that follow. Cancel,
+// Escape and closing the window return 101 and change nothing. Before it
+// opens: -152 before P_DlgInit, -13 without a record, -789 for a wrong
+// StructSize or lStructSize, -16 when no format of the list can be saved.
+int32_t P_DlgSave(QWidget* parent, OPENFILENAMEA* ofn, PixDlgSaveParams* params);
+
+// Called with each engine dialog once it is shown and its event loop runs, so
+// that a test can drive it; empty removes the hook.
 using PixDlgShownHook = std::function<void(QDialog* dialog)>;
 void P_DlgSetShownHook(PixDlgShownHook hook);

@@ -369,11 +369,62 @@ TEST(FormatTable, NamesExtensionsAndDepths) {
     EXPECT_EQ(pix::FindFileFormatByExtension(".gif"), nullptr);
     EXPECT_TRUE(pix::CanSaveDepth(pix::kFormatPng, 8));
     EXPECT_FALSE(pix::CanSaveDepth(pix::kFormatCineon, 24));
+    EXPECT_EQ(pix::SaveDepths(pix::kFormatTiff), (std::vector<int32_t>{1, 4, 8, 24}));
+    EXPECT_EQ(pix::SaveDepths(pix::kFormatJpeg), (std::vector<int32_t>{8, 24}));
+    EXPECT_TRUE(pix::SaveDepths(pix::kFormatCineon).empty());
     for (const pix::FileFormatEntry& f : pix::FileFormats()) {
         EXPECT_EQ(pix::FindFileFormat(f.code), &f);
         for (std::string_view e : f.extensions)
             EXPECT_EQ(pix::FindFileFormatByExtension(e), &f) << e;
     }
+}
+
+// What the save dialog offers per format: each depth with the compressions
+// that hold it, the usual compression first.
+TEST(FormatTable, SaveChoicesPerFormat) {
+    using C = std::vector<pix::SaveChoice>;
+    using namespace pix;
+    EXPECT_EQ(SaveChoices(kFormatBmp), (C{{1, kCompressionNone},
+                                          {4, kCompressionNone},
+                                          {8, kCompressionNone},
+                                          {8, kCompressionRle},
+                                          {24, kCompressionNone}}));
+    EXPECT_EQ(SaveChoices(kFormatTiff), (C{{1, kCompressionLzw},
+                                           {1, kCompressionNone},
+                                           {1, kCompressionDeflate},
+                                           {4, kCompressionLzw},
+                                           {4, kCompressionNone},
+                                           {4, kCompressionDeflate},
+                                           {8, kCompressionLzw},
+                                           {8, kCompressionNone},
+                                           {8, kCompressionDeflate},
+                                           {8, kCompressionJpeg},
+                                           {24, kCompressionLzw},
+                                           {24, kCompressionNone},
+                                           {24, kCompressionDeflate},
+                                           {24, kCompressionJpeg}}));
+    EXPECT_EQ(SaveChoices(kFormatJpeg), (C{{8, kCompressionJpeg},
+                                           {8, kCompressionProgressiveJpeg},
+                                           {24, kCompressionJpeg},
+                                           {24, kCompressionProgressiveJpeg}}));
+    EXPECT_EQ(SaveChoices(kFormatSgi), (C{{8, kCompressionRle},
+                                          {8, kCompressionNone},
+                                          {24, kCompressionRle},
+                                          {24, kCompressionNone}}));
+    EXPECT_TRUE(SaveChoices(kFormatCineon).empty());
+    // Every choice saves; the usual compression is the table's first.
+    PixBitmap b = MakeDrawing(24, false);
+    for (const FileFormatEntry& f : FileFormats())
+        for (const SaveChoice& c : SaveChoices(f.code)) {
+            SaveOptions o;
+            o.bitsPerPixel = c.bitsPerPixel;
+            o.compression = c.compression;
+            EXPECT_EQ(SaveBitmapFile(b, WriteTemp("choice", {}), f.code, o), kSuccess)
+                << f.name << " " << c.bitsPerPixel << " " << c.compression;
+        }
+    EXPECT_EQ(ResolveCompression(kFormatTiff, kCompressionDefault), kCompressionLzw);
+    EXPECT_EQ(ResolveCompression(kFormatBmp, kCompressionDefault), kCompressionNone);
+    P_FreeBitmap(&b);
 }
 
 }  // namespace
