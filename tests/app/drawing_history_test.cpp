@@ -14,6 +14,7 @@
 #include "platform/qt/open_url.h"
 #include "tests/imaging/engine/codecs/image_fixtures.h"
 #include "tests/support/adjust_dialog_driver.h"
+#include "tests/support/save_dialog_driver.h"
 
 using dialog_driver::Press;
 
@@ -225,17 +226,28 @@ private slots:
 
     void closePromptsAnswers_data() {
         QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("saveAs");  // the name typed in Save As; empty: cancelled
         QTest::addColumn<bool>("closes");
-        // Save runs Save As; while it saves nothing the drawing stays unsaved,
-        // so the window stays open rather than lose it.
-        QTest::newRow("Save") << int(QMessageBox::Save) << false;
-        QTest::newRow("Discard") << int(QMessageBox::Discard) << true;
-        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << false;
+        // Save runs Save As: the window closes once the drawing is on disk,
+        // and stays open, rather than lose it, when Save As is cancelled.
+        QTest::newRow("Save") << int(QMessageBox::Save) << "kept" << true;
+        QTest::newRow("Save, then cancel Save As") << int(QMessageBox::Save) << "" << false;
+        QTest::newRow("Discard") << int(QMessageBox::Discard) << "" << true;
+        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << "" << false;
     }
     void closePromptsAnswers() {
         QFETCH(int, button);
+        QFETCH(QString, saveAs);
         QFETCH(bool, closes);
         AnswerClose(QMessageBox::StandardButton(button));
+        int saveDialogs = 0;
+        save_driver::Drive([&](QDialog* d) {
+            ++saveDialogs;
+            if (saveAs.isEmpty()) return;  // left open: the driver cancels it
+            save_driver::ChooseFormat(d, "PNG");
+            save_driver::TypeName(d, dir_.filePath(saveAs));
+            save_driver::PressSave(d);
+        });
         // The site host makes the close handler's own step visible.
         TForm1 form("127.0.0.1:1");
         form.show();
@@ -244,7 +256,10 @@ private slots:
         QVERIFY(form.DrawingChangedSinceSaved());
         urls_.opened.clear();
         QCOMPARE(form.close(), closes);
+        save_driver::Stop();
         QCOMPARE(prompts_, std::vector<std::string>({"Save the drawing before closing?"}));
+        QCOMPARE(saveDialogs, button == QMessageBox::Save ? 1 : 0);
+        QCOMPARE(QFile::exists(dir_.filePath(saveAs + ".png")), !saveAs.isEmpty());
         QCOMPARE(form.isHidden(), closes);
         // The close handler runs only when the window really closes.
         QCOMPARE(urls_.opened.size(), size_t(closes ? 1 : 0));
