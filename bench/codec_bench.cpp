@@ -1,6 +1,7 @@
 // Load speed: a 1024 x 768 JPEG through P_LoadFile next to the library's own
-// decode of the same file, and BMP and SGI loads in bytes of pixels per second.
-// The inputs are generated here and written to the temporary folder.
+// decode of the same file, and BMP and SGI loads in bytes of pixels per second;
+// save speed: PNG, BMP and TIFF encoding of a drawing and its reduction to
+// fewer bits. The inputs are generated here and written to the temporary folder.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -22,6 +24,8 @@
 #include "imaging/engine/codecs/decode_image.h"
 #include "imaging/engine/codecs/decoder_factory.h"
 #include "imaging/engine/codecs/png_writer.h"
+#include "imaging/engine/codecs/reduce_depth.h"
+#include "imaging/engine/codecs/tiff_writer.h"
 #include "imaging/engine/file_load.h"
 #include "sketch/sketch_pipeline.h"
 
@@ -294,6 +298,60 @@ void BM_BmpEncodeDrawing(benchmark::State& state) {
     Encode(state, Drawing(), [](Bytes* out) { return pix::EncodeBmp(Drawing(), out); });
 }
 BENCHMARK(BM_BmpEncodeDrawing)->Unit(benchmark::kMillisecond);
+
+// Saving at fewer bits: the reduction of a drawing to 8, 4 and 1 bits (the
+// pencil drawing is grey: grey levels; the color pencil drawing: median cut),
+// with the mean error per sample as a counter.
+void BM_ReduceDrawing(benchmark::State& state) {
+    const PixBitmap& drawing = state.range(1) ? ColorDrawing() : Drawing();
+    if (!(drawing.Flags & kBitmapAllocated)) return state.SkipWithError("no drawing");
+    PixBitmap reduced{};
+    P_InitBitmap(&reduced, sizeof reduced, 0, 0, 0);
+    for (auto _ : state) {
+        P_FreeBitmap(&reduced);
+        if (pix::ReduceToPalette(drawing, int32_t(state.range(0)), &reduced) != 1)
+            return state.SkipWithError("reduction failed");
+    }
+    double error = 0;
+    for (int32_t y = 0; y < drawing.Height; ++y)
+        for (int32_t x = 0; x < drawing.Width; ++x) {
+            const uint8_t* p = PixRow(drawing, y) + 3 * x;
+            const RGBQUAD q = reduced.Palette[PixRow(reduced, y)[x]];
+            error += std::abs(p[0] - q.rgbBlue) + std::abs(p[1] - q.rgbGreen) +
+                     std::abs(p[2] - q.rgbRed);
+        }
+    state.counters["mean_error"] = error / (3.0 * drawing.Width * drawing.Height);
+    P_FreeBitmap(&reduced);
+    state.SetBytesProcessed(state.iterations() * int64_t(drawing.Size));
+}
+// (bits, color pencil drawing)
+BENCHMARK(BM_ReduceDrawing)
+    ->Args({8, 0})
+    ->Args({1, 0})
+    ->Args({8, 1})
+    ->Args({4, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// The pencil drawing as 8-bit grey BMP, run-length encoded, and as TIFF with
+// JPEG inside at quality 90 (color pencil drawing).
+void BM_BmpRle8EncodeDrawing(benchmark::State& state) {
+    PixBitmap grey{};
+    P_InitBitmap(&grey, sizeof grey, 0, 0, 0);
+    pix::ReduceToPalette(Drawing(), 8, &grey);
+    Encode(state, grey, [&](Bytes* out) { return pix::EncodeBmp(grey, out, 8, true); });
+    P_FreeBitmap(&grey);
+}
+BENCHMARK(BM_BmpRle8EncodeDrawing)->Unit(benchmark::kMillisecond);
+
+void BM_TiffJpegEncodeDrawing(benchmark::State& state) {
+    const PixBitmap& d = ColorDrawing();
+    const pix::TiffPage page{&d, 24};
+    Encode(state, d, [&](Bytes* out) {
+        return pix::EncodeTiff(std::span(&page, 1),
+                               pix::TiffEncoding{pix::TiffCompression::kJpeg, 90}, out);
+    });
+}
+BENCHMARK(BM_TiffJpegEncodeDrawing)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -83,8 +83,8 @@ int32_t SaveBitmapFile(const PixBitmap& bitmap, const std::string& path, int32_t
 int32_t SaveBitmapPages(std::span<const PixBitmap* const> pages, const std::string& path,
                         int32_t format, const SaveOptions& options, int* systemError = nullptr);
 // The SaveOptions of a record with the call's depth and quality factor; -789
-// for a record of another size, -16 for a page placement the record names
-// but the engine does not know.
+// for a record of another size, -13 for a record asking to insert and to
+// replace at once.
 int32_t SaveOptionsFromRecord(const PixSaveFileOptions& record, int32_t bitsPerPixel,
                               int32_t qualityFactor, SaveOptions* out);
 }  // namespace pix

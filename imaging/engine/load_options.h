@@ -110,7 +110,7 @@ struct PixSaveFileOptions {
     int32_t Reserved0;       // 4
     int32_t Reserved1;       // 8
     uint32_t Flags;          // 12: kSave* bits
-    int32_t Passes;          // 16: interlace passes (0 = the format's usual)
+    int32_t Passes;          // 16: passes of an interlaced file; our codecs write none
     int32_t PageNumber;      // 20: kSaveNewFile, kSaveAppendPage, or the page of 0x400/0x800
     int32_t Width;           // 24: screen width of a picture list
     int32_t Height;          // 28: screen height

@@ -20,28 +20,34 @@ void Put32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
 
-// RLE8 of one row: runs of two or more as (count, index); stretches without
-// runs of three as literals (0, count, indices, a pad byte to an even count);
-// literals shorter than three are written as runs, which the format demands.
+// RLE8 of one row: runs of three or more as (count, index); the stretches
+// between them as literals (0, count, indices, a pad byte to an even count),
+// which cost one byte a pixel; stretches shorter than three, which a literal
+// cannot hold, as runs of one or two.
+size_t RunAt(const uint8_t* p, size_t x, size_t w) {
+    size_t run = 1;
+    while (x + run < w && run < kMaxRun && p[x + run] == p[x]) ++run;
+    return run;
+}
+
 void EncodeRleRow(const uint8_t* p, size_t w, std::vector<uint8_t>* out) {
     size_t x = 0;
     while (x < w) {
-        size_t run = 1;
-        while (x + run < w && run < kMaxRun && p[x + run] == p[x]) ++run;
-        if (run >= 2) {
+        const size_t run = RunAt(p, x, w);
+        if (run >= 3) {
             out->push_back(uint8_t(run));
             out->push_back(p[x]);
             x += run;
             continue;
         }
-        size_t end = x + 1;
-        while (end < w && end - x < kMaxRun &&
-               !(end + 2 < w && p[end] == p[end + 1] && p[end] == p[end + 2]))
-            ++end;
+        size_t end = x + run;
+        while (end < w && end - x < kMaxRun && RunAt(p, end, w) < 3) ++end;
         if (end - x < 3) {
-            for (; x < end; ++x) {
-                out->push_back(1);
+            while (x < end) {
+                const size_t n = RunAt(p, x, end);
+                out->push_back(uint8_t(n));
                 out->push_back(p[x]);
+                x += n;
             }
             continue;
         }

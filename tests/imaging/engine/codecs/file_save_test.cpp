@@ -280,6 +280,9 @@ INSTANTIATE_TEST_SUITE_P(
                    0},
         EncodeCase{"sgi_palette_to_grey", pix::kFormatSgi, 8, false, {}, 8, 0},
         EncodeCase{"png_palette_to_24", pix::kFormatPng, 8, false, AtDepth(24), 24, 0},
+        // Runs longer than one count holds, then a literal longer than one.
+        EncodeCase{"bmp_8_rle_long_runs", pix::kFormatBmp, 8, false,
+                   Compressed(pix::kCompressionRle), 8, 0},
         EncodeCase{"jpeg_24", pix::kFormatJpeg, 24, false, {}, 24, 6},
         EncodeCase{"jpeg_24_progressive", pix::kFormatJpeg, 24, false, Progressive(), 24, 6},
         EncodeCase{"jpeg_8_grey", pix::kFormatJpeg, 8, true, {}, 8, 3},

@@ -367,3 +367,51 @@ TEST(SaveBitmapList, WritesEveryPage) {
 }
 
 }  // namespace
+
+namespace {
+
+// The length of the JPEG file's EXIF segment, or 0 without one.
+size_t ExifSegment(const std::string& jpeg) {
+    const size_t at = jpeg.find("\xFF\xE1");
+    if (at == std::string::npos || jpeg.compare(at + 4, 6, std::string("Exif\0\0", 6)) != 0)
+        return 0;
+    return size_t(uint8_t(jpeg[at + 2])) << 8 | uint8_t(jpeg[at + 3]);
+}
+
+// A stamp rides in the EXIF segment and leaves the picture as it loads; a
+// stamp too large for one segment at any quality the engine tries is refused.
+TEST(SaveJpegStamp, FitsOneSegmentOrIsRefused) {
+    struct {
+        int side, box;
+        int32_t status;
+    } cases[] = {{37, 16, pix::kSuccess}, {400, 400, pix::kSuccess}, {1000, 1000, -11}};
+    for (const auto& c : cases) {
+        PixBitmap b = Colour(c.side, c.side);
+        // Noise, which JPEG cannot make small.
+        uint32_t seed = 1;
+        for (int y = 0; y < c.side; ++y)
+            for (int x = 0; x < 3 * c.side; ++x)
+                PixRow(b, y)[x] = uint8_t((seed *= 1103515245u) >> 24);
+        const std::string path = TempDir() + "/stamp-" + std::to_string(c.side) + ".jpg";
+        std::filesystem::remove(path);
+        PixSaveFileOptions o;
+        P_GetDefaultSaveFileOption(&o, sizeof(o));
+        o.Flags = kSaveWithStamp;
+        o.StampWidth = o.StampHeight = c.box;
+        EXPECT_EQ(P_SaveBitmap(path.c_str(), &b, pix::kFormatJpeg, 24, 2, &o), c.status) << c.side;
+        if (c.status == pix::kSuccess) {
+            const size_t segment = ExifSegment(ReadText(path));
+            EXPECT_GT(segment, 200u) << c.side;
+            EXPECT_LE(segment, 65535u) << c.side;
+            PixBitmap back;
+            ASSERT_EQ(pix::LoadBitmapFile(path, &back, 0), pix::kSuccess);
+            EXPECT_EQ(back.Width, c.side);
+            P_FreeBitmap(&back);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+        P_FreeBitmap(&b);
+    }
+}
+
+}  // namespace
