@@ -1,0 +1,18 @@
+// Decodes the Windows BMP entries of a skin into plain 24-bit pixels.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "skin/skin_objects.h"
+
+namespace skin {
+
+// Decodes `bmp` when its picture has at most `maxPixels` pixels; an empty
+// bitmap when it is no readable BMP file or too large.
+SkinBitmap DecodeSkinBitmap(std::span<const uint8_t> bmp, uint64_t maxPixels);
+
+// Columns [x, x + width) of `from`; empty when they are not all inside it.
+SkinBitmap CropColumns(const SkinBitmap& from, int32_t x, int32_t width);
+
+}  // namespace skin
