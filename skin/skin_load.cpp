@@ -412,8 +412,14 @@ LoadResult Damaged(std::string detail) {
     return r;
 }
 
-// Reads the decompressed container and builds the skin objects.
-LoadResult LoadContainer(const std::vector<uint8_t>& bytes) {
+LoadResult NoMemory() {
+    LoadResult r;
+    r.status = LoadStatus::kNoMemory;
+    r.message = kNoMemoryMessage;
+    return r;
+}
+
+LoadResult LoadContainer(std::span<const uint8_t> bytes) {
     SkinContainer container;
     std::string why;
     switch (SkinContainer::Parse(bytes, &container, &why)) {
@@ -440,6 +446,14 @@ LoadResult LoadContainer(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+LoadResult LoadSkinContainer(std::span<const uint8_t> container) {
+    try {
+        return LoadContainer(container);
+    } catch (const std::bad_alloc&) {
+        return NoMemory();
+    }
+}
+
 LoadResult LoadSkin(std::span<const uint8_t> file) {
     if (file.size() < 4) return Damaged("shorter than its size field");
     const uint64_t size = ReadU32(file);
@@ -450,10 +464,7 @@ LoadResult LoadSkin(std::span<const uint8_t> file) {
     try {
         return LoadContainer(LzhufDecode(packed, size_t(size)));
     } catch (const std::bad_alloc&) {
-        LoadResult r;
-        r.status = LoadStatus::kNoMemory;
-        r.message = kNoMemoryMessage;
-        return r;
+        return NoMemory();
     }
 }
 

@@ -36,6 +36,8 @@ struct LoadResult {
 // Loads a whole skin file held in memory (its 4-byte size N, then the
 // compressed container). Never reads outside `file`.
 LoadResult LoadSkin(std::span<const uint8_t> file);
+// Loads an already decompressed container.
+LoadResult LoadSkinContainer(std::span<const uint8_t> container);
 
 enum class FileStatus {
     kRead,        // `bytes` holds the whole file
