@@ -4,6 +4,17 @@
 #include "skin/qt/skin_manager.h"
 #include "skin/skin_load.h"
 
+namespace {
+skin::FileCalls& FileCalls() {
+    static skin::FileCalls calls = skin::SystemFileCalls();
+    return calls;
+}
+}  // namespace
+
+void TSkinData::SetFileCalls(const skin::FileCalls& calls) {
+    FileCalls() = calls;
+}
+
 TSkinData::TSkinData(QObject* owner) : QObject(owner) {
     // Menu items are painted with the menus they belong to; without a main
     // menu the window menu is not skinned either.
@@ -21,7 +32,7 @@ TSkinData::~TSkinData() {
 void TSkinData::SetSkinFile(const std::string& path) {
     empty_ = true;
     skinFile_ = path;
-    skin::FileResult file = skin::ReadSkinFile(path);
+    skin::FileResult file = skin::ReadSkinFile(path, FileCalls());
     if (file.status == skin::FileStatus::kMissing) return;
     if (file.status == skin::FileStatus::kCannotOpen) throw ESkinFileError(file.message);
     skinBytes_ = std::move(file.bytes);

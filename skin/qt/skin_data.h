@@ -12,6 +12,7 @@
 #include "skin/qt/skin_errors.h"
 #include "skin/qt/skin_look.h"
 #include "skin/qt/skin_settings.h"
+#include "skin/skin_load.h"
 
 class QWidget;
 
@@ -63,6 +64,10 @@ public:
     const std::vector<uint8_t>& SkinBytes() const { return skinBytes_; }
     std::shared_ptr<const SkinLook> Look() const { return look_; }
     SkinPainterSettings PainterSettings() const;
+
+    // The system calls that reading skin files makes; tests put failing ones
+    // in their place.
+    static void SetFileCalls(const skin::FileCalls& calls);
 
 private:
     void LoadSkinBytes();

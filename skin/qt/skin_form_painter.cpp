@@ -400,8 +400,11 @@ void TSkinFormPainter::Attach(QWidget* control, bool disabledByGroup) {
     // What it looks like without the skin: its own palette, or the window's.
     a.palette = a.hadPalette ? control->palette() : palette_;
     if (marked) {
-        // Left alone: it keeps the palette it has now, not the skin's.
-        control->setPalette(a.palette);
+        // Left alone: it keeps every colour it has now rather than inherit
+        // the skin's from its window.
+        QPalette pinned = a.palette;
+        pinned.setResolveMask(~QPalette::ResolveMask(0));
+        control->setPalette(pinned);
         attached_.push_back(a);
     } else if (kind >= 0 && (settings_.controls & Bit(kind)) && !control->inherits("TPixImage")) {
         // The image views are flat: they have no frame to draw, and their

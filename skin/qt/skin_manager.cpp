@@ -34,8 +34,8 @@ TSkinManager::TSkinManager() : QObject(qApp) {
     qApp->installEventFilter(this);
 }
 
+// The application drops the filter by itself once the manager is gone.
 TSkinManager::~TSkinManager() {
-    qApp->removeEventFilter(this);
     skinned_.clear();
 }
 

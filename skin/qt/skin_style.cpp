@@ -440,5 +440,7 @@ QSize TSkinStyle::sizeFromContents(ContentsType type, const QStyleOption* option
 
 int TSkinStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                           QStyleHintReturn* ret) const {
+    // The skin's buttons carry their caption only.
+    if (hint == SH_DialogButtonBox_ButtonsHaveIcons && look_->button.Present()) return 0;
     return QProxyStyle::styleHint(hint, option, widget, ret);
 }
