@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -345,7 +346,9 @@ void TSkinFormPainter::SetLook(std::shared_ptr<const SkinLook> look) {
 }
 
 int TSkinFormPainter::ControlKind(const QWidget* w) {
-    if (qobject_cast<const QPushButton*>(w)) return xcButton;
+    // A button box answers whether its buttons carry icons.
+    if (qobject_cast<const QPushButton*>(w) || qobject_cast<const QDialogButtonBox*>(w))
+        return xcButton;
     if (qobject_cast<const QToolButton*>(w)) return xcSpeedButton;
     if (qobject_cast<const QCheckBox*>(w)) return xcCheckBox;
     if (qobject_cast<const QRadioButton*>(w)) return xcRadioButton;
@@ -422,13 +425,16 @@ void TSkinFormPainter::Attach(QWidget* control, bool disabledByGroup) {
 QPalette TSkinFormPainter::SkinPaletteFor(const QWidget* control, const QPalette& before) const {
     QPalette p = look_->Palette(QApplication::palette(control));
     // Colours the program set itself stay, but those it took from the system
-    // palette become the skin's.
+    // palette become the skin's. A colour equal to the system's own for its
+    // role was not chosen by the program: the skin's applies there.
+    const QPalette system = QApplication::palette(control);
     for (int g = 0; g < QPalette::NColorGroups; ++g) {
         for (int r = 0; r < QPalette::NColorRoles; ++r) {
             const auto group = static_cast<QPalette::ColorGroup>(g);
             const auto role = static_cast<QPalette::ColorRole>(r);
             if (!before.isBrushSet(group, role)) continue;
             const QColor c = before.color(group, role);
+            if (c == system.color(group, role)) continue;
             p.setColor(group, role, TranslateSystemColour(c, role, *look_).value_or(c));
         }
     }

@@ -147,7 +147,9 @@ void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
 
 void TSkinStyle::DrawPushButtonLabel(const QStyleOptionButton& option, QPainter* painter,
                                      const QWidget* widget) const {
-    if (!option.icon.isNull()) {
+    // The skin's buttons carry their caption alone; a button without one
+    // keeps its icon.
+    if (option.text.isEmpty()) {
         QProxyStyle::drawControl(CE_PushButtonLabel, &option, painter, widget);
         return;
     }

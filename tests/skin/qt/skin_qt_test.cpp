@@ -30,6 +30,8 @@ using fixtures::Bytes;
 // The push button strip of the fixture skin: 5 frames of 10 x 10, each one
 // plain colour, so a pixel tells which frame was drawn.
 const Bgr kButtonFrames[5] = {{0, 0, 200}, {0, 200, 0}, {200, 0, 0}, {90, 90, 90}, {0, 200, 200}};
+// The same strip in other colours, for a second skin file.
+const Bgr kOtherFrames[5] = {{10, 10, 10}, {20, 20, 20}, {30, 30, 30}, {40, 40, 40}, {50, 50, 50}};
 
 Bytes Text(const std::string& s) {
     return Bytes(s.begin(), s.end());
@@ -54,14 +56,14 @@ const char* const kIni =
     "[BUTTON.CLOSE]\nButtonImage=close.bmp\nAction=0\nAlign=1\nXcoord=20\nYcoord=2\nframe=3\n";
 
 // A skin file of container `version` with the fixture description and bitmaps.
-Bytes SkinFile(uint32_t version) {
+Bytes SkinFile(uint32_t version, const Bgr (&frames)[5] = kButtonFrames) {
     std::vector<skin::PackEntry> entries = {
         {"skin.ini", Text(kIni)},
         {"top.bmp", Plain(2, 8, 20, {60, 50, 40})},
         {"left.bmp", Plain(2, 3, 8, {60, 50, 40})},
         {"right.bmp", Plain(2, 3, 8, {60, 50, 40})},
         {"bottom.bmp", Plain(2, 8, 3, {60, 50, 40})},
-        {"button.bmp", Strip(5, 10, 10, [](int f, int, int) { return kButtonFrames[f]; })},
+        {"button.bmp", Strip(5, 10, 10, [&frames](int f, int, int) { return frames[f]; })},
         {"close.bmp", Plain(3, 16, 14, {40, 40, 190})},
     };
     Bytes container = skin::BuildContainer(entries);
@@ -83,6 +85,8 @@ struct Form {
         client->setFixedSize(300, 200);
         button = new QPushButton("brightness", client);
         button->setGeometry(10, 10, 57, 25);
+        // A focused button shows the default frame; this one keeps its own.
+        button->setFocusPolicy(Qt::NoFocus);
         check = new QCheckBox("color pencil", client);
         check->setGeometry(10, 50, 97, 17);
         marked = new QPushButton("Sharpen", client);
@@ -249,6 +253,26 @@ private slots:
         form.button->setEnabled(true);
         form.button->setDefault(true);
         QCOMPARE(framePixel(), colour(4));
+    }
+
+    void newSkinFileRedrawsSkinnedWindowsLater() {
+        Form form(skin_);
+        form.window.show();
+        QVERIFY(Manager().IsSkinned(&form.window));
+        auto edge = [&] {
+            return QColor(form.button->grab().toImage().pixel(1, form.button->height() / 2));
+        };
+        const QColor first(kButtonFrames[0].r, kButtonFrames[0].g, kButtonFrames[0].b);
+        const QColor second(kOtherFrames[0].r, kOtherFrames[0].g, kOtherFrames[0].b);
+        QCOMPARE(edge(), first);
+        form.skin->SetSkinFile(Write("other.skn", SkinFile(60000, kOtherFrames)));
+        QCOMPARE(edge(), first);
+        QTRY_COMPARE_WITH_TIMEOUT(edge(), second, 2000);
+        // A missing file leaves the window as it is.
+        form.skin->SetSkinFile(dir_.filePath("none.skn").toStdString());
+        QTest::qWait(TSkinManager::kDeferMs + 100);
+        QCOMPARE(edge(), second);
+        QVERIFY(Manager().IsSkinned(&form.window));
     }
 
     void imageViewPictureIsUnchanged() {
