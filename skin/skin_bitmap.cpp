@@ -22,11 +22,13 @@ struct OwnedBitmap {
 
 }  // namespace
 
-SkinBitmap DecodeSkinBitmap(std::span<const uint8_t> bmp, uint64_t maxPixels) {
+SkinBitmap DecodeSkinBitmap(std::span<const uint8_t> bmp, uint64_t& budget) {
     auto decoder = pix::CreateBmpDecoder(bmp);
     pix::ImageInfo info;
     if (decoder->ReadInfo(&info) != kDecoded) return {};
-    if (uint64_t(info.width) * uint64_t(info.height) > maxPixels) return {};
+    const uint64_t pixels = uint64_t(info.width) * uint64_t(info.height);
+    if (pixels > budget) return {};
+    budget -= pixels;
     OwnedBitmap owned;
     PixBitmap& b = owned.bitmap;
     if (pix::AllocateForImage(info, &b) != kDecoded) return {};

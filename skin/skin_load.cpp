@@ -1,6 +1,7 @@
 #include "skin/skin_load.h"
 
 #include <algorithm>
+#include <map>
 #include <new>
 
 #include "skin/lzhuf.h"
@@ -19,9 +20,9 @@ constexpr uint64_t kMaxExpansion = 64;
 constexpr uint64_t kExpansionSlack = 4096;
 // Skins are a few megabytes at most; no container beyond this is read.
 constexpr uint64_t kMaxContainerBytes = uint64_t{64} << 20;
-// Pixels of all the bitmaps of one skin together (an RLE entry of a few
-// kilobytes could otherwise claim hundreds of megabytes, and every key that
-// names it decodes it again).
+// Pixels that the bitmaps of one skin may claim together: an RLE entry of a
+// few kilobytes can claim hundreds of megabytes, and a container holds up to
+// 1001 of them. 64 Mi pixels (192 MiB) is far above any real skin.
 constexpr uint64_t kMaxSkinPixels = uint64_t{1} << 26;
 
 uint32_t ReadU32(std::span<const uint8_t> b) {
@@ -77,9 +78,10 @@ private:
         if (name.size() < 4 || name.substr(name.size() - 4) != ".bmp") return {};
         const ContainerEntry* entry = container_.FindExact(name);
         if (!entry || entry->size == 0) return {};
-        SkinBitmap b = DecodeSkinBitmap(container_.Bytes(*entry), pixelsLeft_);
-        pixelsLeft_ -= uint64_t(b.width) * uint64_t(b.height);
-        return b;
+        // Each entry is decoded once, however many keys name it.
+        const auto [at, fresh] = decoded_.try_emplace(entry->offset);
+        if (fresh) at->second = DecodeSkinBitmap(container_.Bytes(*entry), pixelsLeft_);
+        return at->second;
     }
 
     // The object of a bitmap key; empty when the key is missing.
@@ -403,6 +405,7 @@ private:
     const SkinIni& ini_;
     std::optional<Rgb> buttonText_;
     uint64_t pixelsLeft_ = kMaxSkinPixels;
+    std::map<size_t, SkinBitmap> decoded_;  // by entry offset
 };
 
 LoadResult Damaged(std::string detail) {

@@ -58,7 +58,8 @@ struct SkinObject {
     // bitmap is then empty.
     std::string programResource;
 
-    // Width of one frame of the strip; 0 when the bitmap is empty.
+    // Width of one frame of the strip; 0 when the bitmap is empty or narrower
+    // than its frame count.
     int32_t FrameWidth() const { return bitmap.Empty() ? 0 : bitmap.width / frames; }
 };
 

@@ -148,6 +148,29 @@ TEST(LoadSkin, BitmapPixelsAreBlueGreenRedFromTheTop) {
     EXPECT_EQ(s.buttons.check->bitmap.Pixel(1, 0), (Rgb{3, 2, 1}));
 }
 
+// An RLE8 bitmap of a few bytes that claims a large picture (all index 0).
+Bytes ClaimedRle8(int w, int h) {
+    fixtures::BmpLayout layout;
+    layout.width = w;
+    layout.height = h;
+    layout.bpp = 8;
+    layout.compression = BI_RLE8;
+    layout.palette = {RGBQUAD{1, 2, 3, 0}};
+    layout.pixels = {0, 1};  // end of bitmap
+    return fixtures::BmpFile(layout);
+}
+
+TEST(LoadSkin, BitmapClaimingMorePixelsThanASkinMayHoldIsEmpty) {
+    // 8200 x 8200 is just over the 64 Mi pixels of a skin; 100 x 100 decodes.
+    const skin::Skin s =
+        Load("[Personality]\nLeft=big.bmp\nRight=small.bmp\n",
+             {{"big.bmp", ClaimedRle8(8200, 8200)}, {"small.bmp", ClaimedRle8(100, 100)}});
+    ASSERT_TRUE(s.personality.left && s.personality.right);
+    EXPECT_TRUE(s.personality.left->bitmap.Empty());
+    EXPECT_EQ(s.personality.right->bitmap.width, 100);
+    EXPECT_EQ(s.personality.right->bitmap.Pixel(99, 99), (Rgb{3, 2, 1}));
+}
+
 TEST(LoadSkin, PersonalityBordersTitleAndMenuBar) {
     const skin::Skin s = Load(
         "[TitlebarSkin]\nSkinName = Graphite\n"

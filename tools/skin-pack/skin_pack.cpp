@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     entries.push_back({inis[0].filename().string(), ReadAll(inis[0])});
     for (const fs::path& p : bitmaps) {
         skin::PackEntry e{p.filename().string(), ReadAll(p)};
-        if (skin::DecodeSkinBitmap(e.bytes, uint64_t{1} << 26).Empty()) {
+        uint64_t budget = uint64_t{1} << 26;
+        if (skin::DecodeSkinBitmap(e.bytes, budget).Empty()) {
             return Fail(p.string() + " is not a BMP file that Strakel reads");
         }
         entries.push_back(std::move(e));
