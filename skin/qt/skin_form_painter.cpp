@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -453,6 +454,8 @@ void TSkinFormPainter::ApplyFrame() {
     if (!form_ || !look_->HasFrame()) return;
     SetFlagsInPlace(form_, flags_ | Qt::FramelessWindowHint);
     form_->setContentsMargins(margins_ + look_->FrameMargins());
+    // The window takes its new size now, before it first shows.
+    if (QLayout* layout = form_->layout()) layout->activate();
     frame_ = new SkinFrame(form_, look_, flags_);
     frame_->setGeometry(form_->rect());
     frame_->lower();

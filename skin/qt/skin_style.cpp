@@ -72,10 +72,6 @@ void TSkinStyle::polish(QWidget* widget) {
         widget->setAttribute(Qt::WA_Hover, true);
 }
 
-void TSkinStyle::unpolish(QWidget* widget) {
-    QProxyStyle::unpolish(widget);
-}
-
 void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                QPainter* painter, const QWidget* widget) const {
     const SkinLook& look = *look_;

@@ -25,7 +25,6 @@ public:
     static int PushButtonFrame(QStyle::State state, bool isDefault);
 
     void polish(QWidget* widget) override;
-    void unpolish(QWidget* widget) override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget = nullptr) const override;
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
