@@ -45,7 +45,11 @@ void TSkinManager::Register(TSkinData* component) {
 
 void TSkinManager::Unregister(TSkinData* component) {
     std::erase_if(components_, [&](const QPointer<TSkinData>& c) { return !c || c == component; });
-    if (current_ == component) current_ = nullptr;
+    // Without its current skin the manager skins no further window.
+    if (current_ == component) {
+        current_ = nullptr;
+        on_ = false;
+    }
     const QWidget* owner = OwnerForm(component);
     for (auto it = skinned_.begin(); it != skinned_.end();) {
         if (it->second.component != component && it->second.component) {

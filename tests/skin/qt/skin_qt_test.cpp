@@ -315,6 +315,22 @@ private slots:
         box.close();
     }
 
+    void switchingOnLaterSkinsShownWindowsAfterTheTimer() {
+        // Skinning has been started once, and its component is gone.
+        { Form starter(skin_); }
+        QVERIFY(!Manager().SkinningOn());
+        Form form(skin_, false);
+        form.window.show();
+        // Already active: only the timer's round of every form skins it.
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+        QVERIFY(!Manager().IsSkinned(&form.window));
+        form.skin->SetActive(true);
+        QVERIFY(!Manager().IsSkinned(&form.window));
+        QTRY_VERIFY_WITH_TIMEOUT(Manager().IsSkinned(&form.window), 2000);
+        QVERIFY(form.window.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(form.window.findChild<QAbstractButton*>("skinClose"));
+    }
+
     void skinFileIsFoundBesideTheProgramFirst() {
         QTemporaryDir exe, data;
         const std::string name = "Xplorer_mod.skn";
