@@ -13,6 +13,7 @@
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
 #include "platform/qt/system_colors.h"
+#include "skin/qt/skin_location.h"
 
 namespace {
 
@@ -82,6 +83,10 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
     PixDlgFile1->setObjectName("PixDlgFile1");
     SD1 = new TSkinData(this);
     SD1->setObjectName("SD1");
+    SD1->SetSkinFormtype(sfMainform);
+    SD1->SetOptions(kAllSkinOptions);
+    SD1->SetMenuUpdate(false);
+    SD1->SetMenuMerge(false);
 
     // The client area is fixed; the menu bar sits above it.
     Client->setFixedSize(1025, 586);
@@ -178,9 +183,9 @@ void TForm1::CreateMenu() {
 }
 
 void TForm1::FormCreate() {
-    // 1. Skin from the file beside the executable.
-    SD1->SetSkinFile(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString() +
-                     "/Xplorer_mod.skn");
+    // 1. Skin from the file beside the executable, else the installed one.
+    SD1->SetSkinFile(SkinFileLocation(
+        QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), InstalledSkinFolder()));
     if (!SD1->Active()) SD1->SetActive(true);
     // 2. The web site; a build without one opens nothing.
     if (!siteHost_.empty()) CurrentUrlOpener().Open(SiteAddress());

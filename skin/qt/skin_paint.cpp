@@ -1,0 +1,67 @@
+#include "skin/qt/skin_paint.h"
+
+#include <algorithm>
+
+namespace {
+
+// Copies `source` of the image into `target`, stretched or tiled.
+void Blit(QPainter& painter, const QImage& image, const QRect& source, const QRect& target,
+          bool tile) {
+    if (source.isEmpty() || target.isEmpty()) return;
+    if (!tile || source.size() == target.size()) {
+        painter.drawImage(target, image, source);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(target, Qt::IntersectClip);
+    for (int y = target.top(); y <= target.bottom(); y += source.height())
+        for (int x = target.left(); x <= target.right(); x += source.width())
+            painter.drawImage(QPoint(x, y), image, source);
+    painter.restore();
+}
+
+}  // namespace
+
+void DrawPiece(QPainter& painter, const SkinPiece& piece, int frame, const QRect& target,
+               bool fillMiddle) {
+    if (!piece.Present() || target.isEmpty()) return;
+    const QRect src = piece.FrameRect(frame);
+    // Margins never exceed half of the frame or of the target.
+    auto cut = [](int a, int b, int srcLen, int dstLen) {
+        const int limit = std::min(srcLen, dstLen);
+        if (a + b <= limit) return std::pair{a, b};
+        const int sa = a * limit / std::max(1, a + b);
+        return std::pair{sa, limit - sa};
+    };
+    const auto [l, r] = cut(std::max(0, piece.margins.left()), std::max(0, piece.margins.right()),
+                            src.width(), target.width());
+    const auto [t, b] = cut(std::max(0, piece.margins.top()), std::max(0, piece.margins.bottom()),
+                            src.height(), target.height());
+    const int sx[4] = {src.left(), src.left() + l, src.right() + 1 - r, src.right() + 1};
+    const int sy[4] = {src.top(), src.top() + t, src.bottom() + 1 - b, src.bottom() + 1};
+    const int dx[4] = {target.left(), target.left() + l, target.right() + 1 - r,
+                       target.right() + 1};
+    const int dy[4] = {target.top(), target.top() + t, target.bottom() + 1 - b,
+                       target.bottom() + 1};
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 3; ++i) {
+            if (i == 1 && j == 1 && !fillMiddle) continue;
+            const QRect s(QPoint(sx[i], sy[j]), QPoint(sx[i + 1] - 1, sy[j + 1] - 1));
+            const QRect d(QPoint(dx[i], dy[j]), QPoint(dx[i + 1] - 1, dy[j + 1] - 1));
+            // Corners keep their size; edges and middle follow the tile switch.
+            Blit(painter, piece.image, s, d, piece.tile && (i == 1 || j == 1));
+        }
+    }
+}
+
+void DrawBorder(QPainter& painter, const SkinBorder& border, int frame, const QRect& target,
+                Qt::Orientation along) {
+    SkinPiece piece = border.piece;
+    if (!piece.Present()) return;
+    if (along == Qt::Horizontal)
+        piece.margins = QMargins(border.head, 0, border.tail, 0);
+    else
+        piece.margins = QMargins(0, border.head, 0, border.tail);
+    piece.tile = !border.stretch;
+    DrawPiece(painter, piece, frame, target);
+}
