@@ -184,8 +184,8 @@ void TForm1::CreateMenu() {
 
 void TForm1::FormCreate() {
     // 1. Skin from the file beside the executable, else the installed one.
-    SD1->SetSkinFile(SkinFileLocation(
-        QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), InstalledSkinFolder()));
+    SD1->SetSkinFile(
+        FindSkinFile(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString()));
     if (!SD1->Active()) SD1->SetActive(true);
     // 2. The web site; a build without one opens nothing.
     if (!siteHost_.empty()) CurrentUrlOpener().Open(SiteAddress());

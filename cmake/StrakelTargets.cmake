@@ -75,10 +75,12 @@ function(strakel_qtest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name})
   # Qt keeps settings (the file dialog's history among them) and caches under
-  # the user's folders: a test keeps its own, inside the build tree.
+  # the user's folders: a test keeps its own, inside the build tree. The skin
+  # is looked for only beside the test program and in the test's own folder,
+  # never where one may be installed on the machine.
   set(home ${CMAKE_CURRENT_BINARY_DIR}/${name}.home)
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;STRAKEL_TEST_CORPUS=${PROJECT_SOURCE_DIR}/fuzz/corpus;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;XDG_DATA_HOME=${home}/data")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;STRAKEL_TEST_CORPUS=${PROJECT_SOURCE_DIR}/fuzz/corpus;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;XDG_DATA_HOME=${home}/data;STRAKEL_SKIN_DIRS=${home}/skins")
 endfunction()
 
 # strakel_fuzzer(NAME SOURCE src.cpp DEPS ...): with STRAKEL_BUILD_FUZZERS a

@@ -42,6 +42,7 @@ expected=(
     usr/share/icons/hicolor/scalable/apps/$id.svg
     usr/share/man/man1/strakel-sketch.1
     usr/share/bash-completion/completions/strakel-sketch
+    usr/share/strakel/Xplorer_mod.skn
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -52,6 +53,9 @@ done
 for f in usr/bin/Strakel usr/bin/strakel-sketch; do
     [ -x "$root/$f" ] || fail "$f is not executable"
 done
+# The skin is the one the build packed, which the program finds from usr/bin.
+cmp -s "$root/usr/share/strakel/Xplorer_mod.skn" "$build/skin/art/Xplorer_mod.skn" ||
+    fail "usr/share/strakel/Xplorer_mod.skn is not the built skin"
 for size in 16 48 256; do
     png=$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     # The PNG header's width and height, big-endian at bytes 16 and 20.

@@ -21,10 +21,14 @@ constexpr uint16_t kPhotometricTag = 262;
 constexpr uint16_t kShortType = 3;
 constexpr uint16_t kLongType = 4;
 
-// The photometric interpretation that the first directory declares, or -1.
-// The library replaces a palette whose colour map it could not read with
-// grey, so the declared value is read here from the bytes themselves.
-int DeclaredPhotometric(std::span<const uint8_t> d) {
+// Most directories looked at for pages; later ones are not counted.
+constexpr tdir_t kMaxDirectories = 65535;
+
+// The photometric interpretation that the directory at byte `ifd` declares
+// (0: the first directory), or -1. The library replaces a palette whose colour
+// map it could not read with grey, so the declared value is read here from the
+// bytes themselves.
+int DeclaredPhotometric(std::span<const uint8_t> d, uint64_t ifd) {
     if (d.size() < 16) return -1;
     const bool le = d[0] == 'I';
     auto u16 = [&](uint64_t at) { return le ? Le16(&d[at]) : Be16(&d[at]); };
@@ -33,7 +37,7 @@ int DeclaredPhotometric(std::span<const uint8_t> d) {
         return (uint64_t(u32(at + (le ? 4 : 0))) << 32) | u32(at + (le ? 0 : 4));
     };
     const bool big = u16(2) == 43;
-    const uint64_t ifd = big ? u64(8) : u32(4);
+    if (ifd == 0) ifd = big ? u64(8) : u32(4);
     const uint64_t countBytes = big ? 8 : 2, entryBytes = big ? 20 : 12, valueAt = big ? 12 : 8;
     if (ifd > d.size() || d.size() - ifd < countBytes) return -1;
     const uint64_t entries = big ? u64(ifd) : u16(ifd);
@@ -47,6 +51,16 @@ int DeclaredPhotometric(std::span<const uint8_t> d) {
         return -1;
     }
     return -1;
+}
+
+// Whether the current directory is a reduced-resolution image (a stamp or a
+// preview of the page before it) rather than a page of its own.
+bool IsReducedImage(TIFF* tif) {
+    uint32_t type = 0;
+    uint16_t oldType = 0;
+    if (TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &type) && (type & FILETYPE_REDUCEDIMAGE))
+        return true;
+    return TIFFGetField(tif, TIFFTAG_OSUBFILETYPE, &oldType) && oldType == OFILETYPE_REDUCEDIMAGE;
 }
 
 class TiffDecoder final : public ImageDecoder {
@@ -111,8 +125,18 @@ private:
         tif_ = TIFFClientOpenExt("memory", "r", this, Read, Write, Seek, Close, Size, Map, Unmap,
                                  opts);
         TIFFOpenOptionsFree(opts);
-        const bool declaredPalette = DeclaredPhotometric(data_) == PHOTOMETRIC_PALETTE;
-        if (!tif_) return declaredPalette ? kFileRead : Failure();
+        if (!tif_)
+            return DeclaredPhotometric(data_, 0) == PHOTOMETRIC_PALETTE ? kFileRead : Failure();
+        // Pages are the full-resolution directories; the first one is read.
+        int32_t pages = 0;
+        tdir_t first = 0;
+        tdir_t dir = 0;
+        do {
+            if (!IsReducedImage(tif_) && pages++ == 0) first = dir;
+        } while (++dir < kMaxDirectories && TIFFReadDirectory(tif_));
+        if (!TIFFSetDirectory(tif_, first)) return Failure();
+        const bool declaredPalette =
+            DeclaredPhotometric(data_, TIFFCurrentDirOffset(tif_)) == PHOTOMETRIC_PALETTE;
         uint32_t w = 0, h = 0;
         uint16_t spp = 1, bps = 1, photometric = 0, planar = PLANARCONFIG_CONTIG, compression = 1;
         TIFFGetField(tif_, TIFFTAG_IMAGEWIDTH, &w);
@@ -146,7 +170,7 @@ private:
         info->fileBitsPerPixel = spp * bps;
         info->channels = spp;
         info->compression = compression;
-        info->pages = std::max<int32_t>(1, TIFFNumberOfDirectories(tif_));
+        info->pages = std::max<int32_t>(1, pages);
         float xres = 0, yres = 0;
         uint16_t unit = RESUNIT_INCH;
         TIFFGetFieldDefaulted(tif_, TIFFTAG_RESOLUTIONUNIT, &unit);

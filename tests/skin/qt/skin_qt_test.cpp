@@ -113,6 +113,10 @@ TSkinManager& Manager() {
     return *TSkinManager::Instance();
 }
 
+bool Touch(const std::string& path) {
+    return QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly);
+}
+
 }  // namespace
 
 class SkinQtTest : public QObject {
@@ -331,19 +335,56 @@ private slots:
         QVERIFY(form.window.findChild<QAbstractButton*>("skinClose"));
     }
 
-    void skinFileIsFoundBesideTheProgramFirst() {
-        QTemporaryDir exe, data;
-        const std::string name = "Xplorer_mod.skn";
-        const std::string besidePath = exe.filePath("Xplorer_mod.skn").toStdString();
-        const std::string installedPath = data.filePath("Xplorer_mod.skn").toStdString();
-        const std::string exeDir = exe.path().toStdString();
-        const std::string dataDir = data.path().toStdString();
-        QCOMPARE(SkinFileLocation(exeDir, dataDir), besidePath);  // neither: beside, silently
-        QFile(QString::fromStdString(installedPath)).open(QIODevice::WriteOnly);
-        QCOMPARE(SkinFileLocation(exeDir, dataDir), installedPath);
-        QFile(QString::fromStdString(besidePath)).open(QIODevice::WriteOnly);
-        QCOMPARE(SkinFileLocation(exeDir, dataDir), besidePath);
-        QVERIFY(InstalledSkinFolder().ends_with("/share/strakel"));
+    // A skin beside the program wins, then the first data folder holding one.
+    void skinFileIsFoundBesideTheProgramThenInTheDataFolders() {
+        QTemporaryDir tree, configured;
+        QVERIFY(QDir(tree.path()).mkpath("bin") && QDir(tree.path()).mkpath("share/strakel"));
+        const std::string bin = tree.filePath("bin").toStdString();
+        const std::string beside = bin + "/Xplorer_mod.skn";
+        const std::string relative = bin + "/../share/strakel/Xplorer_mod.skn";
+        const std::string fixed = configured.filePath("Xplorer_mod.skn").toStdString();
+        const std::vector<std::string> folders{bin + "/../share/strakel",
+                                               configured.path().toStdString()};
+        QCOMPARE(SkinFileLocation(bin, folders), beside);  // none: beside, silently
+        QVERIFY(Touch(fixed));
+        QCOMPARE(SkinFileLocation(bin, folders), fixed);
+        QVERIFY(Touch(relative));
+        QCOMPARE(SkinFileLocation(bin, folders), relative);
+        QVERIFY(QDir(tree.path()).mkpath("bin/Xplorer_mod.skn"));  // not a file, still reported
+        QCOMPARE(SkinFileLocation(bin, folders), beside);
+    }
+
+    // An installed tree finds the skin in its own data folder, wherever it
+    // is; STRAKEL_SKIN_DIRS, which every test runs with, replaces the
+    // installation's folders.
+    void installedTreeFindsItsSkinUnlessTheFoldersAreGiven() {
+        QVERIFY(qEnvironmentVariableIsSet(kSkinFoldersVariable));
+        const QByteArray given = qgetenv(kSkinFoldersVariable);
+        QTemporaryDir tree, other;
+        QVERIFY(QDir(tree.path()).mkpath("bin") && QDir(tree.path()).mkpath("share/strakel"));
+        const std::string bin = tree.filePath("bin").toStdString();
+        const std::string skin = bin + "/../share/strakel/Xplorer_mod.skn";
+        QVERIFY(Touch(skin));
+
+        qunsetenv(kSkinFoldersVariable);
+        const std::vector<std::string> folders = SkinDataFolders(bin);
+        const std::string found = FindSkinFile(bin);
+        qputenv(kSkinFoldersVariable,
+                other.path().toLocal8Bit() + "::" + tree.path().toLocal8Bit());
+        const std::vector<std::string> listed = SkinDataFolders(bin);
+        const std::string foundListed = FindSkinFile(bin);
+        qputenv(kSkinFoldersVariable, "");
+        const std::vector<std::string> none = SkinDataFolders(bin);
+        qputenv(kSkinFoldersVariable, given);
+
+        QCOMPARE(folders.size(), size_t{2});
+        QCOMPARE(folders[0], bin + "/../share/strakel");
+        QVERIFY(folders[1].starts_with("/") && folders[1].ends_with("/share/strakel"));
+        QCOMPARE(found, skin);
+        QCOMPARE(listed,
+                 (std::vector<std::string>{other.path().toStdString(), tree.path().toStdString()}));
+        QCOMPARE(foundListed, bin + "/Xplorer_mod.skn");  // neither listed folder holds it
+        QVERIFY(none.empty());
     }
 };
 

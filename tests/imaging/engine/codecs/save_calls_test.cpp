@@ -321,6 +321,79 @@ TEST(SaveTiffPages, PlacesPagesInTheExistingFile) {
     EXPECT_EQ(TiffPages(path), (P{{80, false}}));
 }
 
+// The pages P_FileInfo counts, or its failure.
+int32_t InfoPages(const std::string& path) {
+    PixFileInfo info{};
+    info.StructSize = sizeof(info);
+    const int32_t s = P_FileInfo(path.c_str(), &info, sizeof(info), 0, nullptr);
+    return s == pix::kSuccess ? info.TotalPages : s;
+}
+
+// Whether the file's first page loads as exactly `expected`.
+bool FirstPageIs(const std::string& path, const PixBitmap& expected) {
+    PixBitmap back;
+    if (pix::LoadBitmapFile(path, &back, 0) != pix::kSuccess) return false;
+    const bool same = SamePixels(back, expected);
+    P_FreeBitmap(&back);
+    return same;
+}
+
+// A stamp is not a page: only full-resolution images are counted and loaded.
+TEST(SaveTiffPages, StampsAreNotPages) {
+    const std::string path = TempDir() + "/stamped.tif";
+    PixBitmap first = Red(10);
+    ASSERT_EQ(SavePage(path, 10, kSaveWithStamp, kSaveNewFile), pix::kSuccess);
+    using P = std::vector<std::pair<int, bool>>;
+    ASSERT_EQ(TiffPages(path), (P{{10, false}, {10, true}}));
+    EXPECT_EQ(InfoPages(path), 1);
+    EXPECT_TRUE(FirstPageIs(path, first));
+
+    ASSERT_EQ(SavePage(path, 20, kSaveWithStamp, kSaveAppendPage), pix::kSuccess);
+    ASSERT_EQ(TiffPages(path), (P{{10, false}, {10, true}, {20, false}, {20, true}}));
+    EXPECT_EQ(InfoPages(path), 2);
+    PixLoadOptions options{};
+    options.StructSize = sizeof(options);
+    PixFileInfo info{};
+    info.StructSize = sizeof(info);
+    options.PageNumber = 1;
+    EXPECT_EQ(P_FileInfo(path.c_str(), &info, sizeof(info), 0, &options), pix::kSuccess);
+    options.PageNumber = 2;
+    EXPECT_EQ(P_FileInfo(path.c_str(), &info, sizeof(info), 0, &options), pix::kInvalidParameter);
+    EXPECT_TRUE(FirstPageIs(path, first));
+    P_FreeBitmap(&first);
+}
+
+// A file whose reduced-resolution image comes before the full one loads the
+// full one as its only page.
+TEST(SaveTiffPages, AStampBeforeItsPageIsSkipped) {
+    const std::string path = TempDir() + "/stamp-first.tif";
+    PixBitmap page = Red(30);
+    PixBitmap stamp = Colour(3, 2);
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_TRUE(tif);
+    for (const PixBitmap* b : {&stamp, &page}) {
+        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, uint32_t(b == &stamp ? FILETYPE_REDUCEDIMAGE : 0));
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(b->Width));
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(b->Height));
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_RGB));
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+        std::vector<uint8_t> rgb(size_t(b->Width) * 3);
+        for (int y = 0; y < b->Height; ++y) {
+            for (int x = 0; x < b->Width; ++x)
+                for (int c = 0; c < 3; ++c) rgb[3 * x + c] = PixRow(*b, y)[3 * x + 2 - c];
+            ASSERT_EQ(TIFFWriteScanline(tif, rgb.data(), uint32_t(y), 0), 1);
+        }
+        ASSERT_TRUE(TIFFWriteDirectory(tif));
+    }
+    TIFFClose(tif);
+    EXPECT_EQ(InfoPages(path), 1);
+    EXPECT_TRUE(FirstPageIs(path, page));
+    P_FreeBitmap(&page);
+    P_FreeBitmap(&stamp);
+}
+
 ssize_t FailingWrite(int, const void*, size_t) {
     errno = EIO;
     return -1;
