@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -181,8 +182,9 @@ struct CompressorDeleter {
 
 // Writes an 8-bit grey or 24-bit RGB PNG itself: the rows filtered with one
 // filter into one buffer, which libdeflate compresses in one piece into a
-// single IDAT chunk. Compressing the whole buffer at once is what makes it
-// faster than zlib's stream; the buffer is bounded by kWholeBufferLimit.
+// single IDAT chunk. libdeflate at its fastest level takes less than half of
+// zlib's time at level 1 for a smaller file, but only on a whole buffer,
+// which kWholeBufferLimit bounds.
 int32_t WriteWhole(const PixBitmap& b, bool greyFrom24, const PngEncoding& encoding,
                    std::vector<uint8_t>* out) {
     const int type = FilterType(encoding.filters);

@@ -1,7 +1,8 @@
-// Encodes an 8- or 24-bit engine bitmap as PNG with libpng: a grey-ramp
-// bitmap as 8-bit grey, another 8-bit bitmap with its palette, 24 bits as RGB;
-// palette indices may be packed at 1 or 4 bits (grey when the palette is that
-// depth's even grey ramp).
+// Encodes an 8- or 24-bit engine bitmap as PNG: a grey-ramp bitmap as 8-bit
+// grey, another 8-bit bitmap with its palette, 24 bits as RGB; palette indices
+// may be packed at 1 or 4 bits (grey when the palette is that depth's even
+// grey ramp). Grey and RGB PNGs are framed here with libdeflate, the rest
+// with libpng.
 #pragma once
 
 #include <cstdint>
