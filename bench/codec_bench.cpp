@@ -267,31 +267,61 @@ void BM_PngEncodeDrawing(benchmark::State& state) {
     const pix::PngEncoding encoding =
         state.range(0) == kEngineChoice
             ? pix::kFastPng
-            : pix::PngEncoding{int(state.range(0)), strategy, strategy, int(state.range(2)),
-                               state.range(3) != 0};
+            : pix::PngEncoding{
+                  int(state.range(0)), strategy,           strategy, int(state.range(2)),
+                  state.range(3) != 0, state.range(5) != 0};
     const PixBitmap& drawing = state.range(4) ? ColorDrawing() : Drawing();
     Encode(state, drawing, [&](Bytes* out) { return pix::EncodePng(drawing, out, encoding); });
 }
-// Each row: (zlib level, zlib strategy, filters, grey as grey, color pencil
-// drawing); level kEngineChoice stands for the engine's own settings. For the
-// pencil and then the color pencil drawing: the engine's choice, libpng's
-// defaults (24-bit, then grey), then other candidates.
+// Each row: (level, zlib strategy, filters, grey as grey, color pencil
+// drawing, libdeflate); level kEngineChoice stands for the engine's own
+// settings. For the pencil and then the color pencil drawing: the engine's
+// choice, libpng's defaults (24-bit, then grey), zlib candidates through
+// libpng, then libdeflate (its own levels) on rows filtered with one filter.
 BENCHMARK(BM_PngEncodeDrawing)
-    ->Args({kEngineChoice, 0, 0, 0, 0})
-    ->Args({-1, -1, 0, 0, 0})
-    ->Args({-1, -1, 0, 1, 0})
-    ->Args({1, -1, PNG_FILTER_PAETH, 1, 0})
-    ->Args({1, Z_RLE, PNG_FILTER_PAETH, 1, 0})
-    ->Args({2, -1, PNG_FILTER_PAETH, 1, 0})
-    ->Args({1, -1, PNG_FILTER_UP, 1, 0})
-    ->Args({1, Z_RLE, PNG_FILTER_UP, 1, 0})
-    ->Args({1, Z_RLE, PNG_ALL_FILTERS, 1, 0})
-    ->Args({kEngineChoice, 0, 0, 0, 1})
-    ->Args({-1, -1, 0, 0, 1})
-    ->Args({1, Z_RLE, PNG_FILTER_PAETH, 1, 1})
-    ->Args({2, -1, PNG_FILTER_PAETH, 1, 1})
-    ->Args({1, -1, PNG_ALL_FILTERS, 1, 1})
-    ->Args({1, Z_FILTERED, PNG_FILTER_PAETH, 1, 1})
+    ->Args({-100, 0, 0, 0, 0, 0})
+    ->Args({-1, -1, 0, 0, 0, 0})
+    ->Args({-1, -1, 0, 1, 0, 0})
+    ->Args({1, -1, PNG_FILTER_PAETH, 1, 0, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_PAETH, 1, 0, 0})
+    ->Args({1, Z_FILTERED, PNG_FILTER_PAETH, 1, 0, 0})
+    ->Args({1, -1, PNG_FILTER_SUB, 1, 0, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_SUB, 1, 0, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_UP, 1, 0, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_NONE, 1, 0, 0})
+    ->Args({2, -1, PNG_FILTER_PAETH, 1, 0, 0})
+    ->Args({1, -1, PNG_ALL_FILTERS, 1, 0, 0})
+    ->Args({1, 0, PNG_FILTER_NONE, 1, 0, 1})
+    ->Args({1, 0, PNG_FILTER_SUB, 1, 0, 1})
+    ->Args({1, 0, PNG_FILTER_UP, 1, 0, 1})
+    ->Args({1, 0, PNG_FILTER_PAETH, 1, 0, 1})
+    ->Args({2, 0, PNG_FILTER_SUB, 1, 0, 1})
+    ->Args({2, 0, PNG_FILTER_PAETH, 1, 0, 1})
+    ->Args({4, 0, PNG_FILTER_SUB, 1, 0, 1})
+    ->Args({4, 0, PNG_FILTER_PAETH, 1, 0, 1})
+    ->Args({6, 0, PNG_FILTER_SUB, 1, 0, 1})
+    ->Args({6, 0, PNG_FILTER_PAETH, 1, 0, 1})
+    ->Args({-100, 0, 0, 0, 1, 0})
+    ->Args({-1, -1, 0, 0, 1, 0})
+    ->Args({1, -1, PNG_FILTER_PAETH, 1, 1, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_PAETH, 1, 1, 0})
+    ->Args({1, Z_FILTERED, PNG_FILTER_PAETH, 1, 1, 0})
+    ->Args({1, -1, PNG_FILTER_SUB, 1, 1, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_SUB, 1, 1, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_UP, 1, 1, 0})
+    ->Args({1, Z_RLE, PNG_FILTER_NONE, 1, 1, 0})
+    ->Args({2, -1, PNG_FILTER_PAETH, 1, 1, 0})
+    ->Args({1, -1, PNG_ALL_FILTERS, 1, 1, 0})
+    ->Args({1, 0, PNG_FILTER_NONE, 1, 1, 1})
+    ->Args({1, 0, PNG_FILTER_SUB, 1, 1, 1})
+    ->Args({1, 0, PNG_FILTER_UP, 1, 1, 1})
+    ->Args({1, 0, PNG_FILTER_PAETH, 1, 1, 1})
+    ->Args({2, 0, PNG_FILTER_SUB, 1, 1, 1})
+    ->Args({2, 0, PNG_FILTER_PAETH, 1, 1, 1})
+    ->Args({4, 0, PNG_FILTER_SUB, 1, 1, 1})
+    ->Args({4, 0, PNG_FILTER_PAETH, 1, 1, 1})
+    ->Args({6, 0, PNG_FILTER_SUB, 1, 1, 1})
+    ->Args({6, 0, PNG_FILTER_PAETH, 1, 1, 1})
     ->Unit(benchmark::kMillisecond);
 
 void BM_BmpEncodeDrawing(benchmark::State& state) {

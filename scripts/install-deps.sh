@@ -7,9 +7,10 @@ set -euo pipefail
 # imagemagick and graphicsmagick write the Cineon files of the interop test;
 # librsvg2-bin renders the icons; desktop-file-utils, appstream and
 # shared-mime-info validate the desktop files; dpkg-dev makes the .deb;
+# libdeflate-dev compresses the pixels of the PNGs that the engine frames itself;
 # python3-pil reads back every file the engine saves in the save interop test.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
-          qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
+          qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev libdeflate-dev libtiff-dev
           libgtest-dev libgmock-dev libbenchmark-dev imagemagick graphicsmagick
           librsvg2-bin desktop-file-utils appstream shared-mime-info dpkg-dev python3-pil)
 missing=()

@@ -82,6 +82,18 @@ int main(int argc, char** argv) {
         P_FreeBitmap(&source);
     }
 
+    // A pencil drawing: 24 bits whose pixels are all grey, which PNG holds as
+    // 8-bit grey.
+    {
+        PixBitmap drawing = MakeSource(Source::kDrawing24);
+        ok &= Check(P_SaveBitmap((g_dir + "/drawing.png").c_str(), &drawing, pix::kFormatPng, 24, 2,
+                                 nullptr),
+                    "drawing.png");
+        ok &= WritePpm("drawing.ppm", drawing.Width, drawing.Height, Pixels24(drawing));
+        g_manifest << "image drawing.png drawing.ppm 0 0 8\n";
+        P_FreeBitmap(&drawing);
+    }
+
     // Three pages of different depths in one TIFF.
     HBITMAPLIST list;
     P_CreateBitmapList(&list);
