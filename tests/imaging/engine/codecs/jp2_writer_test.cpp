@@ -4,6 +4,7 @@
 // are refused without a crash.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -120,6 +121,22 @@ TEST(SaveJpeg2000, TheContainerFollowsTheFormatCode) {
     ASSERT_GE(j2k.size(), 4u);
     EXPECT_EQ(Bytes(j2k.begin(), j2k.begin() + 4), (Bytes{0xFF, 0x4F, 0xFF, 0x51}));
     P_FreeBitmap(&b);
+}
+
+// The smallest pictures take no wavelet levels and still come back exact.
+TEST(SaveJpeg2000, ThinPicturesComeBackExact) {
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{1, 40}, std::pair{40, 2}}) {
+        PixBitmap b = Picture(w, h);
+        const Bytes file = Save(b, pix::kFormatJ2k, 2);
+        PixBitmap back;
+        ASSERT_EQ(pix::DecodeImage(file, &back), pix::kSuccess) << w << "x" << h;
+        ASSERT_EQ(back.Width, w);
+        ASSERT_EQ(back.Height, h);
+        for (int y = 0; y < h; ++y)
+            EXPECT_EQ(0, std::memcmp(PixRow(back, y), PixRow(b, y), size_t(3 * w))) << y;
+        P_FreeBitmap(&back);
+        P_FreeBitmap(&b);
+    }
 }
 
 // Every truncation of a written file, and copies with one byte changed, are
