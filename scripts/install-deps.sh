@@ -8,11 +8,13 @@ set -euo pipefail
 # librsvg2-bin renders the icons; desktop-file-utils, appstream and
 # shared-mime-info validate the desktop files; dpkg-dev makes the .deb;
 # libdeflate-dev compresses the pixels of the PNGs that the engine frames itself;
-# python3-pil reads back every file the engine saves in the save interop test.
+# python3-pil reads back every file the engine saves in the save interop test;
+# libopenjp2-7-dev reads and writes JPEG 2000.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
           qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev libdeflate-dev libtiff-dev
           libgtest-dev libgmock-dev libbenchmark-dev imagemagick graphicsmagick
-          librsvg2-bin desktop-file-utils appstream shared-mime-info dpkg-dev python3-pil)
+          librsvg2-bin desktop-file-utils appstream shared-mime-info dpkg-dev python3-pil
+          libopenjp2-7-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

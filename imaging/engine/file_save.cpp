@@ -7,6 +7,7 @@
 #include "imaging/engine/atomic_file.h"
 #include "imaging/engine/codecs/bmp_writer.h"
 #include "imaging/engine/codecs/format_table.h"
+#include "imaging/engine/codecs/jp2_writer.h"
 #include "imaging/engine/codecs/jpeg_writer.h"
 #include "imaging/engine/codecs/png_writer.h"
 #include "imaging/engine/codecs/reduce_depth.h"
@@ -15,6 +16,7 @@
 #include "imaging/engine/codecs/stamp.h"
 #include "imaging/engine/codecs/tiff_writer.h"
 #include "imaging/engine/file_read.h"
+#include "imaging/engine/format_options.h"
 #include "imaging/engine/status_callback.h"
 #include "imaging/engine/status_codes.h"
 
@@ -25,8 +27,8 @@ constexpr int32_t kInvalidCompression = -23;    // "Invalid compression format."
 
 // Whether the format (with this compression) holds 8 bits per pixel only as grey.
 bool GreyOnly8(int32_t format, int32_t compression) {
-    return format == kFormatJpeg || format == kFormatSgi ||
-           (format == kFormatTiff && compression == kCompressionJpeg);
+    return format == kFormatJpeg || format == kFormatSgi || format == kFormatJp2 ||
+           format == kFormatJ2k || (format == kFormatTiff && compression == kCompressionJpeg);
 }
 
 // A page brought to the depth it is saved at; owns its pixels when converted.
@@ -92,6 +94,13 @@ int32_t Encode(std::span<PreparedPage* const> pages, const PixBitmap* stamp, int
         case kFormatJpeg:
             return EncodeJpeg(b, JpegQuality(o.qualityFactor),
                               compression == kCompressionProgressiveJpeg, bytes, stamp);
+        case kFormatJp2:
+        case kFormatJ2k: {
+            // The wavelet levels come from the JPEG 2000 record the caller installed.
+            PixJ2KOptions j2k;
+            P_GetJ2KOptions(&j2k, sizeof j2k);
+            return EncodeJp2(b, {format == kFormatJ2k, o.qualityFactor, j2k.Levels}, bytes);
+        }
         case kFormatSgi:
             return EncodeSgi(b, compression == kCompressionRle, bytes);
         case kFormatTiff: {

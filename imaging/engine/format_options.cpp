@@ -57,7 +57,7 @@ PixJ2KOptions DefaultJ2KOptions() {
     o.StructSize = sizeof(o);
     o.Ratio = 25.0f;
     o.Value1 = 10240;
-    o.Value3 = 5;
+    o.Levels = 5;
     return o;
 }
 

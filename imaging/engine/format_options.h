@@ -8,8 +8,8 @@
 // installs its own around every load.
 //
 // The save side has two records of the same kind, JPEG 2000 (140 bytes) and
-// PDF save options (522 bytes), also one per thread and carried unread: the
-// engine writes neither format.
+// PDF save options (522 bytes), also one per thread. The JPEG 2000 writer
+// reads its wavelet levels from the first; the PDF one is carried unread.
 #pragma once
 
 #include <cstddef>
@@ -86,8 +86,9 @@ struct PixResolutionOptions {
 };
 static_assert(sizeof(PixResolutionOptions) == 8);
 
-// JPEG 2000 save settings. The fields are carried, not read: the engine does
-// not write JPEG 2000.
+// JPEG 2000 save settings. The writer reads the wavelet decomposition levels;
+// the quality factor of the save decides lossless or the lossy target, so the
+// other fields are carried, not read.
 struct PixJ2KOptions {
     uint32_t StructSize;   // 0: 140
     int32_t Switch1;       // 4: Boolean (-1/0)
@@ -98,14 +99,14 @@ struct PixJ2KOptions {
     int32_t Values2[6];    // 24
     int32_t Array1[3];     // 48
     int32_t Array2[3];     // 60
-    int32_t Value3;        // 72: 5
+    int32_t Levels;        // 72: 5, wavelet decomposition levels (0 to 32)
     int32_t Values4[7];    // 76
     int32_t Switch3;       // 104: Boolean
     int32_t Switch4;       // 108: Boolean
     uint8_t Reserved[28];  // 112
 };
 static_assert(sizeof(PixJ2KOptions) == 140);
-static_assert(offsetof(PixJ2KOptions, Value3) == 72);
+static_assert(offsetof(PixJ2KOptions, Levels) == 72);
 static_assert(offsetof(PixJ2KOptions, Switch4) == 108);
 
 // PDF save settings: the size and bytes the engine leaves zero.

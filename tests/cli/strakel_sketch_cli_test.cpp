@@ -179,13 +179,13 @@ TEST_F(StrakelSketchCli, BadUsageExitsWith2AndSaysWhy) {
         {{"a.bmp", "-o"}, "option -o needs a file name"},
         {{"-o", "x.gif", "a.bmp"},
          "cannot write x.gif: use a name ending in .bmp, .dib, .jpg, .jpeg, .jpe, .jfif, .png, "
-         ".tif, .tiff, .sgi, .rgb or .bw, or --format"},
+         ".tif, .tiff, .sgi, .rgb, .bw, .jp2, .j2k or .j2c, or --format"},
         {{"--format", "gif", "a.bmp"},
          "option --format needs one of .bmp, .dib, .jpg, .jpeg, .jpe, .jfif, .png, .tif, .tiff, "
-         ".sgi, .rgb or .bw"},
+         ".sgi, .rgb, .bw, .jp2, .j2k or .j2c"},
         {{"a.bmp", "--format"},
          "option --format needs one of .bmp, .dib, .jpg, .jpeg, .jpe, .jfif, .png, .tif, .tiff, "
-         ".sgi, .rgb or .bw"},
+         ".sgi, .rgb, .bw, .jp2, .j2k or .j2c"},
         {{"-o", "x.png", "--format", "jpg", "a.bmp"},
          "option --format jpg and the extension of x.png differ"},
         {{"--quality", "0", "a.bmp"}, "option --quality needs a whole number from 1 to 100"},
@@ -257,6 +257,15 @@ TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadFile(dir_ / "color.jpg").substr(0, 3), "\xFF\xD8\xFF");
     EXPECT_EQ(PixelsOfFile("color.jpg").size(), color.size());
+    // JPEG 2000 is lossless at quality 100 and lossy at the default 90.
+    r = Run({"--color", "--quality", "100", "-o", "color.jp2", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir_ / "color.jp2").substr(4, 4), "jP  ");
+    EXPECT_EQ(PixelsOfFile("color.jp2"), color);
+    r = Run({"--color", "-o", "color.j2k", "photo.bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir_ / "color.j2k").substr(0, 4), "\xFF\x4F\xFF\x51");
+    EXPECT_EQ(PixelsOfFile("color.j2k").size(), color.size());
 
     // Without -o or -d the drawing goes beside the photo.
     r = Run({"photo.bmp"});

@@ -6,6 +6,7 @@
 #include "imaging/engine/codecs/bmp_decoder.h"
 #include "imaging/engine/codecs/cineon_decoder.h"
 #include "imaging/engine/codecs/file_format.h"
+#include "imaging/engine/codecs/jp2_decoder.h"
 #include "imaging/engine/codecs/jpeg_decoder.h"
 #include "imaging/engine/codecs/png_decoder.h"
 #include "imaging/engine/codecs/sgi_decoder.h"
@@ -29,6 +30,8 @@ int32_t DetectImageFormat(std::span<const uint8_t> data) {
     if (StartsWith(data, {0x01, 0xDA})) return kFormatSgi;
     if (StartsWith(data, {0x80, 0x2A, 0x5F, 0xD7}) || StartsWith(data, {0xD7, 0x5F, 0x2A, 0x80}))
         return kFormatCineon;
+    if (IsJp2File(data)) return kFormatJp2;
+    if (IsJ2kCodestream(data)) return kFormatJ2k;
     return kFormatUnknown;
 }
 
@@ -46,6 +49,9 @@ std::unique_ptr<ImageDecoder> CreateDecoder(int32_t format, std::span<const uint
             return CreateSgiDecoder(data);
         case kFormatCineon:
             return CreateCineonDecoder(data);
+        case kFormatJp2:
+        case kFormatJ2k:
+            return CreateJp2Decoder(data);
         default:
             return nullptr;
     }

@@ -11,4 +11,6 @@ constexpr int32_t kFormatTiff = 16;
 constexpr int32_t kFormatPng = 20;
 constexpr int32_t kFormatSgi = 37;
 constexpr int32_t kFormatCineon = 38;
+constexpr int32_t kFormatJp2 = 39;  // JPEG 2000 in its JP2 file boxes
+constexpr int32_t kFormatJ2k = 40;  // a bare JPEG 2000 codestream
 }  // namespace pix

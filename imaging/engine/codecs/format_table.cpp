@@ -13,6 +13,8 @@ constexpr std::string_view kTiffExt[] = {".tif", ".tiff"};
 constexpr std::string_view kPngExt[] = {".png"};
 constexpr std::string_view kSgiExt[] = {".sgi", ".rgb", ".bw"};
 constexpr std::string_view kCineonExt[] = {".cin"};
+constexpr std::string_view kJp2Ext[] = {".jp2"};
+constexpr std::string_view kJ2kExt[] = {".j2k", ".j2c"};
 
 constexpr uint32_t kPaletteDepths = DepthBit(1) | DepthBit(4) | DepthBit(8) | DepthBit(24);
 constexpr uint32_t kGreyAndColour = DepthBit(8) | DepthBit(24);
@@ -34,6 +36,10 @@ constexpr SaveCompression kTiffCompressions[] = {
     {kCompressionDeflate, "Deflate", kPaletteDepths},
     {kCompressionJpeg, "JPEG", kGreyAndColour},
 };
+// Lossless at the best quality factor, lossy above it.
+constexpr SaveCompression kJpeg2000Compressions[] = {
+    {kCompressionWavelet, "Wavelet", kGreyAndColour},
+};
 constexpr SaveCompression kSgiCompressions[] = {
     {kCompressionRle, "RLE", kGreyAndColour},
     {kCompressionNone, "Verbatim", kGreyAndColour},
@@ -45,6 +51,9 @@ constexpr std::array kFormats{
     FileFormatEntry{kFormatPng, "PNG", kPngExt, kPaletteDepths, kPngCompressions},
     FileFormatEntry{kFormatTiff, "TIFF", kTiffExt, kPaletteDepths, kTiffCompressions},
     FileFormatEntry{kFormatSgi, "SGI", kSgiExt, kGreyAndColour, kSgiCompressions},
+    FileFormatEntry{kFormatJp2, "JPEG 2000", kJp2Ext, kGreyAndColour, kJpeg2000Compressions},
+    FileFormatEntry{kFormatJ2k, "JPEG 2000 codestream", kJ2kExt, kGreyAndColour,
+                    kJpeg2000Compressions},
     FileFormatEntry{kFormatCineon, "Cineon", kCineonExt, 0, {}},
 };
 

@@ -9,9 +9,9 @@ namespace pix {
 
 // Compressions a save may ask for. Each format takes the ones it has and
 // answers -23 for the others; the default is the format's usual one (none for
-// BMP, Deflate for PNG, baseline for JPEG, run-length for SGI, LZW for TIFF).
-// Run-length for BMP is RLE8 and only holds 8 bits per pixel; JPEG inside TIFF
-// holds 8-bit grey and 24 bits.
+// BMP, Deflate for PNG, baseline for JPEG, run-length for SGI, LZW for TIFF, the wavelet for JPEG
+// 2000). Run-length for BMP is RLE8 and only holds 8 bits per pixel; JPEG inside TIFF holds 8-bit
+// grey and 24 bits.
 constexpr int32_t kCompressionDefault = -1;
 constexpr int32_t kCompressionNone = 0;
 constexpr int32_t kCompressionRle = 1;
@@ -19,6 +19,7 @@ constexpr int32_t kCompressionLzw = 2;
 constexpr int32_t kCompressionDeflate = 3;
 constexpr int32_t kCompressionJpeg = 4;             // baseline JPEG (JPEG files, TIFF)
 constexpr int32_t kCompressionProgressiveJpeg = 5;  // JPEG files
+constexpr int32_t kCompressionWavelet = 6;          // JPEG 2000
 
 // The engine's quality factor: 2 is the best quality, larger values give
 // smaller files; values outside these bounds give -21.

@@ -123,7 +123,8 @@ std::vector<SaveDialogFormat> SaveDialogFormats(const PixDlgSaveParams& params) 
         // the choices reversed them too.
         for (SaveDialogFormat::Depth& d : f.depths)
             std::reverse(d.compressions.begin(), d.compressions.end());
-        f.quality = e.code == pix::kFormatJpeg;
+        f.quality =
+            e.code == pix::kFormatJpeg || e.code == pix::kFormatJp2 || e.code == pix::kFormatJ2k;
         f.stamp = e.code == pix::kFormatJpeg || e.code == pix::kFormatTiff;
         f.pages = e.code == pix::kFormatTiff;
         return f;

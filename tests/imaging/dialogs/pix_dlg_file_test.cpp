@@ -132,7 +132,7 @@ private slots:
         std::memcpy(&ratioBits, &j.Ratio, 4);
         QCOMPARE(ratioBits, 0x41C80000u);
         QCOMPARE(j.Value1, 10240);
-        QCOMPARE(j.Value3, 5);
+        QCOMPARE(j.Levels, 5);
         QCOMPARE(j.Switch1 | j.Switch2 | j.Switch3 | j.Switch4 | j.Value0, 0);
         QCOMPARE(d.JBIG2Template1AT1X(), uint8_t(3));
         QCOMPARE(int8_t(d.JBIG2Template2AT4Y()), int8_t(-2));

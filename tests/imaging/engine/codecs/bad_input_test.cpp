@@ -23,6 +23,7 @@ std::string CorpusPath(const std::string& name) {
                                : ext == "tif" ? "tiff"
                                : ext == "cin" ? "cineon"
                                : ext == "txt" ? "bmp"
+                               : ext == "j2k" ? "jp2"
                                               : ext;
     return std::string(root ? root : "fuzz/corpus") + "/" + fuzzer + "/" + name;
 }
@@ -64,7 +65,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"truncated.png", pix::kFileRead}, BadFile{"bad-crc.png", pix::kFileFormat},
         BadFile{"side-over-65535.png", pix::kInvalidSize},
         BadFile{"truncated.tif", pix::kFileFormat},
-        BadFile{"ifd-outside-file.tif", pix::kFileFormat},
+        BadFile{"ifd-outside-file.tif", pix::kFileFormat}, BadFile{"truncated.jp2", pix::kFileRead},
+        BadFile{"truncated-siz.j2k", pix::kFileRead},
+        BadFile{"side-over-65535.j2k", pix::kInvalidSize},
+        BadFile{"subsampled.j2k", pix::kSubTypeUnsupported},
+        BadFile{"precision-32.j2k", -540},  // "... more than 30 bits per component."
+        BadFile{"too-many-tiles.j2k", pix::kNotSupported},
+        BadFile{"bad-box-length.jp2", -530},  // "Error in JP2 Box values."
+        BadFile{"palette.jp2", -532},         // "JP2 file has a feature that is usupported."
+        BadFile{"no-soc-marker.jp2", -534},   // "File header does not contain SOC marker."
         BadFile{"not-an-image.txt", pix::kFileFormat}, BadFile{"empty.bmp", pix::kFileFormat}),
     [](const auto& info) {
         std::string n = info.param.name;

@@ -11,6 +11,9 @@ namespace {
 constexpr int kWidth = 37;  // odd, so that packed and padded rows end mid-byte
 constexpr int kHeight = 23;
 constexpr int kJpeg = 8;  // tolerance of JPEG at the best quality factor
+// Tolerances of lossy JPEG 2000 at quality factors 27 and 150.
+constexpr int kJp2Lossy = 8;
+constexpr int kJp2VeryLossy = 24;
 
 using pix::kCompressionDeflate;
 using pix::kCompressionJpeg;
@@ -18,7 +21,10 @@ using pix::kCompressionLzw;
 using pix::kCompressionNone;
 using pix::kCompressionProgressiveJpeg;
 using pix::kCompressionRle;
+using pix::kCompressionWavelet;
 using pix::kFormatBmp;
+using pix::kFormatJ2k;
+using pix::kFormatJp2;
 using pix::kFormatJpeg;
 using pix::kFormatPng;
 using pix::kFormatSgi;
@@ -73,6 +79,15 @@ const std::vector<SaveCase>& SaveCases() {
         {"sgi_24_verbatim", kFormatSgi, Source::kColour24, 24, kCompressionNone, 0},
         {"sgi_8_grey_verbatim", kFormatSgi, Source::kGrey8, 8, kCompressionNone, 0},
         {"sgi_8_from_palette", kFormatSgi, Source::kPalette8, 8, kCompressionRle, 0},
+        {"jp2_24", kFormatJp2, Source::kColour24, 24, kCompressionWavelet, 0},
+        {"jp2_8_grey", kFormatJp2, Source::kGrey8, 8, kCompressionWavelet, 0},
+        {"jp2_8_from_palette", kFormatJp2, Source::kPalette8, 8, kCompressionWavelet, 0},
+        {"j2k_24", kFormatJ2k, Source::kColour24, 24, kCompressionWavelet, 0},
+        {"j2k_8_grey", kFormatJ2k, Source::kGrey8, 8, kCompressionWavelet, 0},
+        // Lossy: the quality factor of libjpeg's quality 90, and a low one.
+        {"jp2_24_lossy", kFormatJp2, Source::kColour24, 24, kCompressionWavelet, kJp2Lossy, 27},
+        {"j2k_8_drawing_lossy", kFormatJ2k, Source::kDrawing24, 8, kCompressionWavelet,
+         kJp2VeryLossy, 150},
     };
     return cases;
 }
@@ -139,6 +154,7 @@ std::vector<uint8_t> Pixels24(const PixBitmap& b) {
 std::vector<uint8_t> ExpectedPixels(const SaveCase& c) {
     PixBitmap source = MakeSource(c.source);
     const bool greyOnly = c.format == kFormatJpeg || c.format == kFormatSgi ||
+                          c.format == kFormatJp2 || c.format == kFormatJ2k ||
                           (c.format == kFormatTiff && c.compression == kCompressionJpeg);
     std::vector<uint8_t> pixels;
     PixBitmap reduced;

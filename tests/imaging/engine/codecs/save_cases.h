@@ -20,6 +20,7 @@ struct SaveCase {
     int32_t bits;
     int32_t compression;  // kCompression*
     int tolerance;        // largest sample difference; 0 for lossless saves
+    int32_t qualityFactor = 2;
 };
 
 const std::vector<SaveCase>& SaveCases();

@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
         const std::string file = c.name + ExtensionOf(c.format);
         PixSaveFileOptions o = Options(0, kSaveNewFile);
         o.Compression = c.compression;
-        ok &= Check(P_SaveBitmap((g_dir + "/" + file).c_str(), &source, c.format, c.bits, 2, &o),
+        ok &= Check(P_SaveBitmap((g_dir + "/" + file).c_str(), &source, c.format, c.bits,
+                                 c.qualityFactor, &o),
                     file);
         ok &=
             WritePpm(std::string(c.name) + ".ppm", source.Width, source.Height, ExpectedPixels(c));

@@ -27,7 +27,8 @@ TEST_P(SaveRoundTrip, LoadsBackWithThePixelsSaved) {
     PixSaveFileOptions o;
     P_GetDefaultSaveFileOption(&o, sizeof(o));
     o.Compression = c.compression;
-    ASSERT_EQ(P_SaveBitmap(path.c_str(), &source, c.format, c.bits, 2, &o), pix::kSuccess);
+    ASSERT_EQ(P_SaveBitmap(path.c_str(), &source, c.format, c.bits, c.qualityFactor, &o),
+              pix::kSuccess);
     P_FreeBitmap(&source);
 
     PixFileInfo info{};

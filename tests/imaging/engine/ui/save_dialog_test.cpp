@@ -141,9 +141,9 @@ private slots:
             save_driver::PressSave(d);
         });
         QCOMPARE(r.Run(), kDlgOk);
-        QCOMPARE(types,
-                 QStringList({"BMP (*.bmp *.dib)", "JPEG (*.jpg *.jpeg *.jpe *.jfif)",
-                              "PNG (*.png)", "TIFF (*.tif *.tiff)", "SGI (*.sgi *.rgb *.bw)"}));
+        QCOMPARE(types, QStringList({"BMP (*.bmp *.dib)", "JPEG (*.jpg *.jpeg *.jpe *.jfif)",
+                                     "PNG (*.png)", "TIFF (*.tif *.tiff)", "SGI (*.sgi *.rgb *.bw)",
+                                     "JPEG 2000 (*.jp2)", "JPEG 2000 codestream (*.j2k *.j2c)"}));
         QVERIFY(!qualityShown);
         QCOMPARE(depths, QStringList({"24 bits (true colour)", "8 bits (256 colours)"}));
         QVERIFY(!pagesShown);
