@@ -37,6 +37,9 @@ public:
     // result. Never reads outside `bytes`; `why` tells what was damaged.
     static ContainerStatus Parse(std::span<const uint8_t> bytes, SkinContainer* out,
                                  std::string* why = nullptr);
+    // A temporary buffer would be gone before its entries are read.
+    static ContainerStatus Parse(std::vector<uint8_t>&& bytes, SkinContainer* out,
+                                 std::string* why = nullptr) = delete;
 
     uint32_t Version() const { return version_; }
     size_t DataOffset() const { return dataOffset_; }

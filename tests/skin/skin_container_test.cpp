@@ -64,9 +64,9 @@ INSTANTIATE_TEST_SUITE_P(Known, Versions,
 
 TEST(Container, DataOf60000StartsAt133PlusListPlusFourPerName) {
     const std::string list = "a.ini\nb.bmp\nc.bmp";
+    const Bytes bytes = Container(60000, 117, list, {1, 1, 1}, "xyz");
     SkinContainer c;
-    ASSERT_EQ(SkinContainer::Parse(Container(60000, 117, list, {1, 1, 1}, "xyz"), &c),
-              ContainerStatus::kOk);
+    ASSERT_EQ(SkinContainer::Parse(bytes, &c), ContainerStatus::kOk);
     EXPECT_EQ(c.DataOffset(), 133 + list.size() + 4 * 3);
     EXPECT_EQ(Text(c.Bytes(*c.FindExact("c.bmp"))), "z");
 }
@@ -74,9 +74,8 @@ TEST(Container, DataOf60000StartsAt133PlusListPlusFourPerName) {
 TEST(Container, UnknownVersionsAreNotRead) {
     SkinContainer c;
     for (uint32_t version : {10000u, 0u, 60001u, 80000u}) {
-        EXPECT_EQ(SkinContainer::Parse(Container(version, 117, "a\r\n", {1}, "x"), &c),
-                  ContainerStatus::kUnknownVersion)
-            << version;
+        const Bytes bytes = Container(version, 117, "a\r\n", {1}, "x");
+        EXPECT_EQ(SkinContainer::Parse(bytes, &c), ContainerStatus::kUnknownVersion) << version;
     }
 }
 
@@ -91,9 +90,9 @@ class NameLists : public testing::TestWithParam<Names> {};
 TEST_P(NameLists, AreCutIntoLowerCaseNames) {
     const Names& n = GetParam();
     const std::vector<uint32_t> sizes(n.names.size(), 0);
+    const Bytes bytes = Container(20000, 0, n.list, sizes, "");
     SkinContainer c;
-    ASSERT_EQ(SkinContainer::Parse(Container(20000, 0, n.list, sizes, ""), &c),
-              ContainerStatus::kOk);
+    ASSERT_EQ(SkinContainer::Parse(bytes, &c), ContainerStatus::kOk);
     std::vector<std::string> got;
     for (const auto& e : c.Entries()) got.push_back(e.name);
     EXPECT_EQ(got, n.names);
@@ -113,11 +112,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Names>& info) { return std::string(info.param.what); });
 
 TEST(Container, FindsByExactNameAndByPart) {
+    const Bytes bytes =
+        Container(20000, 0, "Title.bmp\r\nSkin.INI\r\ntitle.bmp\r\n", {1, 2, 3}, "abbccc");
     SkinContainer c;
-    ASSERT_EQ(
-        SkinContainer::Parse(
-            Container(20000, 0, "Title.bmp\r\nSkin.INI\r\ntitle.bmp\r\n", {1, 2, 3}, "abbccc"), &c),
-        ContainerStatus::kOk);
+    ASSERT_EQ(SkinContainer::Parse(bytes, &c), ContainerStatus::kOk);
     ASSERT_NE(c.FindExact("TITLE.BMP"), nullptr);
     EXPECT_EQ(Text(c.Bytes(*c.FindExact("TITLE.BMP"))), "a");  // the first of the name
     EXPECT_EQ(c.FindExact("title"), nullptr);
@@ -134,16 +132,14 @@ std::string ManyNames(size_t n) {
 }
 
 TEST(Container, Holds1001EntriesButNot1002) {
+    const Bytes fits = Container(60000, 117, ManyNames(1001), std::vector<uint32_t>(1001, 0), "");
+    const Bytes tooMany =
+        Container(60000, 117, ManyNames(1002), std::vector<uint32_t>(1002, 0), "");
     SkinContainer c;
-    EXPECT_EQ(SkinContainer::Parse(
-                  Container(60000, 117, ManyNames(1001), std::vector<uint32_t>(1001, 0), ""), &c),
-              ContainerStatus::kOk);
+    EXPECT_EQ(SkinContainer::Parse(fits, &c), ContainerStatus::kOk);
     EXPECT_EQ(c.Entries().size(), 1001u);
     std::string why;
-    EXPECT_EQ(
-        SkinContainer::Parse(
-            Container(60000, 117, ManyNames(1002), std::vector<uint32_t>(1002, 0), ""), &c, &why),
-        ContainerStatus::kDamaged);
+    EXPECT_EQ(SkinContainer::Parse(tooMany, &c, &why), ContainerStatus::kDamaged);
     EXPECT_EQ(why, "more than 1001 entries");
     EXPECT_TRUE(c.Entries().empty());
 }
