@@ -47,6 +47,12 @@ private:
     QTemporaryDir dir_;
     RecordingUrlOpener urls_;
     std::vector<std::string> messages_;
+    // The boxes shown, for a failure's message.
+    std::string Shown() const {
+        std::string all = "boxes shown:";
+        for (const std::string& m : messages_) all += " \"" + m + "\"";
+        return all;
+    }
 
     std::string Write(const QString& name, int w, int h,
                       const std::function<fixtures::Bgr(int, int)>& color = Photo) {
@@ -127,7 +133,7 @@ private slots:
         }
         ChooseInLoad(form, big);
         if (accepted) {
-            QVERIFY(messages_.empty());
+            QVERIFY2(messages_.empty(), Shown().c_str());
             QCOMPARE(form.PixImage1->BitmapWidth(), w);
             QCOMPARE(form.Pixbackgnd->BitmapWidth(), w);
             QCOMPARE(form.PhotoFileName(), big);
@@ -156,7 +162,7 @@ private slots:
         QCOMPARE(messages_, std::vector<std::string>({"File resulution not supported"}));
         messages_.clear();
         form.Drawsketch1->trigger();
-        QVERIFY(messages_.empty());
+        QVERIFY2(messages_.empty(), Shown().c_str());
 
         PixBitmap photo, drawing;
         QCOMPARE(pix::LoadBitmapFile(shown, &photo, 0), 1);
@@ -186,7 +192,7 @@ private slots:
         messages_.clear();  // the update check could not reach the closed port
         messages_.clear();
         ChooseInLoad(form, "");
-        QVERIFY(messages_.empty());
+        QVERIFY2(messages_.empty(), Shown().c_str());
         QVERIFY(!form.PixImage1->HasBitmap());
         QVERIFY(!form.PixImage2->HasBitmap());
         QVERIFY(!form.Pixbackgnd->HasBitmap());
@@ -218,7 +224,7 @@ private slots:
         messages_.clear();  // the update check could not reach the closed port
         ChooseInLoad(form, Write("sketch.bmp", 64, 48));
         form.Drawsketch1->trigger();
-        QVERIFY(messages_.empty());
+        QVERIFY2(messages_.empty(), Shown().c_str());
         QVERIFY(!form.PixImage2->isHidden());
         const PixBitmap* r = form.PixImage2->HasBitmap();
         QVERIFY(r);
@@ -278,7 +284,7 @@ private slots:
         ChooseInLoad(form, path);
         QCOMPARE(form.PixImage2->BitsPerPixel(), 8);
         form.Drawsketch1->trigger();
-        QVERIFY(messages_.empty());
+        QVERIFY2(messages_.empty(), Shown().c_str());
         const PixBitmap* r = form.PixImage2->HasBitmap();
         QCOMPARE(r->BitsPerPixel, 24);
         // The step from 40 to 200 at column 10 is an edge: target column 8 sees
@@ -327,7 +333,7 @@ private slots:
         messages_.clear();
         form.Button5->click();
         form.Sharpen->click();
-        QVERIFY(messages_.empty());
+        QVERIFY2(messages_.empty(), Shown().c_str());
         QCOMPARE(shown, 0);
         QCOMPARE(Pixels(form.PixImage2->HasBitmap()), photo);
     }
@@ -364,7 +370,7 @@ private slots:
         form.Sharpen->click();
         QCOMPARE(Pixels(form.PixImage2->HasBitmap()), retouched);
         QVERIFY(form.isEnabled());
-        QVERIFY(messages_.empty());
+        QVERIFY2(messages_.empty(), Shown().c_str());
         QCOMPARE(openedAt, std::vector<int>({0, 0, 0, 0}));
         QCOMPARE(parents, std::vector<QWidget*>(4, &form));
         QCOMPARE(formEnabled, std::vector<bool>(4, false));
