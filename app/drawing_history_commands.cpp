@@ -1,5 +1,5 @@
 // Undo and redo of the right view (Ctrl+Z, Ctrl+Shift+Z), and the question
-// before a changed drawing is closed unsaved. Every command that may change
+// before a changed, unsaved drawing is closed or replaced. Every command that may change
 // the right view is followed by a look at it: a view unlike the last one
 // becomes an undo step, so a cancelled dialog or a refused command adds none.
 #include <QCoreApplication>
@@ -7,9 +7,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "app/close_prompt.h"
 #include "app/handler_guard.h"
 #include "app/main_window.h"
+#include "app/save_prompt.h"
 
 namespace {
 
@@ -134,16 +134,16 @@ bool TForm1::DrawingChangedSinceSaved() const {
     return undoHistory_.ChangedSinceSaved();
 }
 
-bool TForm1::MayClose() {
+bool TForm1::MayDiscardDrawing(const char* question) {
     if (!DrawingChangedSinceSaved()) return true;
-    switch (AskSaveBeforeClosing(this)) {
-        case CloseAnswer::Cancel:
+    switch (AskToSaveDrawing(this, question)) {
+        case SaveAnswer::Cancel:
             return false;
-        case CloseAnswer::Discard:
+        case SaveAnswer::Discard:
             return true;
-        case CloseAnswer::Save:
-            // Closes only when the save went through: a cancelled or failed
-            // Save As leaves the drawing unsaved and the window open.
+        case SaveAnswer::Save:
+            // Goes on only when the save went through: a cancelled or failed
+            // Save As leaves the drawing unsaved and where it is.
             RunHandler([this] { Save1Click(); });
             return !DrawingChangedSinceSaved();
     }

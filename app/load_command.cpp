@@ -1,13 +1,18 @@
 // File > Load: picks a photo, measures it from its file header, refuses it
 // when both sides exceed 1024 pixels, and otherwise loads it into the work
 // image and both views. A photo named on the command line or dropped on the
-// window takes the same road, as if it had been chosen in the dialog.
+// window takes the same road, as if it had been chosen in the dialog. A photo
+// that cannot be read is reported and changes nothing; a changed, unsaved
+// drawing is offered for saving before another photo replaces it.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include "app/main_window.h"
+#include "app/save_prompt.h"
+#include "imaging/control/status/status_message.h"
+#include "imaging/engine/status_codes.h"
 #include "platform/qt/message_box.h"
 #include "sketch/photo_size_rule.h"
 
@@ -36,10 +41,10 @@ void TForm1::Load1Click() {
                                                                  : lastConfirmedFilter_);
     OpenDialog1->setDirectory(OpenDialogFolder());
     if (!lastConfirmedFile_.isEmpty()) OpenDialog1->selectFile(lastConfirmedFile_);
-    if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty()) {
-        lastConfirmedFile_ = OpenDialog1->selectedFiles().first();
-        lastConfirmedFilter_ = OpenDialog1->selectedNameFilter();
-    }
+    // A cancel loads nothing: the photo, the drawing and its history stay.
+    if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
+    lastConfirmedFile_ = OpenDialog1->selectedFiles().first();
+    lastConfirmedFilter_ = OpenDialog1->selectedNameFilter();
     LoadConfirmedPhoto();
 }
 
@@ -60,16 +65,35 @@ void TForm1::LoadConfirmedPhoto() {
 
     // The header alone decides, so a refused photo is never decoded and the
     // work image keeps the photo that the views show. A file whose header
-    // cannot be read passes and fails in the loads below.
+    // cannot be read passes and is reported by the trial load below.
     const sketch::PhotoSize size = sketch::ReadPhotoSize(f);
     if (sketch::PhotoTooLarge(size.width, size.height)) {
         ShowUserMessage(sketch::kPhotoTooLargeMessage);
         return;
     }
-    Pixbackgnd->Load(f, 0, 0, 1);
+    // A trial load first, so that a photo that cannot be read changes
+    // nothing, and the question about an unsaved drawing comes only before a
+    // photo that will replace it.
+    {
+        TPixImage trial;
+        const int32_t status = trial.Load(f, 0, 0, 1);
+        if (status != pix::kSuccess) {
+            ShowUserMessage(CannotLoadMessage(f, status));
+            return;
+        }
+    }
+    if (!MayDiscardDrawing(kSaveBeforeLoadingText)) return;
+
+    const int32_t status = Pixbackgnd->Load(f, 0, 0, 1);
     PixImage1->Load(f, 0, 0, 1);
     PixImage2->Load(f, 0, 0, 1);
     PixImage2->setVisible(false);
     photoFileName_ = f;
     ResetDrawingHistory();
+    // Only a file changed or removed since the trial gets here.
+    if (status != pix::kSuccess) ShowUserMessage(CannotLoadMessage(f, status));
+}
+
+std::string TForm1::CannotLoadMessage(const std::string& fileName, int32_t status) {
+    return "Cannot load " + fileName + ": " + StatusMessage(status);
 }

@@ -1,14 +1,20 @@
 #include "app/main_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
+#include <QShowEvent>
 
 #include "app/handler_guard.h"
+#include "app/save_prompt.h"
 #include "app/site_config.h"
 #include "app/update/memo_rows.h"
 #include "app/update/update_check.h"
+#include "app/window_placement.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
@@ -71,6 +77,12 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
     OpenDialog1->setOption(QFileDialog::ReadOnly, false);
     OpenDialog1->setFileMode(QFileDialog::AnyFile);
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    // The name box's completion list is a window of its own: left open, it
+    // would stay on screen and take the next key pressed in the main window.
+    connect(OpenDialog1, &QDialog::finished, this, [this] {
+        for (QCompleter* completer : OpenDialog1->findChildren<QCompleter*>())
+            if (completer->popup()) completer->popup()->hide();
+    });
     PixDlgService1 = new TPixDlgService(this);
     PixDlgService1->setObjectName("PixDlgService1");
     PixDlgService1->LoadDialogsFont(WindowFont());
@@ -91,7 +103,7 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
     // The client area is fixed; the menu bar sits above it.
     Client->setFixedSize(1025, 586);
     setCentralWidget(Client);
-    move(190, 114);
+    move(kDesignedWindowPosition);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     RunHandler([this] { FormCreate(); });
@@ -210,8 +222,18 @@ void TForm1::FormClose() {
     if (!siteHost_.empty()) CurrentUrlOpener().Open(SiteAddress());
 }
 
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Placed once, when the frame's size is known: on a small or scaled
+    // screen the designed position could leave the buttons off screen.
+    if (placed_ || event->spontaneous()) return;
+    placed_ = true;
+    if (const QScreen* s = screen())
+        move(FittedWindowPosition(frameGeometry(), s->availableGeometry()));
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!MayClose()) {
+    if (!MayDiscardDrawing(kSaveBeforeClosingText)) {
         event->ignore();
         return;
     }

@@ -59,6 +59,9 @@ public:
     void MarkDrawingSaved();
     bool DrawingChangedSinceSaved() const;
     const UndoHistory& DrawingHistory() const { return undoHistory_; }
+    // The box's text for a photo that cannot be loaded: the file and the
+    // engine's reason.
+    static std::string CannotLoadMessage(const std::string& fileName, int32_t status);
 
     // Controls.
     QWidget* Client = nullptr;
@@ -93,6 +96,7 @@ public:
     TSkinData* SD1 = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -109,8 +113,10 @@ private:
     void WireDrawingHistory();
     // After an accepted Load: the history starts over from the loaded photo.
     void ResetDrawingHistory();
-    // Asks about a changed, unsaved drawing; false keeps the window open.
-    bool MayClose();
+    // Asks `question` about a changed, unsaved drawing (Save, Discard,
+    // Cancel); false when the drawing must stay: Cancel, or a Save that did
+    // not write it.
+    bool MayDiscardDrawing(const char* question);
 
     std::string siteHost_;
     std::string photoFileName_;
@@ -119,4 +125,6 @@ private:
     QString lastConfirmedFile_;
     QString lastConfirmedFilter_;
     UndoHistory undoHistory_;
+    // Whether the first show has placed the window on its screen.
+    bool placed_ = false;
 };

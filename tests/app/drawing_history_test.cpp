@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/close_prompt.h"
 #include "app/main_window.h"
+#include "app/save_prompt.h"
 #include "imaging/dialogs/dlg_engine.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
@@ -72,7 +72,7 @@ private:
     // Every close question from now on is answered with `button`, clicked
     // once the box runs; the box's text and buttons are checked first.
     void AnswerClose(QMessageBox::StandardButton button) {
-        SetClosePromptDriver([this, button](QMessageBox& box) {
+        SetSavePromptDriver([this, button](QMessageBox& box) {
             prompts_.push_back(box.text().toStdString());
             QCOMPARE(box.standardButtons(),
                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
@@ -94,7 +94,7 @@ private slots:
     void cleanup() {
         SetUrlOpener(nullptr);
         SetBoxRecorder(nullptr);
-        SetClosePromptDriver(nullptr);
+        SetSavePromptDriver(nullptr);
         SetDlgEngine(nullptr);
         dialog_driver::Stop();
     }
@@ -195,6 +195,7 @@ private slots:
     }
 
     void loadClearsTheHistory() {
+        AnswerClose(QMessageBox::Discard);
         TForm1 form("127.0.0.1:1");
         Load(form, Write("first.bmp", fixtures::Bmp24(30, 20, Photo)));
         form.Drawsketch1->trigger();
@@ -203,6 +204,8 @@ private slots:
         QCOMPARE(form.DrawingHistory().UndoSteps(), size_t(1));
         QCOMPARE(form.DrawingHistory().RedoSteps(), size_t(1));
         Load(form, Write("second.bmp", fixtures::Bmp24(20, 30, Photo)));
+        QCOMPARE(prompts_,
+                 std::vector<std::string>({"Save the drawing before loading another photo?"}));
         const Seen loaded = RightView(form);
         QCOMPARE(form.DrawingHistory().UndoSteps(), size_t(0));
         QCOMPARE(form.DrawingHistory().RedoSteps(), size_t(0));

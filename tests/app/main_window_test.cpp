@@ -5,9 +5,11 @@
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
+#include "app/window_placement.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
@@ -65,6 +67,43 @@ private slots:
     void cleanup() {
         SetUrlOpener(nullptr);
         SetBoxRecorder(nullptr);
+    }
+
+    void placementKeepsTheWindowOnScreen_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("fits: designed place") << QRect(0, 0, 1920, 1050) << QPoint(190, 114);
+        QTest::newRow("panel on the left, still fits")
+            << QRect(48, 0, 1872, 1080) << QPoint(190, 114);
+        // 1600 x 1000 at a scale factor of 1.5, less a 30-pixel panel.
+        QTest::newRow("scaled 1.5") << QRect(0, 0, 1067, 637) << QPoint(42, 0);
+        QTest::newRow("right screen") << QRect(1920, 0, 1280, 1024) << QPoint(1920, 114);
+        QTest::newRow("too small: top-left kept on screen")
+            << QRect(0, 24, 800, 576) << QPoint(0, 24);
+    }
+    void placementKeepsTheWindowOnScreen() {
+        QFETCH(QRect, available);
+        QFETCH(QPoint, expected);
+        QCOMPARE(FittedWindowPosition(QRect(QPoint(190, 114), QSize(1025, 640)), available),
+                 expected);
+    }
+
+    void shownWindowLiesOnTheScreen() {
+        TForm1 form("");
+        const QRect available = form.screen()->availableGeometry();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect frame = form.frameGeometry();
+        // Along each side the window either lies within the screen at its
+        // designed place, or starts where the screen starts.
+        if (frame.width() <= available.width())
+            QVERIFY(frame.left() >= available.left() && frame.right() <= available.right());
+        else
+            QCOMPARE(frame.left(), available.left());
+        if (frame.height() <= available.height())
+            QVERIFY(frame.top() >= available.top() && frame.bottom() <= available.bottom());
+        else
+            QCOMPARE(frame.top(), available.top());
     }
 
     void windowLayout() {
