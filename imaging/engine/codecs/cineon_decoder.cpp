@@ -32,21 +32,15 @@ constexpr uint8_t kLastPacking = 6;
 constexpr uint32_t kCodeCount = 1024;
 constexpr uint32_t kMaxCode10 = kCodeCount - 1;
 
+// sRGB encoding of linear light in [0, 1].
+double EncodeSrgb(double linear) {
+    return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+}
+
 std::array<uint8_t, kCodeCount> MakeCurve() {
     std::array<uint8_t, kCodeCount> curve{};
-    const double step = kCineonDensityPerCode / kCineonFilmGamma * (kCineonDisplayGamma / 1.7);
-    const double black = std::pow(10.0, (kCineonRefBlack - kCineonRefWhite) * step);
-    const double gain = 255.0 / (1.0 - black);
-    for (uint32_t code = 0; code < kCodeCount; ++code) {
-        double v;
-        if (code <= uint32_t(kCineonRefBlack))
-            v = 0;
-        else if (code >= uint32_t(kCineonRefWhite))
-            v = 255;
-        else
-            v = (std::pow(10.0, (double(code) - kCineonRefWhite) * step) - black) * gain;
-        curve[code] = static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 255.0)));
-    }
+    for (uint32_t code = 0; code < kCodeCount; ++code)
+        curve[code] = static_cast<uint8_t>(std::lround(255 * EncodeSrgb(CineonLinearLight(code))));
     return curve;
 }
 
@@ -264,8 +258,14 @@ private:
 
 }  // namespace
 
-uint8_t CineonLogToLinear(uint32_t code) {
-    return Curve()[code & kMaxCode10];
+double CineonLinearLight(double code10) {
+    // Each code step is kCineonDensityPerCode of density; the film's gamma turns
+    // density into exposure. Black's exposure is the offset subtracted so that
+    // reference black lands on 0 and reference white on 1.
+    const double step = kCineonDensityPerCode / kCineonFilmGamma;
+    const double black = std::pow(10.0, (kCineonRefBlack - kCineonRefWhite) * step);
+    const double exposure = std::pow(10.0, (code10 - kCineonRefWhite) * step);
+    return std::clamp((exposure - black) / (1 - black), 0.0, 1.0);
 }
 
 uint8_t CineonDisplayValue(uint32_t code, int bits) {

@@ -14,24 +14,37 @@ using namespace fixtures;
 
 namespace {
 
-TEST(CineonCurve, ReferencePointsAndMonotony) {
-    EXPECT_EQ(pix::CineonLogToLinear(0), 0);
-    EXPECT_EQ(pix::CineonLogToLinear(95), 0);
-    EXPECT_EQ(pix::CineonLogToLinear(685), 255);
-    EXPECT_EQ(pix::CineonLogToLinear(1023), 255);
-    // Half the density range above black: 10^(-295 * 0.002 / 0.6) of the way up.
-    EXPECT_EQ(pix::CineonLogToLinear(390), 24);
+// Display values of 10-bit codes: linear light between reference black (95)
+// and white (685), sRGB-encoded. ImageMagick's reading of the same codes
+// (`-colorspace sRGB`) agrees within one level.
+struct CurveCase {
+    uint32_t code;
+    uint8_t display;
+};
+
+TEST(CineonCurve, KeyCodesShowAsOnScreen) {
+    const CurveCase cases[] = {{0, 0},     {95, 0},    {100, 1},   {150, 17},  {200, 31},
+                               {300, 58},  {400, 90},  {470, 119}, {500, 133}, {600, 190},
+                               {684, 254}, {685, 255}, {686, 255}, {1023, 255}};
+    for (const CurveCase& c : cases)
+        EXPECT_EQ(pix::CineonDisplayValue(c.code, 10), c.display) << "code " << c.code;
+    // Code 470, an 18 % grey card, is 18 % linear light and shows as mid grey.
+    EXPECT_NEAR(pix::CineonLinearLight(470), 0.18, 0.005);
+    EXPECT_EQ(pix::CineonLinearLight(95), 0.0);
+    EXPECT_EQ(pix::CineonLinearLight(685), 1.0);
     for (uint32_t c = 1; c < 1024; ++c)
-        EXPECT_GE(pix::CineonLogToLinear(c), pix::CineonLogToLinear(c - 1)) << c;
+        EXPECT_GE(pix::CineonDisplayValue(c, 10), pix::CineonDisplayValue(c - 1, 10)) << c;
 }
 
 TEST(CineonCurve, OtherDepthsScaleToTenBits) {
-    EXPECT_EQ(pix::CineonDisplayValue(390, 10), 24);
-    EXPECT_EQ(pix::CineonDisplayValue(390 * 4, 12), 24);
-    EXPECT_EQ(pix::CineonDisplayValue(171, 8), pix::CineonLogToLinear(686));  // 171 * 1023 / 255
-    EXPECT_EQ(pix::CineonDisplayValue(24, 8), pix::CineonLogToLinear(96));
+    EXPECT_EQ(pix::CineonDisplayValue(470 * 4, 12), 119);
+    EXPECT_EQ(pix::CineonDisplayValue(470 * 4 + 1, 12), 119);
+    EXPECT_EQ(pix::CineonDisplayValue(171, 8), 255);  // 171 * 1023 / 255 = 686
+    EXPECT_EQ(pix::CineonDisplayValue(117, 8), 118);  // 469.4, next to the grey card
+    EXPECT_EQ(pix::CineonDisplayValue(24, 8), 0);     // 96.3
     EXPECT_EQ(pix::CineonDisplayValue(65535, 16), 255);
-    EXPECT_EQ(pix::CineonDisplayValue(6081, 16), 0);  // 94.9 in ten bits
+    EXPECT_EQ(pix::CineonDisplayValue(30109, 16), 119);  // 470.0 in ten bits
+    EXPECT_EQ(pix::CineonDisplayValue(6081, 16), 0);     // 94.9 in ten bits
 }
 
 // A file written from an 8-bit picture with the inverse curve reads back

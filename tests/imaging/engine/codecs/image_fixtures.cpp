@@ -224,7 +224,9 @@ Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, 
 
 uint16_t CineonCodeFor(uint8_t value) {
     const double black = std::pow(10.0, (95 - 685) * 0.002 / 0.6);
-    const double lin = value / 255.0 * (1 - black) + black;
+    const double v = value / 255.0;
+    const double linear = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    const double lin = linear * (1 - black) + black;
     const double code = 685 + std::log10(lin) * 0.6 / 0.002;
     return uint16_t(std::lround(std::fmin(1023, std::fmax(0, code))));
 }

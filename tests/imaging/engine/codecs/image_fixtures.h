@@ -73,7 +73,8 @@ struct CineonPixel {
     uint16_t r, g, b;
 };
 Bytes CineonFile(int width, int height, const std::vector<CineonPixel>& pixels, bool bigEndian);
-// The 10-bit code a writer uses for an 8-bit value (inverse of the display curve).
+// The 10-bit code a writer uses for an 8-bit sRGB value: decoded to linear
+// light, then to the log code (inverse of the display curve).
 uint16_t CineonCodeFor(uint8_t value);
 
 // JPEG from the test picture: components 1 (grey), 3 (colour) or 4 (CMYK, Adobe
