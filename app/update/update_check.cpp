@@ -1,6 +1,7 @@
 #include "app/update/update_check.h"
 
 #include <exception>
+#include <string_view>
 
 #include "app/update/memo_rows.h"
 #include "net/form_data_stream.h"
@@ -16,12 +17,23 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
-// The ten characters from the first "version" (or from the start when there
-// is none), compared with this build's version, letter case aside.
-bool SameVersion(const std::string& row) {
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The version that row 0 names: "version" followed by a digit and any further
+// digits and dots, starting at the first lower-case "version" or, when there
+// is none, at the start of the row in any letter case. Empty when the row
+// names no version there (an error page, an empty answer, "version 2.1").
+std::string VersionToken(const std::string& row) {
+    static constexpr std::string_view kWord = "VERSION";
     const std::size_t found = row.find("version");
-    const std::string token = row.substr(found == std::string::npos ? 0 : found, 10);
-    return UpperAscii(token) == UpperAscii(kStrakelVersionText);
+    const std::size_t start = found == std::string::npos ? 0 : found;
+    if (UpperAscii(row.substr(start, kWord.size())) != kWord) return "";
+    std::size_t end = start + kWord.size();
+    if (end >= row.size() || !IsDigit(row[end])) return "";
+    while (end < row.size() && (IsDigit(row[end]) || row[end] == '.')) ++end;
+    return row.substr(start, end - start);
 }
 }  // namespace
 
@@ -29,14 +41,22 @@ void RunUpdateCheck(TNetHTTP& http, QPlainTextEdit& memo, const std::string& hos
     if (host.empty()) return;
     TNetMultiPartFormDataStream form;
     form.AddTextField("search", "1");
+    const auto showStatusCode = [&http] { ShowUserMessage(std::to_string(http.LastStatusCode())); };
     try {
         const std::string answer = http.PostForm("http://" + host, form);
         SetMemoAnswer(memo, answer);
-        if (SameVersion(MemoRowZero(memo))) return;
+        const std::string token = VersionToken(MemoRowZero(memo));
+        // An answer that names no version (an error page, say) is a failed
+        // check, not a different version.
+        if (token.empty()) {
+            showStatusCode();
+            return;
+        }
+        if (UpperAscii(token) == UpperAscii(kStrakelVersionText)) return;
         ShowUserMessage("Please download new version of Strakel from " + host);
         CurrentUrlOpener().Open("http://" + host);
         RequestQuit();
     } catch (const std::exception&) {
-        ShowUserMessage(std::to_string(http.LastStatusCode()));
+        showStatusCode();
     }
 }

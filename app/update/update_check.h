@@ -11,8 +11,9 @@ class QPlainTextEdit;
 class TNetHTTP;
 
 // Posts the form to "http://" + host, puts the answer into memo (the hidden
-// text box that cuts it into rows) and compares its row 0. A different
-// version shows the download message, opens the web site and requests the
-// quit; a failure shows only the status code of the exchange. An empty host
+// text box that cuts it into rows) and compares the version its row 0 names.
+// A different version shows the download message, opens the web site and
+// requests the quit; a failure, and an answer whose row 0 names no version,
+// show only the status code of the exchange. An empty host
 // means a build without a web site: nothing is posted or shown.
 void RunUpdateCheck(TNetHTTP& http, QPlainTextEdit& memo, const std::string& host);

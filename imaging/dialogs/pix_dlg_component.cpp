@@ -48,7 +48,7 @@ int32_t TPixDlgComponent::RunDialog(QWidget* parent, const std::string& operatio
     params.Switch = dialogSwitch_ ? -1 : 0;
     params.Value = *value;
     params.Flags = dialogFlags_;
-    params.HelpCallback = showHelpButton_ ? DialogHelpCallback : nullptr;
+    params.HelpCallback = RecordHelpCallback();
     params.UserData = this;
 
     ModalBracket bracket;

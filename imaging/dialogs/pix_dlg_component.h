@@ -31,7 +31,10 @@ public:
 
     bool EnableMethodErrors() const { return enableMethodErrors_; }
     void SetEnableMethodErrors(bool on) { enableMethodErrors_ = on; }
-    // True puts DialogHelpCallback into every record, false a null pointer.
+    // True puts DialogHelpCallback into every record while OnDlgHelp is set,
+    // and the engine's dialogs then show their Help button. Otherwise the
+    // record holds a null pointer: a Help button without a handler would do
+    // nothing.
     bool ShowHelpButton() const { return showHelpButton_; }
     void SetShowHelpButton(bool on) { showHelpButton_ = on; }
     TDlgHelpEvent OnDlgHelp;
@@ -62,6 +65,11 @@ protected:
     int32_t CheckStatus(const std::string& operation, int32_t code, bool allowRaise);
     [[noreturn]] virtual void RaiseError(int32_t code, const std::string& operation) = 0;
     void SetLastStatus(int32_t code) { lastStatus_ = code; }
+    // The help callback for a record: DialogHelpCallback when ShowHelpButton
+    // is on and OnDlgHelp is set, else null.
+    PixDlgHelpCallback RecordHelpCallback() const {
+        return showHelpButton_ && OnDlgHelp ? DialogHelpCallback : nullptr;
+    }
 
 private:
     bool enableMethodErrors_ = true;

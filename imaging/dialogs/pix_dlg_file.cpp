@@ -230,7 +230,7 @@ int32_t TPixDlgFile::ShowSaveDlg(QWidget* parent) {
     record.FormatList = formatList.Items();
     record.FormatCount = formatList.Count();
     record.DialogFlags = DialogFlags();
-    record.HelpCallback = ShowHelpButton() ? DialogHelpCallback : nullptr;
+    record.HelpCallback = RecordHelpCallback();
     record.UserData = this;
 
     scope.OpenBracket();

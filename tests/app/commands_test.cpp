@@ -318,14 +318,19 @@ private slots:
         messages_.clear();
         const std::vector<uint8_t> drawn = Pixels(form.PixImage2->HasBitmap());
 
-        // What each dialog opened at, on which parent, with the window disabled.
+        // What each dialog opened at, on which parent, with the window
+        // disabled, and whether it offered a Help button, which the window has
+        // no handler for.
         std::vector<int> openedAt;
         std::vector<QWidget*> parents;
         std::vector<bool> formEnabled;
+        std::vector<bool> withHelp;
         auto inspect = [&](QDialog* d) {
             openedAt.push_back(d->findChild<QSpinBox*>("value")->value());
             parents.push_back(d->parentWidget());
             formEnabled.push_back(form.isEnabled());
+            withHelp.push_back(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help) !=
+                               nullptr);
         };
         dialog_driver::AnswerDialogs(250, Press::Ok, inspect);
         form.Button5->click();
@@ -345,6 +350,7 @@ private slots:
         QCOMPARE(openedAt, std::vector<int>({0, 0, 0, 0}));
         QCOMPARE(parents, std::vector<QWidget*>(4, &form));
         QCOMPARE(formEnabled, std::vector<bool>(4, false));
+        QCOMPARE(withHelp, std::vector<bool>(4, false));
 
         PixBitmap photo, drawing;
         QCOMPARE(pix::LoadBitmapFile(path, &photo, 0), 1);

@@ -85,24 +85,32 @@ private slots:
         QTest::newRow("version2.1 and line break") << ok("version2.1\r\nmore") << false << "";
         QTest::newRow("Version2.1") << ok("Version2.1") << false << "";
         QTest::newRow("VERSION2.1") << ok("VERSION2.1") << true << "";
-        QTest::newRow("version2.10") << ok("version2.10") << false << "";
         QTest::newRow("blank version2.1") << ok(" version2.1") << false << "";
+        QTest::newRow("version2.1 beta") << ok("version2.1 beta") << false << "";
         QTest::newRow("found after other text") << ok("Now version2.1") << false << "";
         QTest::newRow("version2.2") << ok("version2.2") << true << "download";
+        QTest::newRow("Version2.2") << ok("Version2.2") << false << "download";
         QTest::newRow("version2.0") << ok("version2.0") << false << "download";
-        QTest::newRow("version 2.1") << ok("version 2.1") << false << "download";
-        QTest::newRow("empty") << ok("") << false << "download";
-        QTest::newRow("empty first line") << ok("\r\nversion2.1") << false << "download";
-        QTest::newRow("LF CR is two breaks") << ok("\n\rversion2.1") << false << "download";
-        QTest::newRow("only in second line") << ok("news\nversion2.1") << false << "download";
+        QTest::newRow("version2.10") << ok("version2.10") << false << "download";
+        QTest::newRow("version2.1.1") << ok("version2.1.1") << false << "download";
+        // A first row that names no version is a failed check, not a new version.
+        QTest::newRow("error page")
+            << ok("<html><body>Service unavailable</body></html>") << false << "200";
+        QTest::newRow("version 2.1") << ok("version 2.1") << false << "200";
+        QTest::newRow("blank Version2.1") << ok(" Version2.1") << false << "200";
+        QTest::newRow("version without digits") << ok("version.") << false << "200";
+        QTest::newRow("empty") << ok("") << false << "200";
+        QTest::newRow("empty first line") << ok("\r\nversion2.1") << false << "200";
+        QTest::newRow("LF CR is two breaks") << ok("\n\rversion2.1") << false << "200";
+        QTest::newRow("only in second line") << ok("news\nversion2.1") << false << "200";
         QTest::newRow("text ends at zero byte")
-            << ok(QByteArray("\0version2.1", 11)) << false << "download";
+            << ok(QByteArray("\0version2.1", 11)) << false << "200";
         QTest::newRow("version wrapped to second row")
-            << ok(QByteArray(kLongWords) + "version2.1") << false << "download";
+            << ok(QByteArray(kLongWords) + "version2.1") << false << "200";
         QTest::newRow("newer version wrapped away")
             << ok("VERSION2.1 " + QByteArray(kLongWords) + "version2.2") << false << "";
         QTest::newRow("word wider than the box")
-            << ok(QByteArray(60, 'x') + "version2.1") << false << "download";
+            << ok(QByteArray(60, 'x') + "version2.1") << false << "200";
         QTest::newRow("404") << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n")
                              << false << "404";
         QTest::newRow("301") << QByteArray(

@@ -247,14 +247,17 @@ private slots:
         QVERIFY(SameBytes(&c.engineJBIG2, &r.JBIG2Options, sizeof c.engineJBIG2));
 
         // No name: the buffer starts with a zero; a given size is the size
-        // used; the help button puts the callback in.
+        // used; the help button puts the callback in once a handler is set.
         dlg_->SetFileName("");
         dlg_->SetMaxFileSize(300);
         dlg_->SetShowHelpButton(true);
         dlg_->ShowSaveDlg(nullptr);
         QCOMPARE(engine_.calls[1].file.size(), size_t(300));
         QCOMPARE(engine_.calls[1].file[0], '\0');
-        QVERIFY(engine_.calls[1].record.HelpCallback == DialogHelpCallback);
+        QVERIFY(!engine_.calls[1].record.HelpCallback);
+        dlg_->OnDlgHelp = [](QObject*, uint32_t) {};
+        dlg_->ShowSaveDlg(nullptr);
+        QVERIFY(engine_.calls[2].record.HelpCallback == DialogHelpCallback);
     }
 
     // OK copies every result back; the name comes from the record, not from

@@ -1,8 +1,10 @@
 // The dialog service, the brightness component and the sharpen component:
 // against a recording engine for the records and the failures, and against the
 // real engine dialogs, answered through their test hook, for the pixels.
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <optional>
@@ -231,7 +233,9 @@ private slots:
         c.base->SetShowHelpButton(true);
         c.base->SetPixImage(nullptr);
         QCOMPARE(c.show(&window), kDlgCancel);
-        QCOMPARE(engine_.records.size(), size_t(2));
+        c.base->OnDlgHelp = [](QObject*, uint32_t) {};
+        QCOMPARE(c.show(&window), kDlgCancel);
+        QCOMPARE(engine_.records.size(), size_t(3));
         const PixDlgAdjustParams& plain = engine_.records[0];
         QCOMPARE(plain.StructSize, uint32_t(sizeof(PixDlgAdjustParams)));
         QCOMPARE(plain.Bitmap, image->HasBitmap());
@@ -240,9 +244,12 @@ private slots:
         QCOMPARE(plain.Flags, 13u);
         QVERIFY(plain.HelpCallback == nullptr);
         QCOMPARE(plain.UserData, static_cast<void*>(c.base));
-        const PixDlgAdjustParams& help = engine_.records[1];
-        QCOMPARE(help.Bitmap, nullptr);
-        QCOMPARE(help.Switch, -1);
+        // The help button without a handler would do nothing: no callback.
+        const PixDlgAdjustParams& noHandler = engine_.records[1];
+        QCOMPARE(noHandler.Bitmap, nullptr);
+        QCOMPARE(noHandler.Switch, -1);
+        QVERIFY(noHandler.HelpCallback == nullptr);
+        const PixDlgAdjustParams& help = engine_.records[2];
         QVERIFY(help.HelpCallback == &DialogHelpCallback);
         QCOMPARE(help.UserData, static_cast<void*>(c.base));
     }
@@ -442,6 +449,43 @@ private slots:
         QCOMPARE(c.value(), ok ? value : 0);
         QCOMPARE(counter.count, ok ? 1 : 0);
         QVERIFY(Pixels(*image) == (ok ? Pixels(*expected) : before));
+    }
+
+    // The real engine dialog shows Help only when the component has a handler
+    // for it, and Help reaches that handler.
+    void helpButtonOnlyWithAHandler_data() { Kinds(); }
+    void helpButtonOnlyWithAHandler() {
+        QFETCH(int, kind);
+        SetDlgEngine(nullptr);
+        QCOMPARE(P_DlgInit(1), 1);
+        QWidget window;
+        window.show();
+        auto image = LoadedImage(&window);
+        Component c = Make(kind, &window);
+        c.base->SetPixImage(image.get());
+        c.base->SetShowHelpButton(true);
+        std::vector<std::string> seen;
+        P_DlgSetShownHook([&](QDialog* d) {
+            QPushButton* help = d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help);
+            seen.push_back(help && help->isVisible() ? "help shown" : "no help");
+            if (help) help->click();
+            d->reject();
+        });
+        QCOMPARE(c.show(&window), kDlgCancel);
+        QCOMPARE(seen, std::vector<std::string>{"no help"});
+
+        QObject* sender = nullptr;
+        std::vector<uint32_t> ids;
+        c.base->OnDlgHelp = [&](QObject* s, uint32_t uDialogID) {
+            sender = s;
+            ids.push_back(uDialogID);
+        };
+        seen.clear();
+        QCOMPARE(c.show(&window), kDlgCancel);
+        QCOMPARE(seen, std::vector<std::string>{"help shown"});
+        QCOMPARE(sender, static_cast<QObject*>(c.base));
+        QCOMPARE(ids, std::vector<uint32_t>{kind == 0 ? kDlgIdBrightness : kDlgIdSharpen});
+        QVERIFY(boxes_.empty());
     }
 };
 
