@@ -285,7 +285,8 @@ TEST_F(StrakelSketchCli, DrawsEveryPixelOfSmallPhotosUpToTheEdges) {
     } cases[] = {
         {1, 1, {{208}}},
         {2, 2, {{186, 216}, {184, 214}}},
-        {3, 5,
+        {3,
+         5,
          {{166, 196, 214}, {165, 195, 212}, {163, 193, 210}, {162, 192, 222}, {160, 190, 220}}},
     };
     for (const auto& tc : cases) {
