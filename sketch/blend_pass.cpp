@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "sketch/dib_rows.h"
-#include "sketch/pass_region.h"
 
 namespace sketch {
 namespace {
@@ -50,15 +49,14 @@ bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t 
 bool BlendPass(const DibRows& work, const DibRows& view, int32_t width, int32_t height,
                int tonePercent) {
     const int percent = std::clamp(tonePercent, kMinTonePercent, kMaxTonePercent);
-    const PassRegion region = PassRegionFor(std::min({width, work.width, view.width}),
-                                            std::min({height, work.height, view.height}));
-    if (region.empty()) return true;
+    const int32_t w = std::min({width, work.width, view.width});
+    const int32_t h = std::min({height, work.height, view.height});
+    if (w <= 0 || h <= 0) return true;
 
-    const size_t firstByte = 3 * static_cast<size_t>(region.firstColumn);
-    const size_t bytes = 3 * static_cast<size_t>(region.endColumn - region.firstColumn);
-    for (int32_t r = region.firstRow; r < region.endRow; ++r) {
-        const uint8_t* workRow = work.Row(r) + firstByte;
-        uint8_t* viewRow = view.Row(r) + firstByte;
+    const size_t bytes = 3 * static_cast<size_t>(w);
+    for (int32_t r = 0; r < h; ++r) {
+        const uint8_t* workRow = work.Row(r);
+        uint8_t* viewRow = view.Row(r);
         // The two usual weights have exact shortcuts of their own.
         if (percent == 25)
             BlendColorPencil(workRow, viewRow, bytes);

@@ -22,7 +22,7 @@ constexpr int DefaultTonePercent(BlendMode mode) {
 constexpr int kMinTonePercent = 0;
 constexpr int kMaxTonePercent = 100;
 
-// For each byte of memory rows 3..height-1 and columns 1..width-3:
+// For each byte of the width x height picture:
 // view := round(w x work + (1 - w) x view), halves to even. The result equals
 // that formula in double precision for every pair of bytes. `width` and
 // `height` are clamped to the size of both DIBs; everything else in the view,

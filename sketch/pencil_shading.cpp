@@ -5,7 +5,6 @@
 #include <cmath>
 #include <vector>
 
-#include "sketch/pass_region.h"
 #include "sketch/pencil_texture.h"
 #include "sketch/pencil_tone.h"
 
@@ -73,19 +72,18 @@ inline uint8_t Luma(const uint8_t* p) {
 }  // namespace
 
 void ShadingPass(const DibRows& photo, const DibRows& view, int32_t width, int32_t height) {
-    const PassRegion region = PassRegionFor(std::min({width, photo.width, view.width}),
-                                            std::min({height, photo.height, view.height}));
-    if (region.empty()) return;
+    const int32_t w = std::min({width, photo.width, view.width});
+    const int32_t h = std::min({height, photo.height, view.height});
+    if (w <= 0 || h <= 0) return;
     const PencilTexture& texture = SharedPencilTexture();
     const ToneTable& table = SharedToneTable();
 
-    const auto columns = static_cast<size_t>(region.endColumn - region.firstColumn);
-    const auto rows = static_cast<size_t>(region.endRow - region.firstRow);
-    std::vector<uint8_t> grey(columns * rows);
+    const auto columns = static_cast<size_t>(w);
+    std::vector<uint8_t> grey(columns * static_cast<size_t>(h));
     GreyHistogram histogram{};
-    for (int32_t r = region.firstRow; r < region.endRow; ++r) {
-        const uint8_t* in = photo.Row(r) + 3 * size_t(region.firstColumn);
-        uint8_t* out = grey.data() + size_t(r - region.firstRow) * columns;
+    for (int32_t r = 0; r < h; ++r) {
+        const uint8_t* in = photo.Row(r);
+        uint8_t* out = grey.data() + size_t(r) * columns;
         for (size_t c = 0; c < columns; ++c) ++histogram[out[c] = Luma(in + 3 * c)];
     }
     // Two thirds of the way from the photo's own level to the pencil model:
@@ -95,13 +93,13 @@ void ShadingPass(const DibRows& photo, const DibRows& view, int32_t width, int32
     std::array<uint8_t, 256> tone{};
     for (size_t v = 0; v < 256; ++v) tone[v] = static_cast<uint8_t>((2 * model[v] + v + 1) / 3);
 
-    for (int32_t r = region.firstRow; r < region.endRow; ++r) {
-        const uint8_t* g = grey.data() + size_t(r - region.firstRow) * columns;
-        uint8_t* v = view.Row(r) + 3 * size_t(region.firstColumn);
+    for (int32_t r = 0; r < h; ++r) {
+        const uint8_t* g = grey.data() + size_t(r) * columns;
+        uint8_t* v = view.Row(r);
         for (size_t c = 0; c < columns; ++c, v += 3) {
             const uint8_t j = tone[g[c]];
             if (j == 255) continue;
-            const uint32_t t = table.t[j][texture.At(region.firstColumn + int32_t(c), r)];
+            const uint32_t t = table.t[j][texture.At(int32_t(c), r)];
             for (int k = 0; k < 3; ++k) v[k] = static_cast<uint8_t>((v[k] * t + 127) / 255);
         }
     }

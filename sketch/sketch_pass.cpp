@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "sketch/dib_rows.h"
-#include "sketch/pass_region.h"
 
 namespace sketch {
 namespace {
@@ -44,8 +43,9 @@ struct RowScratch {
     uint8_t* h() { return hStorage.data() + kFront; }
 };
 
-// d[j]: the largest of the four differences of byte j. `row`, `prev1` and
-// `prev2` point at the first target byte of memory rows r, r - 1 and r - 2.
+// d[j]: the largest of the four differences of byte j, for the bytes of the
+// columns whose neighbours c + 1 and c + 2 lie inside the row. `row`, `prev1`
+// and `prev2` point at memory rows r, r - 1 and r - 2.
 void Differences(const uint8_t* row, const uint8_t* prev1, const uint8_t* prev2, uint8_t* d,
                  size_t n) {
     size_t j = 0;
@@ -65,21 +65,40 @@ void Differences(const uint8_t* row, const uint8_t* prev1, const uint8_t* prev2,
     }
 }
 
+// The same for the last columns, from `first` to width - 1, whose neighbours
+// past the right edge repeat column width - 1.
+void EdgeColumnDifferences(const uint8_t* row, const uint8_t* prev1, const uint8_t* prev2,
+                           uint8_t* d, int32_t first, int32_t width) {
+    for (int32_t c = first; c < width; ++c) {
+        const size_t at = 3 * size_t(c);
+        const size_t at1 = 3 * size_t(std::min(c + 1, width - 1));
+        const size_t at2 = 3 * size_t(std::min(c + 2, width - 1));
+        for (size_t k = 0; k < 3; ++k) {
+            uint8_t m = AbsDiff(row[at + k], prev2[at + k]);
+            m = std::max(m, AbsDiff(prev2[at2 + k], row[at2 + k]));
+            m = std::max(m, AbsDiff(row[at1 + k], prev2[at1 + k]));
+            m = std::max(m, AbsDiff(prev1[at2 + k], prev1[at + k]));
+            d[at + k] = m;
+        }
+    }
+}
+
 // h[j] = 0xFF when the pixel starting at byte j is kept as an edge: one of its
 // differences exceeds the threshold and its red byte (j + 2) is not 255.
-// Meaningful only where a pixel starts; d must hold two readable bytes past n.
+// Meaningful only where a pixel starts; d must hold two readable bytes past n,
+// and `row` is read only within its n bytes.
 void EdgeMasks(const uint8_t* row, const uint8_t* d, uint8_t* h, size_t n, uint8_t limit) {
     const Bytes threshold = Bytes{} + limit;
     const Bytes white = Bytes{} + uint8_t(255);
     size_t j = 0;
-    for (; j + kLanes <= n; j += kLanes) {
+    for (; j + kLanes + 2 <= n; j += kLanes) {
         const Bytes strongest = Max(Max(Load(d + j), Load(d + j + 1)), Load(d + j + 2));
         const Bytes keep = (strongest > threshold) & (Load(row + j + 2) != white);
         Store(h + j, reinterpret_cast<const Bytes&>(keep));
     }
     for (; j < n; ++j) {
         const uint8_t strongest = std::max({d[j], d[j + 1], d[j + 2]});
-        h[j] = (strongest > limit && row[j + 2] != 255) ? 0xFF : 0x00;
+        h[j] = (strongest > limit && row[j - j % 3 + 2] != 255) ? 0xFF : 0x00;
     }
 }
 
@@ -115,21 +134,24 @@ void WriteTargets(uint8_t* row, const uint8_t* d, const uint8_t* h, size_t n) {
 bool SketchPass(const DibRows& rows, int32_t width, int32_t height, int threshold) {
     const auto limit =
         static_cast<uint8_t>(std::clamp(threshold, kMinEdgeThreshold, kMaxEdgeThreshold));
-    const PassRegion region =
-        PassRegionFor(std::min(width, rows.width), std::min(height, rows.height));
-    if (region.empty()) return true;
+    const int32_t w = std::min(width, rows.width), h = std::min(height, rows.height);
+    if (w <= 0 || h <= 0) return true;
 
-    const ptrdiff_t stride = rows.stride;
-    const size_t n = 3 * static_cast<size_t>(region.endColumn - region.firstColumn);
-    const size_t firstByte = 3 * static_cast<size_t>(region.firstColumn);
+    const size_t n = 3 * static_cast<size_t>(w);
+    // Columns 0 to w - 3 see both right neighbours inside the row and take the
+    // vectorised path; the last two see column w - 1 in place of those past it.
+    const int32_t inner = std::max(w - 2, 0);
     RowScratch scratch(n);
     // Rows from the top of memory down: a row reads only itself and the two rows
     // below it, which are still untouched, and is written only after all its
     // differences and masks are taken; so the result is that of computing every
-    // target from an untouched copy.
-    for (int32_t r = region.endRow - 1; r >= region.firstRow; --r) {
-        uint8_t* row = rows.Row(r) + firstByte;
-        Differences(row, row - stride, row - 2 * stride, scratch.d.data(), n);
+    // pixel from an untouched copy. Below memory row 0 the rows repeat row 0.
+    for (int32_t r = h - 1; r >= 0; --r) {
+        uint8_t* row = rows.Row(r);
+        const uint8_t* prev1 = rows.Row(std::max(r - 1, 0));
+        const uint8_t* prev2 = rows.Row(std::max(r - 2, 0));
+        Differences(row, prev1, prev2, scratch.d.data(), 3 * static_cast<size_t>(inner));
+        EdgeColumnDifferences(row, prev1, prev2, scratch.d.data(), inner, w);
         EdgeMasks(row, scratch.d.data(), scratch.h(), n, limit);
         WriteTargets(row, scratch.d.data(), scratch.h(), n);
     }

@@ -15,12 +15,13 @@ constexpr int kEdgeThreshold = 14;
 constexpr int kMinEdgeThreshold = 0;
 constexpr int kMaxEdgeThreshold = 255;
 
-// Replaces each pixel of memory rows 3..height-1 and columns 1..width-3 of the
-// DIB in `dib` (the whole block, `dibSize` bytes) by the largest of four
-// differences per channel within the 3 x 3 block that has the pixel as its
-// corner in the highest row and lowest column, or by 0 where no channel's
-// difference exceeds `threshold` (clamped to 0..255) or where the pixel's red byte is 255 (white
-// stays white paper after inversion). Everything else keeps its value.
+// Replaces every pixel of the width x height picture in `dib` (the whole
+// block, `dibSize` bytes) by the largest of four differences per channel
+// within the 3 x 3 block that has the pixel as its corner in the highest row
+// and lowest column, or by 0 where no channel's difference exceeds `threshold`
+// (clamped to 0..255) or where the pixel's red byte is 255 (white stays white
+// paper after inversion). Where that block reaches past the picture, below
+// memory row 0 or right of the last column, it repeats the nearest edge pixel.
 // `width` and `height` are clamped to the DIB's own size; row padding is never
 // touched. Returns false, changing nothing, when the block does not hold a
 // consistent 24-bit DIB.

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -271,6 +272,41 @@ TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
     r = Run({"photo.bmp"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(PixelsOfFile("photo-sketch.png"), PixelsOfFile("pencil.bmp"));
+}
+
+// Small grey photos whose grey rises by 8 a picture row upwards and 30 a
+// column: every pixel of the drawing, its edges included, is an edge image
+// pixel blended with 20 % of the photo. Where a pixel's block reaches below the
+// bottom row or past the right column it repeats that row or column.
+TEST_F(StrakelSketchCli, DrawsEveryPixelOfSmallPhotosUpToTheEdges) {
+    const struct {
+        int32_t w, h;
+        std::vector<std::vector<int>> rows;  // grey of the drawing, top row first
+    } cases[] = {
+        {1, 1, {{208}}},
+        {2, 2, {{186, 216}, {184, 214}}},
+        {3,
+         5,
+         {{166, 196, 214}, {165, 195, 212}, {163, 193, 210}, {162, 192, 222}, {160, 190, 220}}},
+    };
+    for (const auto& tc : cases) {
+        PixBitmap b{};
+        P_InitBitmap(&b, sizeof b, tc.w, tc.h, 24);
+        ASSERT_EQ(P_AllocateBitmap(&b, sizeof b), pix::kSuccess);
+        for (int32_t y = 0; y < tc.h; ++y)
+            for (int32_t x = 0; x < tc.w; ++x)
+                std::memset(PixRow(b, y) + 3 * x, 20 + 8 * (tc.h - 1 - y) + 30 * x, 3);
+        ASSERT_EQ(pix::SaveBitmapFile(b, (dir_ / "small.bmp").string(), pix::kFormatBmp),
+                  pix::kSuccess);
+        P_FreeBitmap(&b);
+
+        const RunResult r = Run({"-o", "small.png", "small.bmp"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        std::vector<uint8_t> expected;
+        for (const auto& row : tc.rows)
+            for (int grey : row) expected.insert(expected.end(), 3, uint8_t(grey));
+        EXPECT_EQ(PixelsOfFile("small.png"), expected) << tc.w << " x " << tc.h;
+    }
 }
 
 // The first luminance quantiser of a JPEG file: libjpeg's table scaled by the

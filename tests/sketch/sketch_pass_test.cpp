@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -19,14 +20,15 @@ bool Sketch(TestDib& d, int32_t w, int32_t h, int threshold = sketch::kEdgeThres
 }
 
 // The pass as a plain per-pixel rule on an untouched copy, for comparison with
-// the row-wise implementation on random pictures.
+// the row-wise implementation on random pictures: every pixel, with rows below
+// memory row 0 and columns past the last one repeating the edge pixel.
 void ModelPass(TestDib& d, int32_t w, int32_t h, int threshold = 14) {
     const TestDib src = d;
     auto p = [&](int32_t r, int32_t c, int k) {
-        return int(const_cast<TestDib&>(src).at(r, c, k));
+        return int(const_cast<TestDib&>(src).at(std::max(r, 0), std::min(c, w - 1), k));
     };
-    for (int32_t r = h - 1; r >= 3; --r) {
-        for (int32_t c = 1; c <= w - 3; ++c) {
+    for (int32_t r = h - 1; r >= 0; --r) {
+        for (int32_t c = 0; c < w; ++c) {
             int dk[3];
             for (int k = 0; k < 3; ++k) {
                 dk[k] = std::max({std::abs(p(r, c, k) - p(r - 2, c, k)),
@@ -41,12 +43,36 @@ void ModelPass(TestDib& d, int32_t w, int32_t h, int threshold = 14) {
     }
 }
 
-// In a flat grey 4 x 4 picture the only target is memory row 3, column 1.
+// The pass as it was when it left a frame: only memory rows 3 and up and
+// columns 1 to w - 3, whose blocks lie inside the picture, were drawn.
+void FramedPass(TestDib& d, int32_t w, int32_t h) {
+    const TestDib src = d;
+    auto p = [&](int32_t r, int32_t c, int k) {
+        return int(const_cast<TestDib&>(src).at(r, c, k));
+    };
+    for (int32_t r = h - 1; r >= 3; --r) {
+        for (int32_t c = 1; c <= w - 3; ++c) {
+            int dk[3];
+            for (int k = 0; k < 3; ++k) {
+                dk[k] = std::max({std::abs(p(r, c, k) - p(r - 2, c, k)),
+                                  std::abs(p(r - 2, c + 2, k) - p(r, c + 2, k)),
+                                  std::abs(p(r, c + 1, k) - p(r - 2, c + 1, k)),
+                                  std::abs(p(r - 1, c + 2, k) - p(r - 1, c, k))});
+            }
+            const bool edge = p(r, c, 2) != 255 && (dk[0] > 14 || dk[1] > 14 || dk[2] > 14);
+            for (int k = 0; k < 3; ++k) d.at(r, c, k) = uint8_t(edge ? dk[k] : 0);
+        }
+    }
+}
+
+// In a flat grey 4 x 4 picture with one pixel changed, memory row 3, column 1
+// (the one pixel whose block lies inside the picture) takes the largest
+// difference of its block.
 struct OnePixelCase {
     const char* name;
     int32_t row, column;
     int value;     // grey value given to that one pixel; the rest are 100
-    int expected;  // the target afterwards
+    int expected;  // memory row 3, column 1 afterwards
 };
 
 class OneTargetTest : public ::testing::TestWithParam<OnePixelCase> {};
@@ -56,16 +82,12 @@ TEST_P(OneTargetTest, TargetTakesTheLargestDifferenceAboveThreshold) {
     TestDib d = MakeDib(4, 4);
     d.fillGrey(100);
     d.setGrey(tc.row, tc.column, uint8_t(tc.value));
+    TestDib expected = d;
+    ModelPass(expected, 4, 4);
     ASSERT_TRUE(Sketch(d, 4, 4));
     for (int k = 0; k < 3; ++k) EXPECT_EQ(d.at(3, 1, k), tc.expected) << tc.name;
-    // Nothing else is a target.
-    for (int32_t r = 0; r < 4; ++r) {
-        for (int32_t c = 0; c < 4; ++c) {
-            if (r == 3 && c == 1) continue;
-            EXPECT_EQ(d.at(r, c, 0), (r == tc.row && c == tc.column) ? tc.value : 100)
-                << tc.name << " row " << r << " column " << c;
-        }
-    }
+    // The other pixels follow the same rule with the edge pixels repeated.
+    EXPECT_EQ(d.storage, expected.storage) << tc.name;
     EXPECT_TRUE(d.paddingAndGuardIntact());
 }
 
@@ -81,8 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OnePixelCase{"row below, column c+2", 2, 3, 255, 155},
                       OnePixelCase{"row below, column c", 2, 1, 20, 80},
                       OnePixelCase{"centre of the block is not read", 2, 2, 0, 0},
-                      OnePixelCase{"memory row 0 is not read", 0, 1, 0, 0},
-                      OnePixelCase{"column 0 is not read", 3, 0, 0, 0},
+                      OnePixelCase{"memory row 0 is not in row 3's block", 0, 1, 0, 0},
+                      OnePixelCase{"column 0 is not in column 1's block", 3, 0, 0, 0},
                       OnePixelCase{"target with red 255 becomes 0", 3, 1, 255, 0}),
     [](const auto& info) {
         std::string n = info.param.name;
@@ -111,19 +133,53 @@ TEST(SketchPass, RedByte255TargetBecomesZeroEvenBesideAnEdge) {
     for (int k = 0; k < 3; ++k) EXPECT_EQ(d.at(3, 1, k), 0);
 }
 
-TEST(SketchPass, FlatAreasLeaveOnlyTheBorder) {
+TEST(SketchPass, FlatAreasHaveNoEdgesUpToTheirEdges) {
     for (uint8_t grey : {uint8_t{255}, uint8_t{254}, uint8_t{0}}) {
         TestDib d = MakeDib(7, 6);
         d.fillGrey(grey);
         ASSERT_TRUE(Sketch(d, 7, 6));
-        for (int32_t r = 0; r < 6; ++r) {
-            for (int32_t c = 0; c < 7; ++c) {
-                const bool target = r >= 3 && c >= 1 && c <= 4;
-                EXPECT_EQ(d.at(r, c, 1), target ? 0 : grey)
+        for (int32_t r = 0; r < 6; ++r)
+            for (int32_t c = 0; c < 7; ++c)
+                EXPECT_EQ(d.at(r, c, 1), 0)
                     << "grey " << int(grey) << " row " << r << " column " << c;
-            }
-        }
         EXPECT_TRUE(d.paddingAndGuardIntact());
+    }
+}
+
+// Small pictures whose grey rises by 8 a memory row and 30 a column: a pixel's
+// block sees a rise of 16 over two rows and 60 over two columns, less where it
+// reaches below memory row 0 (row 1 sees 8 and row 0 sees 0) or past the last
+// column (column w - 2 sees 30, column w - 1 sees 0 across and the rows' 16).
+// 8 is no edge, so the top-right pixels of rows 0 and 1 are 0.
+TEST(SketchPass, EdgePixelsRepeatTheNearestPixelOfThePicture) {
+    const struct {
+        int32_t w, h;
+        std::vector<std::vector<int>> rows;  // memory row 0 first
+    } cases[] = {
+        {1, 1, {{0}}},
+        {2, 2, {{30, 0}, {30, 0}}},
+        {1, 4, {{0}, {0}, {16}, {16}}},
+        {4, 1, {{60, 60, 30, 0}}},
+        {3, 5, {{60, 30, 0}, {60, 30, 0}, {60, 30, 16}, {60, 30, 16}, {60, 30, 16}}},
+        {5, 3, {{60, 60, 60, 30, 0}, {60, 60, 60, 30, 0}, {60, 60, 60, 30, 16}}},
+        {6,
+         4,
+         {{60, 60, 60, 60, 30, 0},
+          {60, 60, 60, 60, 30, 0},
+          {60, 60, 60, 60, 30, 16},
+          {60, 60, 60, 60, 30, 16}}},
+    };
+    for (const auto& tc : cases) {
+        TestDib d = MakeDib(tc.w, tc.h);
+        for (int32_t r = 0; r < tc.h; ++r)
+            for (int32_t c = 0; c < tc.w; ++c) d.setGrey(r, c, uint8_t(20 + 8 * r + 30 * c));
+        ASSERT_TRUE(Sketch(d, tc.w, tc.h));
+        for (int32_t r = 0; r < tc.h; ++r)
+            for (int32_t c = 0; c < tc.w; ++c)
+                for (int k = 0; k < 3; ++k)
+                    EXPECT_EQ(d.at(r, c, k), tc.rows[size_t(r)][size_t(c)])
+                        << tc.w << " x " << tc.h << " row " << r << " column " << c;
+        EXPECT_TRUE(d.paddingAndGuardIntact()) << tc.w << " x " << tc.h;
     }
 }
 
@@ -143,10 +199,17 @@ TEST(SketchPass, MatchesPerPixelRuleOnRandomPicturesOfManyWidths) {
                         const int v = 120 + int(rng() % 40) - 20;
                         d.at(r, c, k) = uint8_t(rng() % 8 == 0 ? 255 : v);
                     }
-            TestDib expected = d;
+            TestDib expected = d, framed = d;
             ModelPass(expected, w, h);
+            FramedPass(framed, w, h);
             ASSERT_TRUE(Sketch(d, w, h));
             EXPECT_EQ(d.storage, expected.storage) << w << " x " << h;
+            // Inside the old frame every pixel is what it always was.
+            for (int32_t r = 3; r < h; ++r)
+                for (int32_t c = 1; c <= w - 3; ++c)
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_EQ(d.at(r, c, k), framed.at(r, c, k))
+                            << w << " x " << h << " row " << r << " column " << c;
         }
     }
 }
@@ -177,18 +240,6 @@ TEST(SketchPass, TheThresholdAskedForDecidesWhatIsAnEdge) {
         ModelPass(expected, 37, 11, threshold);
         ASSERT_TRUE(Sketch(d, 37, 11, threshold));
         EXPECT_EQ(d.storage, expected.storage) << "threshold " << threshold;
-    }
-}
-
-TEST(SketchPass, UnderFourPixelsChangesNothing) {
-    for (auto [w, h] : {std::pair{3, 10}, {10, 3}, {1, 1}, {2, 2}}) {
-        TestDib d = MakeDib(w, h);
-        std::mt19937 rng(w * 31 + h);
-        for (int32_t r = 0; r < h; ++r)
-            for (int32_t c = 0; c < w; ++c) d.setGrey(r, c, uint8_t(rng()));
-        const auto before = d.storage;
-        ASSERT_TRUE(Sketch(d, w, h));
-        EXPECT_EQ(d.storage, before) << w << " x " << h;
     }
 }
 

@@ -47,8 +47,7 @@ private:
 };
 
 // A 5 x 4 photo, all (10, 10, 10) but one red pixel of grey 60 in the third
-// picture row. The pass targets are memory rows 3.. of the bottom-up DIB, so
-// only the top picture row, columns 1 and 2, is sketched and blended.
+// picture row (memory row 1 of the bottom-up DIB, column 1).
 Bitmap Photo() {
     Bitmap photo(5, 4, 24);
     for (int32_t y = 0; y < 4; ++y)
@@ -68,14 +67,15 @@ void ExpectPicture(const Bitmap& view, const std::vector<std::vector<Bgr>>& rows
 TEST(DrawSketch, PencilDrawingOfASmallPhoto) {
     Bitmap photo = Photo(), view;
     ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, view.get()).ok());
-    // Column 1 of the top row is an edge of 50: 255 - 50 = 205, blended with
-    // 20 % of grey 10 gives 166; column 2 has no edge: 255 -> 206. The rest is
-    // the inverted grey photo, 245, and 195 under the red pixel.
-    const Bgr b = Grey(245);
-    ExpectPicture(view, {{b, Grey(166), Grey(206), b, b},
-                         {b, b, b, b, b},
-                         {b, Grey(195), b, b, b},
-                         {b, b, b, b, b}});
+    // Every pixel whose block holds the grey 60 once is an edge of 50:
+    // 255 - 50 = 205, blended with 20 % of grey 10 gives 166, and 176 over the
+    // red pixel itself; the others have no edge: 255 -> 206. The blocks of the
+    // bottom row (memory row 0) repeat that row below it and see no change.
+    const Bgr e = Grey(166), p = Grey(206);
+    ExpectPicture(view, {{e, e, p, p, p},  //
+                         {p, e, p, p, p},
+                         {e, Grey(176), p, p, p},
+                         {p, p, p, p, p}});
     EXPECT_EQ(photo.at(1, 2), (Bgr{0, 0, 200}));  // the photo is not changed
 }
 
@@ -88,19 +88,20 @@ TEST(DrawSketch, ColorPencilBlendsTheColorPhoto) {
     // 153.5 -> 154, 163.5 -> 164.
     EXPECT_EQ(view.at(1, 0), Grey(136));
     EXPECT_EQ(view.at(2, 0), (Bgr{144, 154, 164}));
-    EXPECT_EQ(view.at(0, 0), Grey(245));
+    // Column 0 sees the 87 two columns to its right too.
+    EXPECT_EQ(view.at(0, 0), Grey(136));
 }
 
-TEST(DrawSketch, WhitePhotoStaysWhitePaperInsideItsBorder) {
-    Bitmap photo(6, 6, 24), view;
-    for (int32_t y = 0; y < 6; ++y)
-        for (int32_t x = 0; x < 6; ++x) photo.set(x, y, Grey(255));
-    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, view.get()).ok());
-    for (int32_t y = 0; y < 6; ++y)
-        for (int32_t x = 0; x < 6; ++x) {
-            const bool target = y <= 2 && x >= 1 && x <= 3;
-            EXPECT_EQ(view.at(x, y), Grey(target ? 255 : 0)) << x << "," << y;
-        }
+TEST(DrawSketch, WhitePhotoStaysWhitePaperToItsEdges) {
+    for (auto [w, h] : {std::pair{6, 6}, {1, 1}, {2, 3}}) {
+        Bitmap photo(w, h, 24), view;
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) photo.set(x, y, Grey(255));
+        ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, view.get()).ok());
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                EXPECT_EQ(view.at(x, y), Grey(255)) << w << " x " << h << " at " << x << "," << y;
+    }
 }
 
 TEST(DrawSketch, PalettePhotoSketchesLikeItsColors) {
@@ -116,14 +117,19 @@ TEST(DrawSketch, PalettePhotoSketchesLikeItsColors) {
         for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(fromPalette.at(x, y), fromColor.at(x, y));
 }
 
-TEST(DrawSketch, PhotoUnderFourPixelsGivesTheInvertedGreyPhoto) {
+TEST(DrawSketch, APhotoUnderFourPixelsWideIsDrawnToItsEdges) {
+    // Red 40 y: grey 12 y, so two picture rows apart differ by 24, an edge:
+    // 255 - 24 = 231, blended 25 % with (0, 0, 40 y). The two bottom rows
+    // (memory rows 0 and 1) reach below the picture: their blocks repeat the
+    // bottom row and see at most 12, no edge: 255.
     Bitmap photo(3, 7, 24), view;
     for (int32_t y = 0; y < 7; ++y)
-        for (int32_t x = 0; x < 3; ++x) photo.set(x, y, {0, 0, 20 * y});
+        for (int32_t x = 0; x < 3; ++x) photo.set(x, y, {0, 0, 40 * y});
     ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, view.get()).ok());
+    const Bgr expected[7] = {{173, 173, 173}, {173, 173, 183}, {173, 173, 193}, {173, 173, 203},
+                             {173, 173, 213}, {191, 191, 241}, {191, 191, 251}};
     for (int32_t y = 0; y < 7; ++y)
-        for (int32_t x = 0; x < 3; ++x)
-            EXPECT_EQ(view.at(x, y), Grey(255 - (299 * 20 * y + 500) / 1000));
+        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(view.at(x, y), expected[y]) << x << "," << y;
 }
 
 TEST(DrawSketch, EmptyPhotoIsRefused) {
@@ -160,13 +166,29 @@ uint64_t Digest(const Bitmap& b) {
     return h;
 }
 
-TEST(DrawSketch, DefaultsGiveTheDrawingOfBefore) {
+// FNV-1a over the pixels inside the frame that the drawing once had: picture
+// rows 0 to height - 4 (memory rows 3 and up), columns 1 to width - 3.
+uint64_t InteriorDigest(const Bitmap& b) {
+    uint64_t h = 1469598103934665603ull;
+    for (int32_t y = 0; y + 3 < b.ref().Height; ++y)
+        for (int32_t x = 3; x < 3 * (b.ref().Width - 2); ++x) {
+            h ^= PixRow(b.ref(), y)[x];
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+TEST(DrawSketch, DefaultsGiveTheDrawingOfBeforeAndNoFrame) {
     Bitmap photo = GradientPhoto(), pencil, color;
     ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, pencil.get()).ok());
     ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, color.get()).ok());
-    // Digests of the drawings before the look became adjustable.
-    EXPECT_EQ(Digest(pencil), 8651293361547683748ull);
-    EXPECT_EQ(Digest(color), 15579310927036266702ull);
+    // Inside the old frame: the digests of the drawings before the look became
+    // adjustable and before the frame was drawn on.
+    EXPECT_EQ(InteriorDigest(pencil), 11197955200956313330ull);
+    EXPECT_EQ(InteriorDigest(color), 14563478931992568476ull);
+    // The whole drawing, frame included.
+    EXPECT_EQ(Digest(pencil), 408695312312477681ull);
+    EXPECT_EQ(Digest(color), 15096140860690229601ull);
 }
 
 TEST(DrawSketch, TheDefaultLookIsTheWindowsDrawing) {
@@ -201,9 +223,9 @@ TEST(DrawSketch, ALowerThresholdDrawsMoreStrokes) {
     ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, low.get()).ok());
     EXPECT_GT(strokes(usual), 500);
     EXPECT_GT(strokes(low), strokes(usual) + 200);
-    // Without strokes, inside the border there is only paper and 20 % of the photo.
-    for (int32_t y = 0; y < 58; ++y)
-        for (int32_t x = 1; x < 95; ++x) EXPECT_GE(none.at(x, y).g, 204) << x << "," << y;
+    // Without strokes there is only paper and 20 % of the photo, to the edges.
+    for (int32_t y = 0; y < 61; ++y)
+        for (int32_t x = 0; x < 97; ++x) EXPECT_GE(none.at(x, y).g, 204) << x << "," << y;
 }
 
 TEST(DrawSketch, MoreToneBringsThePixelsNearerThePhoto) {
@@ -218,8 +240,8 @@ TEST(DrawSketch, MoreToneBringsThePixelsNearerThePhoto) {
         l.tonePercent = percent;
         EXPECT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, l, drawing.get()).ok());
         long sum = 0;
-        for (int32_t y = 0; y < 58; ++y)
-            for (int32_t x = 1; x < 95; ++x) sum += std::abs(drawing.at(x, y).g - grey.at(x, y).g);
+        for (int32_t y = 0; y < 61; ++y)
+            for (int32_t x = 0; x < 97; ++x) sum += std::abs(drawing.at(x, y).g - grey.at(x, y).g);
         return sum;
     };
     const long at0 = distance(0), at20 = distance(20), at60 = distance(60), at100 = distance(100);
@@ -229,8 +251,7 @@ TEST(DrawSketch, MoreToneBringsThePixelsNearerThePhoto) {
     EXPECT_EQ(at100, 0);
 }
 
-// Left half white, right half dark grey with a faint texture; the border
-// rows and columns are not drawn on by any pass.
+// Left half white, right half dark grey with a faint texture.
 Bitmap HalfDarkPhoto() {
     Bitmap photo(64, 40, 24);
     for (int32_t y = 0; y < 40; ++y)
@@ -250,11 +271,11 @@ TEST(DrawSketch, ShadingDarkensDarkAreasAndLeavesPaperWhite) {
     long plainDark = 0, shadedDark = 0;
     int lighter = 0, levels = 0;
     std::vector<bool> seen(256);
-    for (int32_t y = 0; y < 37; ++y) {
+    for (int32_t y = 0; y < 40; ++y) {
         // Paper stays exactly as the plain drawing has it.
-        for (int32_t x = 1; x < 30; ++x)
+        for (int32_t x = 0; x < 30; ++x)
             EXPECT_EQ(shaded.at(x, y), plain.at(x, y)) << x << "," << y;
-        for (int32_t x = 34; x < 61; ++x) {
+        for (int32_t x = 34; x < 64; ++x) {
             plainDark += plain.at(x, y).g;
             shadedDark += shaded.at(x, y).g;
             lighter += shaded.at(x, y).g > plain.at(x, y).g;
@@ -265,6 +286,16 @@ TEST(DrawSketch, ShadingDarkensDarkAreasAndLeavesPaperWhite) {
     // Markedly darker on average, and drawn in strokes rather than a flat grey.
     EXPECT_LT(shadedDark * 10, plainDark * 7);
     EXPECT_GT(levels, 20);
+    // The dark half is shaded to its edges: the two right columns and the
+    // three bottom rows darken as the rest does.
+    int edge = 0, darkerAtEdge = 0;
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 34; x < 64; ++x)
+            if (y >= 37 || x >= 62) {
+                ++edge;
+                darkerAtEdge += shaded.at(x, y).g < plain.at(x, y).g;
+            }
+    EXPECT_EQ(darkerAtEdge, edge);
 }
 
 TEST(DrawSketch, ShadingTintsAColorPencilDrawingWithoutChangingItsHue) {
@@ -274,8 +305,8 @@ TEST(DrawSketch, ShadingTintsAColorPencilDrawingWithoutChangingItsHue) {
     sketch::DrawingLook look;
     look.shading = true;
     ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, look, shaded.get()).ok());
-    for (int32_t y = 0; y < 37; ++y)
-        for (int32_t x = 34; x < 61; ++x) {
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 34; x < 64; ++x) {
             const Bgr p = shaded.at(x, y);
             EXPECT_LE(p.b, p.g);
             EXPECT_LE(p.g, p.r);
