@@ -79,8 +79,8 @@ const Case kCases[] = {
      [] {
          std::string ini;
          for (int i = 0; i < 200; ++i)
-             ini += "[BUTTON" + std::to_string(i) + "]\nButtonImage=one.bmp\nTrans=" +
-                    std::to_string(i % 2) + "\n";
+             ini += "[BUTTON" + std::to_string(i) +
+                    "]\nButtonImage=one.bmp\nTrans=" + std::to_string(i % 2) + "\n";
          return Skin(ini, {{"one.bmp", ClaimedRle8(1024, 1024)}});
      }},
     {"budget", "2048 x 2048 bitmap, the whole pixel budget, plain and transparent",
@@ -93,8 +93,7 @@ const Case kCases[] = {
     {"colours", "40,000 COLOUR sections",
      [] {
          std::string ini;
-         for (int i = 0; i < 40000; ++i)
-             ini += "[Colour" + std::to_string(i) + "]\ncolor=1 2 3\n";
+         for (int i = 0; i < 40000; ++i) ini += "[Colour" + std::to_string(i) + "]\ncolor=1 2 3\n";
          return Skin(ini);
      }},
     {"sections", "4,096 BUTTON sections of 16 keys each",
@@ -114,15 +113,62 @@ const Case kCases[] = {
          return Skin(ini);
      }},
     {"huge_bitmap", "one 8000 x 8000 RLE8 bitmap",
-     [] { return Skin("[Personality]\nTop=big.bmp\n", {{"big.bmp", ClaimedRle8(8000, 8000)}}); }},
+     [] {
+         return Skin("[Personality]\nTop=big.bmp\n", {{"big.bmp", ClaimedRle8(8000, 8000)}});
+     }},
     {"zeros", "1 MiB of zeros claiming the largest container",
      [] { return Claim(64u * (1u << 20) + 4096, 1 << 20); }},
-    {"zeros_8mib", "128 KiB of zeros claiming 8 MiB", [] { return Claim(8u << 20, 128 << 10); }},
+    {"zeros_64k", "64 KiB of zeros claiming 4 MiB", [] { return Claim(4u << 20, 64 << 10); }},
+    {"zeros_1mib", "1 MiB of zeros claiming 4 MiB", [] { return Claim(4u << 20, 1 << 20); }},
+    {"extremes", "every number at the ends of the 32-bit range",
+     [] {
+         std::string ini = "[Fonts]\nFontHeight=2147483647\n[Personality]\nTop=b.bmp\n";
+         for (const char* key : {"TopTopHeight", "TopBotHeight", "TopFrame", "TextShift",
+                                 "TextShiftVert", "TextRightClip", "TXTBackleft"})
+             ini += std::string(key) + "=-2147483648\n";
+         ini += "[Buttons]\nBitmap=b.bmp\nLeftWidth=2147483647\nTopHeight=-2147483648\n";
+         ini += "[BUTTON.CLOSE]\nButtonImage=b.bmp\nXcoord=2147483647\nYcoord=-2147483648\n";
+         ini += "frame=2147483647\n[GroupBox]\nImage=b.bmp\nBackgroundLeftShift=2147483647\n";
+         return Skin(ini, {{"b.bmp", ClaimedRle8(90, 20)}});
+     }},
+    {"cut", "a skin cut in half",
+     [] {
+         std::string ini = "[Personality]\nTop=b.bmp\n[BUTTON.CLOSE]\nButtonImage=b.bmp\n";
+         for (int i = 0; i < 40; ++i) ini += "[Colour" + std::to_string(i) + "]\ncolor=1 2 3\n";
+         Bytes file = Skin(ini, {{"b.bmp", ClaimedRle8(90, 20)}});
+         file.resize(file.size() / 2);
+         return file;
+     }},
+    {"random", "the largest container, of random bytes: a slow decode",
+     [] {
+         Bytes container(4u << 20);
+         uint32_t x = 1;
+         for (uint8_t& b : container) {
+             x = x * 1664525u + 1013904223u;
+             b = uint8_t(x >> 24);
+         }
+         return skin::PackSkinFile(container);
+     }},
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // --write DIR: stores the cases under 10 KB as the skin fuzzer's inputs
+    // (a first byte of 0 for a whole file).
+    if (argc == 3 && std::strcmp(argv[1], "--write") == 0) {
+        for (const Case& c : kCases) {
+            Bytes file = c.make();
+            if (file.size() >= 10000) continue;
+            file.insert(file.begin(), 0);
+            const std::string path = std::string(argv[2]) + "/file-" + c.name + ".skn";
+            if (FILE* f = std::fopen(path.c_str(), "wb")) {
+                std::fwrite(file.data(), 1, file.size(), f);
+                std::fclose(f);
+            }
+        }
+        return 0;
+    }
     for (const Case& c : kCases) {
         if (argc > 1 && std::strcmp(argv[1], c.name) != 0) continue;
         const Bytes file = c.make();

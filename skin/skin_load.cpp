@@ -21,7 +21,7 @@ constexpr uint64_t kMaxExpansion = 64;
 constexpr uint64_t kExpansionSlack = 4096;
 // Skins are a few hundred kilobytes; no container beyond this is read, which
 // also bounds the time that decoding a hostile file takes.
-constexpr uint64_t kMaxContainerBytes = uint64_t{8} << 20;
+constexpr uint64_t kMaxContainerBytes = uint64_t{4} << 20;
 // Container versions below the oldest known one are older skins; anything
 // else unknown is no skin of ours.
 constexpr uint32_t kOldestKnownVersion = 20000;

@@ -62,7 +62,7 @@ FileCalls SystemFileCalls();
 
 // Files larger than this are not read ("File too large"): twice the largest
 // container that is decoded.
-inline constexpr uint64_t kMaxSkinFileBytes = uint64_t{16} << 20;
+inline constexpr uint64_t kMaxSkinFileBytes = uint64_t{8} << 20;
 
 // Reads the skin file at `path` (bytes of the local 8-bit encoding). Only a
 // regular file is read: a path with nothing, a folder, a FIFO or a device

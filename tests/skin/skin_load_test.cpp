@@ -163,12 +163,12 @@ Bytes ClaimedRle8(int w, int h) {
 TEST(LoadSkin, BitmapsBeyondTheSkinsPixelsOrSidesAreEmpty) {
     // 2048 x 2048 takes all 4 Mi pixels of a skin: one more pixel does not
     // fit. No side may be longer than 4096.
-    const skin::Skin s = Load(
-        "[Personality]\nLeft=big.bmp\nRight=small.bmp\nTop=wide.bmp\nBottom=widest.bmp\n",
-        {{"big.bmp", ClaimedRle8(2048, 2048)},
-         {"small.bmp", ClaimedRle8(1, 1)},
-         {"wide.bmp", ClaimedRle8(4097, 1)},
-         {"widest.bmp", ClaimedRle8(8000, 8000)}});
+    const skin::Skin s =
+        Load("[Personality]\nLeft=big.bmp\nRight=small.bmp\nTop=wide.bmp\nBottom=widest.bmp\n",
+             {{"big.bmp", ClaimedRle8(2048, 2048)},
+              {"small.bmp", ClaimedRle8(1, 1)},
+              {"wide.bmp", ClaimedRle8(4097, 1)},
+              {"widest.bmp", ClaimedRle8(8000, 8000)}});
     ASSERT_TRUE(s.personality.left && s.personality.right && s.personality.top &&
                 s.personality.bottom);
     EXPECT_EQ(s.personality.left->bitmap.width, 2048);
@@ -177,9 +177,9 @@ TEST(LoadSkin, BitmapsBeyondTheSkinsPixelsOrSidesAreEmpty) {
     EXPECT_TRUE(s.personality.top->bitmap.Empty());
     EXPECT_TRUE(s.personality.bottom->bitmap.Empty());
 
-    const skin::Skin edge = Load("[Personality]\nTop=wide.bmp\nLeft=high.bmp\n",
-                                 {{"wide.bmp", ClaimedRle8(4096, 1)},
-                                  {"high.bmp", ClaimedRle8(1, 4096)}});
+    const skin::Skin edge =
+        Load("[Personality]\nTop=wide.bmp\nLeft=high.bmp\n",
+             {{"wide.bmp", ClaimedRle8(4096, 1)}, {"high.bmp", ClaimedRle8(1, 4096)}});
     EXPECT_EQ(edge.personality.top->bitmap.width, 4096);
     EXPECT_EQ(edge.personality.left->bitmap.height, 4096);
 }
@@ -420,13 +420,13 @@ class ExtremeNumbers : public testing::TestWithParam<Extreme> {};
 TEST_P(ExtremeNumbers, AreClampedWhenRead) {
     const Extreme& e = GetParam();
     const std::string& v = e.value;
-    const skin::Skin s = Load("[Fonts]\nFontHeight=" + v +
-                                  "\n[Personality]\nTop=top.bmp\nTopTopHeight=" + v +
-                                  "\nTopFrame=" + v + "\nTextShift=" + v + "\nTextShiftVert=" + v +
-                                  "\n[Buttons]\nBitmap=push.bmp\nLeftWidth=" + v +
-                                  "\nTopHeight=" + v + "\n[BUTTON.CLOSE]\nButtonImage=push.bmp\n" +
-                                  "Xcoord=" + v + "\nYcoord=" + v + "\nframe=" + v + "\n",
-                              {{"top.bmp", Plain(40, 20)}, {"push.bmp", Plain(50, 30)}});
+    const skin::Skin s =
+        Load("[Fonts]\nFontHeight=" + v + "\n[Personality]\nTop=top.bmp\nTopTopHeight=" + v +
+                 "\nTopFrame=" + v + "\nTextShift=" + v + "\nTextShiftVert=" + v +
+                 "\n[Buttons]\nBitmap=push.bmp\nLeftWidth=" + v + "\nTopHeight=" + v +
+                 "\n[BUTTON.CLOSE]\nButtonImage=push.bmp\n" + "Xcoord=" + v + "\nYcoord=" + v +
+                 "\nframe=" + v + "\n",
+             {{"top.bmp", Plain(40, 20)}, {"push.bmp", Plain(50, 30)}});
     EXPECT_EQ(s.fontHeight, e.fontHeight);
     EXPECT_EQ(s.personality.title.textShift, e.textShift);
     EXPECT_EQ(s.personality.title.textShiftVert, e.textShift);
@@ -494,12 +494,11 @@ TEST(LoadSkin, OnlyVersionsBelowTheKnownOnesAreOlderSkins) {
         LoadStatus status;
         std::string detail;
     };
-    for (const Version& v : {Version{10000, LoadStatus::kOlderSkin, ""},
-                             Version{19999, LoadStatus::kOlderSkin, ""},
-                             Version{0, LoadStatus::kDamaged, "unknown container version 0"},
-                             Version{80000, LoadStatus::kDamaged, "unknown container version 80000"},
-                             Version{0x74747474, LoadStatus::kDamaged,
-                                     "unknown container version 1953789044"}}) {
+    for (const Version& v :
+         {Version{10000, LoadStatus::kOlderSkin, ""}, Version{19999, LoadStatus::kOlderSkin, ""},
+          Version{0, LoadStatus::kDamaged, "unknown container version 0"},
+          Version{80000, LoadStatus::kDamaged, "unknown container version 80000"},
+          Version{0x74747474, LoadStatus::kDamaged, "unknown container version 1953789044"}}) {
         Bytes container = skin::BuildContainer({{"skin.ini", Text("[Fonts]\n")}});
         for (int i = 0; i < 4; ++i) container[size_t(i)] = uint8_t(v.number >> (8 * i));
         const skin::LoadResult r = skin::LoadSkin(skin::PackSkinFile(container));
@@ -510,8 +509,9 @@ TEST(LoadSkin, OnlyVersionsBelowTheKnownOnesAreOlderSkins) {
 }
 
 TEST(LoadSkin, ZerosClaimingTheLargestContainerAreNoSkin) {
-    // 64 Ki zeros may claim 4 MiB; what they decode to is no container.
-    const skin::LoadResult r = skin::LoadSkin(Raw(64 * 65536 + 4096, Bytes(65536, 0)));
+    // 64 Ki zeros may claim the largest container, 4 MiB; what they decode
+    // to is no container.
+    const skin::LoadResult r = skin::LoadSkin(Raw(4 << 20, Bytes(65536, 0)));
     EXPECT_EQ(r.status, LoadStatus::kDamaged);
     EXPECT_EQ(r.message, "");
     EXPECT_NE(r.detail, "");

@@ -215,7 +215,8 @@ private slots:
     }
 
     void skinWithoutAReachableCloseButtonKeepsTheStandardLook() {
-        const std::string frame = std::string(kIni).substr(0, std::string(kIni).find("[BUTTON.CLOSE]"));
+        const std::string frame =
+            std::string(kIni).substr(0, std::string(kIni).find("[BUTTON.CLOSE]"));
         const std::string close = "[BUTTON.CLOSE]\nButtonImage=close.bmp\nAction=0\nframe=3\n";
         // The close strip's frames are 16 x 14 in a title bar of 20.
         const struct {
@@ -226,7 +227,8 @@ private slots:
             {"no close button", frame, false},
             {"only a maximize button", frame + "[BUTTON.MAX]\nButtonImage=close.bmp\nAction=1\n",
              false},
-            {"below the title bar", frame + close + "Align=1\nXcoord=20\nYcoord=2147483647\n", false},
+            {"below the title bar", frame + close + "Align=1\nXcoord=20\nYcoord=2147483647\n",
+             false},
             {"lower than the bar", frame + close + "Align=1\nXcoord=20\nYcoord=7\n", false},
             {"right of the window", frame + close + "Align=1\nXcoord=-2147483648\n", false},
             {"far from the left edge", frame + close + "Align=0\nXcoord=2147483647\n", false},
