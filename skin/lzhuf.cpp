@@ -166,6 +166,8 @@ public:
         while (count-- > 0) v = (v << 1) | Bit();
         return v;
     }
+    // Whole bytes taken from past the end of the input.
+    size_t BytesPastEnd() const { return at_ > in_.size() ? at_ - in_.size() : 0; }
 
 private:
     std::span<const uint8_t> in_;
@@ -232,9 +234,10 @@ void EncodePosition(BitWriter& out, int position) {
     out.Bits(uint32_t(position & 0x3F), 6);
 }
 
-}  // namespace
-
-std::vector<uint8_t> LzhufDecode(std::span<const uint8_t> input, size_t size) {
+// Decodes until `size` bytes are produced, or gives up once a symbol has
+// needed more than `pastEnd` bytes past the end of the input.
+std::optional<std::vector<uint8_t>> Decode(std::span<const uint8_t> input, size_t size,
+                                           size_t pastEnd) {
     std::vector<uint8_t> out;
     out.reserve(size + kLzLookAhead);
     std::array<uint8_t, kLzRing> ring{};
@@ -248,18 +251,29 @@ std::vector<uint8_t> LzhufDecode(std::span<const uint8_t> input, size_t size) {
             out.push_back(uint8_t(c));
             ring[r] = uint8_t(c);
             r = (r + 1) & (kLzRing - 1);
-            continue;
+        } else {
+            const int from = (r - DecodePosition(in) - 1) & (kLzRing - 1);
+            const int length = c - 255 + kLzThreshold;
+            for (int k = 0; k < length; ++k) {
+                const uint8_t b = ring[(from + k) & (kLzRing - 1)];
+                out.push_back(b);
+                ring[r] = b;
+                r = (r + 1) & (kLzRing - 1);
+            }
         }
-        const int from = (r - DecodePosition(in) - 1) & (kLzRing - 1);
-        const int length = c - 255 + kLzThreshold;
-        for (int k = 0; k < length; ++k) {
-            const uint8_t b = ring[(from + k) & (kLzRing - 1)];
-            out.push_back(b);
-            ring[r] = b;
-            r = (r + 1) & (kLzRing - 1);
-        }
+        if (in.BytesPastEnd() > pastEnd) return std::nullopt;
     }
     return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> LzhufDecode(std::span<const uint8_t> input, size_t size) {
+    return *Decode(input, size, SIZE_MAX);
+}
+
+std::optional<std::vector<uint8_t>> LzhufDecodeWhole(std::span<const uint8_t> input, size_t size) {
+    return Decode(input, size, 1);
 }
 
 std::vector<uint8_t> LzhufEncode(std::span<const uint8_t> data) {

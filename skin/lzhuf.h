@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -20,6 +21,12 @@ inline constexpr int kLzThreshold = 2;
 // past the end of `input` read as 0. Throws std::bad_alloc when the result
 // cannot be held.
 std::vector<uint8_t> LzhufDecode(std::span<const uint8_t> input, size_t size);
+
+// As LzhufDecode, but empty when the input ends before `size` bytes are
+// produced. A coder that does not flush its last bits leaves out less than a
+// byte, so one byte past the end still reads as 0; a symbol that needs more
+// means the stream was cut short.
+std::optional<std::vector<uint8_t>> LzhufDecodeWhole(std::span<const uint8_t> input, size_t size);
 
 // Encodes `data` so that LzhufDecode(result, data.size()) gives it back.
 std::vector<uint8_t> LzhufEncode(std::span<const uint8_t> data);

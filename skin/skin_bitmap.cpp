@@ -26,6 +26,7 @@ SkinBitmap DecodeSkinBitmap(std::span<const uint8_t> bmp, uint64_t& budget) {
     auto decoder = pix::CreateBmpDecoder(bmp);
     pix::ImageInfo info;
     if (decoder->ReadInfo(&info) != kDecoded) return {};
+    if (info.width > kMaxSkinBitmapSide || info.height > kMaxSkinBitmapSide) return {};
     const uint64_t pixels = uint64_t(info.width) * uint64_t(info.height);
     if (pixels > budget) return {};
     budget -= pixels;
@@ -35,11 +36,8 @@ SkinBitmap DecodeSkinBitmap(std::span<const uint8_t> bmp, uint64_t& budget) {
     IgnoreBands sink;
     if (decoder->Decode(b, sink) != kDecoded) return {};
 
-    SkinBitmap out;
-    out.width = b.Width;
-    out.height = b.Height;
-    out.bgr.resize(size_t(b.Width) * size_t(b.Height) * 3);
-    uint8_t* to = out.bgr.data();
+    auto bgr = std::make_shared<std::vector<uint8_t>>(size_t(b.Width) * size_t(b.Height) * 3);
+    uint8_t* to = bgr->data();
     for (int32_t y = 0; y < b.Height; ++y) {
         const uint8_t* row = PixRow(b, y);
         for (int32_t x = 0; x < b.Width; ++x) {
@@ -55,20 +53,26 @@ SkinBitmap DecodeSkinBitmap(std::span<const uint8_t> bmp, uint64_t& budget) {
             }
         }
     }
+    SkinBitmap out;
+    out.width = b.Width;
+    out.height = b.Height;
+    out.bgr = std::move(bgr);
     return out;
 }
 
 SkinBitmap CropColumns(const SkinBitmap& from, int32_t x, int32_t width) {
     if (from.Empty() || x < 0 || width <= 0 || x > from.width - width) return {};
+    auto bgr = std::make_shared<std::vector<uint8_t>>();
+    bgr->reserve(size_t(width) * size_t(from.height) * 3);
+    for (int32_t y = 0; y < from.height; ++y) {
+        const auto row =
+            from.bgr->begin() + std::ptrdiff_t((size_t(y) * size_t(from.width) + size_t(x)) * 3);
+        bgr->insert(bgr->end(), row, row + std::ptrdiff_t(width) * 3);
+    }
     SkinBitmap out;
     out.width = width;
     out.height = from.height;
-    out.bgr.reserve(size_t(width) * size_t(from.height) * 3);
-    for (int32_t y = 0; y < from.height; ++y) {
-        const auto row =
-            from.bgr.begin() + std::ptrdiff_t((size_t(y) * size_t(from.width) + size_t(x)) * 3);
-        out.bgr.insert(out.bgr.end(), row, row + std::ptrdiff_t(width) * 3);
-    }
+    out.bgr = std::move(bgr);
     return out;
 }
 

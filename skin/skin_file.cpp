@@ -47,9 +47,13 @@ FileCalls SystemFileCalls() {
 
 FileResult ReadSkinFile(const std::string& path, const FileCalls& calls) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return FileResult{};
-    const Descriptor fd(calls.open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return FileResult{};
+    if (uint64_t(st.st_size) > kMaxSkinFileBytes) return CannotOpen(path, EFBIG);
+    // Without waiting: the path may have become a FIFO since it was looked at.
+    const Descriptor fd(calls.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) return CannotOpen(path, errno);
+    if (::fstat(fd.get(), &st) != 0) return CannotOpen(path, errno);
+    if (!S_ISREG(st.st_mode)) return FileResult{};
     FileResult r;
     uint8_t chunk[65536];
     for (;;) {

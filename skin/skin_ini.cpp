@@ -88,9 +88,20 @@ Rgb ParseColour(std::string_view text) {
     return Rgb{parts[0], parts[1], parts[2]};
 }
 
+namespace {
+
+std::string LowerName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
+}  // namespace
+
 SkinIni SkinIni::Parse(std::span<const uint8_t> text) {
     SkinIni ini;
     Section* current = nullptr;
+    size_t keyLines = 0;
     size_t i = 0;
     bool ended = false;
     while (i < text.size() && !ended) {
@@ -104,13 +115,22 @@ SkinIni SkinIni::Parse(std::span<const uint8_t> text) {
         const std::string_view line = Trim(raw);
         if (line.empty() || line[0] == ';') continue;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            if (ini.sections_.size() == kMaxSections) {
+                ini.damage_ = "more than 4096 sections";
+                break;
+            }
             ini.sections_.push_back(Section{std::string(line.substr(1, line.size() - 2)), {}});
             current = &ini.sections_.back();
+            ini.index_.try_emplace(LowerName(current->name), ini.sections_.size() - 1);
             continue;
         }
         const size_t eq = line.find('=');
         // Lines before the first section and lines without "=" hold no key.
         if (!current || eq == std::string_view::npos) continue;
+        if (keyLines++ == kMaxKeyLines) {
+            ini.damage_ = "more than 65536 key lines";
+            break;
+        }
         current->lines.push_back(
             Line{std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
     }
@@ -118,10 +138,8 @@ SkinIni SkinIni::Parse(std::span<const uint8_t> text) {
 }
 
 const SkinIni::Section* SkinIni::Find(std::string_view section) const {
-    for (const Section& s : sections_) {
-        if (EqualsNoCase(s.name, section)) return &s;
-    }
-    return nullptr;
+    const auto it = index_.find(LowerName(section));
+    return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 std::optional<std::string> SkinIni::String(const Section& section, std::string_view key) {

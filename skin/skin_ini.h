@@ -8,11 +8,17 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "skin/skin_objects.h"
 
 namespace skin {
+
+// A real description has a few hundred sections and lines; text beyond
+// these is no skin and is not read on.
+inline constexpr size_t kMaxSections = 4096;
+inline constexpr size_t kMaxKeyLines = 65536;
 
 class SkinIni {
 public:
@@ -26,7 +32,12 @@ public:
     };
 
     // Cuts `text` into lines at CR, LF or a zero byte (which ends the text).
+    // Stops at the first section or key line past the limits above and says
+    // so in Damage().
     static SkinIni Parse(std::span<const uint8_t> text);
+
+    // Why the text was not read to its end; empty when it was.
+    const std::string& Damage() const { return damage_; }
 
     // Sections in the order of the text, repeated names included.
     const std::vector<Section>& Sections() const { return sections_; }
@@ -45,6 +56,9 @@ public:
 
 private:
     std::vector<Section> sections_;
+    // The first section of each lower-cased name.
+    std::unordered_map<std::string, size_t> index_;
+    std::string damage_;
 };
 
 // A number in decimal (with an optional sign), in hexadecimal after "$", or

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <new>
+#include <optional>
 
 #include "skin/lzhuf.h"
 #include "skin/skin_bitmap.h"
@@ -18,12 +19,20 @@ namespace {
 // true and would only make the decoder run on into the zeros past the input.
 constexpr uint64_t kMaxExpansion = 64;
 constexpr uint64_t kExpansionSlack = 4096;
-// Skins are a few megabytes at most; no container beyond this is read.
-constexpr uint64_t kMaxContainerBytes = uint64_t{64} << 20;
-// Pixels that the bitmaps of one skin may claim together: an RLE entry of a
-// few kilobytes can claim hundreds of megabytes, and a container holds up to
-// 1001 of them. 64 Mi pixels (192 MiB) is far above any real skin.
-constexpr uint64_t kMaxSkinPixels = uint64_t{1} << 26;
+// Skins are a few hundred kilobytes; no container beyond this is read, which
+// also bounds the time that decoding a hostile file takes.
+constexpr uint64_t kMaxContainerBytes = uint64_t{4} << 20;
+// Container versions below the oldest known one are older skins; anything
+// else unknown is no skin of ours.
+constexpr uint32_t kOldestKnownVersion = 20000;
+// Offsets of text and title-bar buttons stay within a few thousand pixels,
+// font heights within what a title bar can hold.
+constexpr int32_t kMaxOffset = 4096;
+constexpr int32_t kMaxFontHeight = 200;
+
+int32_t Offset(int32_t v) {
+    return std::clamp(v, -kMaxOffset, kMaxOffset);
+}
 
 uint32_t ReadU32(std::span<const uint8_t> b) {
     return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
@@ -46,7 +55,7 @@ public:
         if (const Section* s = ini_.Find("TitlebarSkin")) {
             skin.skinName = SkinIni::String(*s, "SkinName").value_or("");
         }
-        skin.fontHeight = ini_.Number("Fonts", "FontHeight", 14);
+        skin.fontHeight = std::clamp(ini_.Number("Fonts", "FontHeight", 14), 1, kMaxFontHeight);
         skin.colours = ReadColours();
         buttonText_ = skin.colours.buttonText;
         ReadPersonality(skin.personality);
@@ -105,8 +114,20 @@ private:
         o.bottomHeight = SkinIni::Number(s, "BottomHeight", 0);
         o.trans = SkinIni::Number(s, "Trans", 0) != 0;
         o.tile = TileAtMostOne(SkinIni::Number(s, "Tile", 0), 0);
+        ClampMargins(o);
         TextColours(s, o);
         return SkinIni::Number(s, "Frame", 0);
+    }
+
+    // Margins lie within the bitmap: widths within its width, heights within
+    // its height.
+    static void ClampMargins(SkinObject& o) {
+        const int32_t w = std::max(o.bitmap.width, 0);
+        const int32_t h = std::max(o.bitmap.height, 0);
+        o.leftWidth = std::clamp(o.leftWidth, 0, w);
+        o.rightWidth = std::clamp(o.rightWidth, 0, w);
+        o.topHeight = std::clamp(o.topHeight, 0, h);
+        o.bottomHeight = std::clamp(o.bottomHeight, 0, h);
     }
 
     void TextColours(const Section& s, SkinObject& o) {
@@ -121,7 +142,9 @@ private:
         if (!o.pressedColour2) o.pressedColour2 = buttonText_;
     }
 
-    static void SetFrames(SkinObject& o, int32_t frames) { o.frames = std::max(frames, 1); }
+    static void SetFrames(SkinObject& o, int32_t frames) {
+        o.frames = std::clamp(frames, 1, kMaxSkinBitmapSide);
+    }
 
     Colours ReadColours() {
         Colours c;
@@ -156,8 +179,12 @@ private:
             if (!o) return std::nullopt;
             SkinBorder b;
             static_cast<SkinObject&>(b) = std::move(*o);
-            b.topHeight = SkinIni::Number(*s, x + "TopHeight", 0);
-            b.bottomHeight = SkinIni::Number(*s, x + "BotHeight", 0);
+            // The parts kept at both ends lie along the strip: its width for
+            // the top and bottom borders, its height for the sides.
+            const bool across = x == "Top" || x == "Bottom";
+            const int32_t length = std::max(across ? b.bitmap.width : b.bitmap.height, 0);
+            b.topHeight = std::clamp(SkinIni::Number(*s, x + "TopHeight", 0), 0, length);
+            b.bottomHeight = std::clamp(SkinIni::Number(*s, x + "BotHeight", 0), 0, length);
             SetFrames(b, SkinIni::Number(*s, x + "Frame", 1));
             b.stretch = std::min(SkinIni::Number(*s, x + "Stretch", 1), 1) != 0;
             b.trans = SkinIni::Number(*s, x + "Trans", 1) != 0;
@@ -171,13 +198,13 @@ private:
         SkinTitle& t = p.title;
         t.textBack = Object(*s, "TextBack");
         if (t.textBack) SetFrames(*t.textBack, 2);
-        t.textShift = SkinIni::Number(*s, "TextShift", 0);
-        t.textShiftVert = SkinIni::Number(*s, "TextShiftVert", 0);
-        t.textRightClip = SkinIni::Number(*s, "TextRightClip", 0);
+        t.textShift = Offset(SkinIni::Number(*s, "TextShift", 0));
+        t.textShiftVert = Offset(SkinIni::Number(*s, "TextShiftVert", 0));
+        t.textRightClip = Offset(SkinIni::Number(*s, "TextRightClip", 0));
         t.textAlignment = SkinIni::Number(*s, "TextAlignment", 0);
         t.textBackground = SkinIni::Number(*s, "Textbackground", 0);
-        t.txtBackLeft = SkinIni::Number(*s, "TXTBackleft", 0);
-        t.txtBackRight = SkinIni::Number(*s, "TXTBackRight", 0);
+        t.txtBackLeft = Offset(SkinIni::Number(*s, "TXTBackleft", 0));
+        t.txtBackRight = Offset(SkinIni::Number(*s, "TXTBackRight", 0));
         const auto textColour = [&](const std::string& prefix) -> std::optional<Rgb> {
             const int32_t r = SkinIni::Number(*s, prefix + "R", -1);
             const int32_t g = SkinIni::Number(*s, prefix + "G", -1);
@@ -233,6 +260,7 @@ private:
             *o = keys;
             o->bitmap = std::move(bitmap);
             if (!margins) o->leftWidth = o->rightWidth = o->topHeight = o->bottomHeight = 0;
+            ClampMargins(*o);
             return o;
         };
         out.push = with(Object(*s, "Bitmap"), true);
@@ -268,8 +296,8 @@ private:
             b.section = s.name;
             b.action = action;
             b.align = SkinIni::Number(s, "Align", 0);
-            b.xcoord = SkinIni::Number(s, "Xcoord", 0);
-            b.ycoord = SkinIni::Number(s, "Ycoord", 0);
+            b.xcoord = Offset(SkinIni::Number(s, "Xcoord", 0));
+            b.ycoord = Offset(SkinIni::Number(s, "Ycoord", 0));
             b.visibility = visibility;
             b.visibility1 = SkinIni::Number(s, "Visibility1", 0);
             b.combineOp = SkinIni::Number(s, "CombineOp", -1);
@@ -312,6 +340,7 @@ private:
         o.bottomHeight = SkinIni::Number(*s, "BottomHeight", 0);
         o.trans = SkinIni::Number(*s, "Trans", 0) != 0;
         o.tile = TileAtMostOne(SkinIni::Number(*s, "Tile", 0), 1);
+        ClampMargins(o);
         SetFrames(o, o.style != 0 ? 1 : 2);
     }
 
@@ -357,8 +386,8 @@ private:
                 GroupBox g;
                 static_cast<SkinObject&>(g) = std::move(*o);
                 g.backgroundAlignment = SkinIni::Number(*s, "BackgroundAlignment", 0);
-                g.backgroundLeftShift = SkinIni::Number(*s, "BackgroundLeftShift", 0);
-                g.backgroundRightShift = SkinIni::Number(*s, "BackgroundRightShift", 0);
+                g.backgroundLeftShift = Offset(SkinIni::Number(*s, "BackgroundLeftShift", 0));
+                g.backgroundRightShift = Offset(SkinIni::Number(*s, "BackgroundRightShift", 0));
                 skin.groupBox = std::move(g);
             }
         }
@@ -431,6 +460,12 @@ LoadResult LoadContainer(std::span<const uint8_t> bytes) {
         case ContainerStatus::kDamaged:
             return Damaged(why);
         case ContainerStatus::kUnknownVersion: {
+            // Garbage decodes to any version; only one below the known ones
+            // is an older skin.
+            const uint32_t version = ReadU32(bytes);
+            if (version == 0 || version >= kOldestKnownVersion) {
+                return Damaged("unknown container version " + std::to_string(version));
+            }
             LoadResult r;
             r.status = LoadStatus::kOlderSkin;
             r.message = kOlderSkinMessage;
@@ -442,19 +477,26 @@ LoadResult LoadContainer(std::span<const uint8_t> bytes) {
     // Without a description every object stays absent.
     if (const ContainerEntry* ini = container.FindPart(".ini")) {
         const SkinIni description = SkinIni::Parse(container.Bytes(*ini));
+        if (!description.Damage().empty()) return Damaged(description.Damage());
         r.skin = ObjectBuilder(container, description).Build();
     }
     return r;
 }
 
+// The decoded container's entries, description and bitmaps. Memory that
+// runs out here is not the decoder's: the skin is refused without a word.
+LoadResult LoadContainerOrRefuse(std::span<const uint8_t> bytes) {
+    try {
+        return LoadContainer(bytes);
+    } catch (const std::bad_alloc&) {
+        return Damaged("not enough memory for the skin's bitmaps");
+    }
+}
+
 }  // namespace
 
 LoadResult LoadSkinContainer(std::span<const uint8_t> container) {
-    try {
-        return LoadContainer(container);
-    } catch (const std::bad_alloc&) {
-        return NoMemory();
-    }
+    return LoadContainerOrRefuse(container);
 }
 
 LoadResult LoadSkin(std::span<const uint8_t> file) {
@@ -464,11 +506,14 @@ LoadResult LoadSkin(std::span<const uint8_t> file) {
     if (size > kMaxContainerBytes || size > kMaxExpansion * packed.size() + kExpansionSlack) {
         return Damaged("container size out of proportion to the file");
     }
+    std::optional<std::vector<uint8_t>> container;
     try {
-        return LoadContainer(LzhufDecode(packed, size_t(size)));
+        container = LzhufDecodeWhole(packed, size_t(size));
     } catch (const std::bad_alloc&) {
         return NoMemory();
     }
+    if (!container) return Damaged("compressed data ends early");
+    return LoadContainerOrRefuse(*container);
 }
 
 }  // namespace skin

@@ -19,9 +19,11 @@ inline constexpr const char* kNoMemoryMessage = "LZH : Cannot get memory for dic
 
 enum class LoadStatus {
     kLoaded,     // `skin` holds the objects (all absent without a description entry)
-    kOlderSkin,  // unknown container version: show `message` (kOlderSkinMessage)
-    kDamaged,    // refused: truncated, out of proportion or outside its limits
-    kNoMemory,   // `message` is kNoMemoryMessage
+    kOlderSkin,  // a container version below the known ones: show `message` (kOlderSkinMessage)
+    // Refused without a message: truncated, out of proportion, outside its
+    // limits, of a version that no skin has, or too large for the memory left.
+    kDamaged,
+    kNoMemory,  // the decoder's memory could not be had: `message` is kNoMemoryMessage
 };
 
 struct LoadResult {
@@ -58,11 +60,13 @@ struct FileCalls {
 };
 FileCalls SystemFileCalls();
 
-// Files larger than this are not read ("File too large").
-inline constexpr uint64_t kMaxSkinFileBytes = uint64_t{128} << 20;
+// Files larger than this are not read ("File too large"): twice the largest
+// container that is decoded.
+inline constexpr uint64_t kMaxSkinFileBytes = uint64_t{8} << 20;
 
-// Reads the skin file at `path` (bytes of the local 8-bit encoding). A path
-// with nothing or only a folder behind it counts as missing.
+// Reads the skin file at `path` (bytes of the local 8-bit encoding). Only a
+// regular file is read: a path with nothing, a folder, a FIFO or a device
+// behind it counts as missing, and opening never waits for a writer.
 FileResult ReadSkinFile(const std::string& path, const FileCalls& calls = SystemFileCalls());
 
 // A skin file of our own: the 4-byte size, then the container LZHUF-coded.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,15 +21,19 @@ struct Rgb {
 
 // A decoded bitmap entry: 24-bit pixels in blue-green-red order, rows from top
 // to bottom, 3 * width bytes a row without padding. Palette files are expanded.
+// Every object that names the same entry shares its pixels.
 struct SkinBitmap {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint8_t> bgr;
+    std::shared_ptr<const std::vector<uint8_t>> bgr;
 
-    bool Empty() const { return width <= 0 || height <= 0; }
+    bool Empty() const {
+        return width <= 0 || height <= 0 || !bgr ||
+               bgr->size() < size_t(width) * size_t(height) * 3;
+    }
     Rgb Pixel(int32_t x, int32_t y) const {
         const size_t at = (size_t(y) * size_t(width) + size_t(x)) * 3;
-        return Rgb{bgr[at + 2], bgr[at + 1], bgr[at]};
+        return Rgb{(*bgr)[at + 2], (*bgr)[at + 1], (*bgr)[at]};
     }
 };
 

@@ -1,5 +1,7 @@
 #include "skin/qt/skin_data.h"
 
+#include <new>
+
 #include "platform/qt/message_box.h"
 #include "skin/qt/skin_manager.h"
 #include "skin/skin_load.h"
@@ -53,7 +55,17 @@ void TSkinData::LoadSkinBytes() {
             // A damaged file is not used; the standard look stays.
             return;
     }
-    look_ = std::make_shared<const SkinLook>(SkinLookFromSkin(loaded.skin));
+    std::shared_ptr<const SkinLook> look;
+    try {
+        look = std::make_shared<const SkinLook>(SkinLookFromSkin(loaded.skin));
+    } catch (const std::bad_alloc&) {
+        // The window images do not fit: the standard look stays.
+        return;
+    }
+    // A frame of the skin's own without a close button would leave the
+    // window impossible to close: the standard look stays.
+    if (!look->CanClose()) return;
+    look_ = std::move(look);
     empty_ = false;
     if (TSkinManager* manager = TSkinManager::Instance()) manager->SkinFileChanged(this);
     if (OnSkinChanged) OnSkinChanged();

@@ -1,6 +1,8 @@
 #include "skin/qt/skin_look.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -13,21 +15,41 @@ std::optional<QColor> ToColor(const std::optional<skin::Rgb>& c) {
     return ToColor(*c);
 }
 
-SkinPiece Piece(const skin::SkinObject& o) {
-    SkinPiece p;
-    p.image = SkinImage(o.bitmap, o.trans);
-    p.frames = std::max(1, o.frames);
-    p.margins = QMargins(o.leftWidth, o.topHeight, o.rightWidth, o.bottomHeight);
-    p.tile = o.tile;
-    return p;
-}
+// Turns skin objects into pieces; the objects that share a bitmap share its
+// image too (one for each transparency switch).
+class PieceMaker {
+public:
+    SkinPiece Piece(const skin::SkinObject& o) {
+        SkinPiece p;
+        p.image = Image(o.bitmap, o.trans);
+        p.frames = std::max(1, o.frames);
+        p.margins = QMargins(o.leftWidth, o.topHeight, o.rightWidth, o.bottomHeight);
+        p.tile = o.tile;
+        return p;
+    }
 
-template <typename T>
-SkinPiece Piece(const std::optional<T>& o) {
-    return o ? Piece(static_cast<const skin::SkinObject&>(*o)) : SkinPiece{};
-}
+    template <typename T>
+    SkinPiece Piece(const std::optional<T>& o) {
+        return o ? Piece(static_cast<const skin::SkinObject&>(*o)) : SkinPiece{};
+    }
 
-SkinBorder Border(const std::optional<skin::SkinBorder>& b) {
+    SkinBorder Border(const std::optional<skin::SkinBorder>& b);
+
+private:
+    QImage Image(const skin::SkinBitmap& bitmap, bool trans) {
+        if (bitmap.Empty()) return {};
+        const auto key = std::pair{bitmap.bgr.get(), trans};
+        const auto it = images_.find(key);
+        if (it != images_.end()) return it->second;
+        QImage image = SkinImage(bitmap, trans);
+        images_.emplace(key, image);
+        return image;
+    }
+
+    std::map<std::pair<const std::vector<uint8_t>*, bool>, QImage> images_;
+};
+
+SkinBorder PieceMaker::Border(const std::optional<skin::SkinBorder>& b) {
     SkinBorder out;
     if (!b) return out;
     out.piece = Piece(*b);
@@ -41,9 +63,10 @@ SkinBorder Border(const std::optional<skin::SkinBorder>& b) {
 }  // namespace
 
 QImage SkinImage(const skin::SkinBitmap& bitmap, bool trans) {
-    if (bitmap.Empty() || bitmap.bgr.size() < size_t(bitmap.width) * size_t(bitmap.height) * 3)
-        return {};
+    if (bitmap.Empty()) return {};
     QImage image(bitmap.width, bitmap.height, QImage::Format_ARGB32_Premultiplied);
+    // Qt gives a null image when it cannot have the memory.
+    if (image.isNull()) return {};
     for (int32_t y = 0; y < bitmap.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int32_t x = 0; x < bitmap.width; ++x) {
@@ -56,14 +79,15 @@ QImage SkinImage(const skin::SkinBitmap& bitmap, bool trans) {
 }
 
 SkinLook SkinLookFromSkin(const skin::Skin& skin) {
+    PieceMaker make;
     SkinLook look;
     const skin::Personality& p = skin.personality;
-    look.left = Border(p.left);
-    look.right = Border(p.right);
-    look.top = Border(p.top);
-    look.bottom = Border(p.bottom);
-    look.textBack = Piece(p.title.textBack);
-    look.menuBar = Piece(p.menuBar);
+    look.left = make.Border(p.left);
+    look.right = make.Border(p.right);
+    look.top = make.Border(p.top);
+    look.bottom = make.Border(p.bottom);
+    look.textBack = make.Piece(p.title.textBack);
+    look.menuBar = make.Piece(p.menuBar);
     look.textShift = p.title.textShift;
     look.textShiftVert = p.title.textShiftVert;
     look.textRightClip = p.title.textRightClip;
@@ -79,26 +103,26 @@ SkinLook SkinLookFromSkin(const skin::Skin& skin) {
         c.scrollbar};
     static_assert(std::size(colours) == size_t(SkinColour::Count));
     for (size_t i = 0; i < std::size(colours); ++i) look.colours[i] = ToColor(colours[i]);
-    look.button = Piece(skin.buttons.push);
-    look.check = Piece(skin.buttons.check);
-    look.radio = Piece(skin.buttons.radio);
+    look.button = make.Piece(skin.buttons.push);
+    look.check = make.Piece(skin.buttons.check);
+    look.radio = make.Piece(skin.buttons.radio);
     for (const skin::SkinSysButton& b : skin.titleButtons) {
         SkinTitleButton t;
-        t.piece = Piece(b);
+        t.piece = make.Piece(b);
         t.action = b.action;
         t.align = b.align;
         t.x = b.xcoord;
         t.y = b.ycoord;
         if (t.piece.Present()) look.titleButtons.push_back(std::move(t));
     }
-    look.groupBox = Piece(skin.groupBox);
-    look.sunkEdge = Piece(skin.sunkEdge);
-    look.menuItem = Piece(skin.menuItem);
-    look.menuBackground = Piece(skin.menuBackground);
-    look.horzScroll = Piece(skin.horzScroll);
-    look.vertScroll = Piece(skin.vertScroll);
-    look.horzThumb = Piece(skin.horzScrollThumb);
-    look.vertThumb = Piece(skin.vertScrollThumb);
+    look.groupBox = make.Piece(skin.groupBox);
+    look.sunkEdge = make.Piece(skin.sunkEdge);
+    look.menuItem = make.Piece(skin.menuItem);
+    look.menuBackground = make.Piece(skin.menuBackground);
+    look.horzScroll = make.Piece(skin.horzScroll);
+    look.vertScroll = make.Piece(skin.vertScroll);
+    look.horzThumb = make.Piece(skin.horzScrollThumb);
+    look.vertThumb = make.Piece(skin.vertScrollThumb);
     return look;
 }
 
@@ -106,6 +130,21 @@ QRect SkinPiece::FrameRect(int frame) const {
     if (!Present()) return {};
     const QSize s = FrameSize();
     return {std::clamp(frame, 0, frames - 1) * s.width(), 0, s.width(), s.height()};
+}
+
+bool SkinLook::CanClose() const {
+    if (!HasFrame()) return true;
+    const int bar = top.piece.FrameSize().height();
+    for (const SkinTitleButton& b : titleButtons) {
+        if (b.action != int(TitleAction::Close) || !b.piece.Present()) continue;
+        const QSize s = b.piece.FrameSize();
+        const bool inBar = b.y >= 0 && b.y + s.height() <= bar;
+        // Placed from the left edge at x, or from the right edge x to the left.
+        const bool inReach = b.align == 0 ? b.x >= 0 && b.x + s.width() <= kCloseButtonReach
+                                          : b.x >= s.width() && b.x <= kCloseButtonReach;
+        if (inBar && inReach) return true;
+    }
+    return false;
 }
 
 QMargins SkinLook::FrameMargins() const {

@@ -92,6 +92,11 @@ struct SkinLook {
 
     // The skin draws a window frame only when it has a title strip.
     bool HasFrame() const { return top.piece.Present(); }
+    // Whether a window it frames can be closed: without a frame of its own
+    // the system's stays; with one, a close button must lie wholly inside
+    // the title bar and within kCloseButtonReach pixels of its edge, so that
+    // even a small message box shows it.
+    bool CanClose() const;
     // The widths of the frame around a window's contents.
     QMargins FrameMargins() const;
     std::optional<QColor> Colour(SkinColour c) const { return colours[static_cast<size_t>(c)]; }
@@ -99,7 +104,10 @@ struct SkinLook {
     QPalette Palette(const QPalette& base) const;
 };
 
-// The look of a loaded skin.
+inline constexpr int kCloseButtonReach = 200;
+
+// The look of a loaded skin. Objects that share a bitmap share its image.
 SkinLook SkinLookFromSkin(const skin::Skin& skin);
 // A skin bitmap as an image; magenta pixels are cleared when `trans` is set.
+// A null image when the bitmap is empty or the memory cannot be had.
 QImage SkinImage(const skin::SkinBitmap& bitmap, bool trans);

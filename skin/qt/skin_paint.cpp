@@ -1,6 +1,8 @@
 #include "skin/qt/skin_paint.h"
 
+#include <QBrush>
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -12,11 +14,11 @@ void Blit(QPainter& painter, const QImage& image, const QRect& source, const QRe
         painter.drawImage(target, image, source);
         return;
     }
+    // One fill with the part as a pattern: drawing it tile by tile would
+    // take a million calls for a one-pixel part in a large window.
     painter.save();
-    painter.setClipRect(target, Qt::IntersectClip);
-    for (int y = target.top(); y <= target.bottom(); y += source.height())
-        for (int x = target.left(); x <= target.right(); x += source.width())
-            painter.drawImage(QPoint(x, y), image, source);
+    painter.setBrushOrigin(target.topLeft());
+    painter.fillRect(target, QBrush(image.copy(source)));
     painter.restore();
 }
 
@@ -29,8 +31,8 @@ void DrawPiece(QPainter& painter, const SkinPiece& piece, int frame, const QRect
     // Margins never exceed half of the frame or of the target.
     auto cut = [](int a, int b, int srcLen, int dstLen) {
         const int limit = std::min(srcLen, dstLen);
-        if (a + b <= limit) return std::pair{a, b};
-        const int sa = a * limit / std::max(1, a + b);
+        if (int64_t(a) + b <= limit) return std::pair{a, b};
+        const int sa = int(int64_t(a) * limit / std::max<int64_t>(1, int64_t(a) + b));
         return std::pair{sa, limit - sa};
     };
     const auto [l, r] = cut(std::max(0, piece.margins.left()), std::max(0, piece.margins.right()),

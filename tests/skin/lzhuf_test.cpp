@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 
@@ -108,6 +109,46 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Lzhuf, RepeatedTextShrinks) {
     const Bytes data = IniLike(100000);
     EXPECT_LT(skin::LzhufEncode(data).size(), data.size() / 5);
+}
+
+struct Whole {
+    const char* what;
+    const char* input;  // hex
+    size_t size;
+    std::optional<std::string> output;
+};
+
+class WholeStreams : public testing::TestWithParam<Whole> {};
+
+TEST_P(WholeStreams, NeedNoMoreThanOneBytePastTheirEnd) {
+    const Whole& w = GetParam();
+    const std::optional<Bytes> out = skin::LzhufDecodeWhole(Hex(w.input), w.size);
+    if (w.output) {
+        EXPECT_EQ(out, Text(*w.output));
+    } else {
+        EXPECT_EQ(out, std::nullopt);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, WholeStreams,
+    testing::Values(Whole{"complete", "8cff0c", 3, "   "},
+                    // The last 6 position bits past the end: an unflushed last byte.
+                    Whole{"last_byte_missing", "8cff", 3, "   "},
+                    // The whole position past the end.
+                    Whole{"cut_short", "8c", 3, std::nullopt},
+                    // Every bit past the end: no stream at all.
+                    Whole{"empty", "", 2, std::nullopt}),
+    [](const testing::TestParamInfo<Whole>& info) { return std::string(info.param.what); });
+
+TEST(Lzhuf, EncodedStreamCutShortIsNotWhole) {
+    const Bytes data = Random(20000, 3, 256);
+    const Bytes packed = skin::LzhufEncode(data);
+    EXPECT_EQ(skin::LzhufDecodeWhole(packed, data.size()), data);
+    for (const size_t keep : {packed.size() / 2, packed.size() - 2}) {
+        EXPECT_EQ(skin::LzhufDecodeWhole(std::span(packed).first(keep), data.size()), std::nullopt)
+            << keep;
+    }
 }
 
 }  // namespace

@@ -38,27 +38,32 @@ TEST_P(StoredInputs, LoadAsTheirNameSays) {
     EXPECT_EQ(r.detail, GetParam().detail);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, StoredInputs,
-                         testing::Values(Stored{"container-full.bin", LoadStatus::kLoaded, ""},
-                                         Stored{"container-20000.bin", LoadStatus::kLoaded, ""},
-                                         Stored{"container-30000.bin", LoadStatus::kLoaded, ""},
-                                         Stored{"container-40000.bin", LoadStatus::kLoaded, ""},
-                                         Stored{"container-50000.bin", LoadStatus::kLoaded, ""},
-                                         Stored{"container-70000.bin", LoadStatus::kLoaded, ""},
-                                         Stored{"container-older-10000.bin", LoadStatus::kOlderSkin,
-                                                ""},
-                                         Stored{"container-entry-outside.bin", LoadStatus::kDamaged,
-                                                "entry outside the data part"},
-                                         Stored{"container-1002-entries.bin", LoadStatus::kDamaged,
-                                                "more than 1001 entries"},
-                                         Stored{"file-full.skn", LoadStatus::kLoaded, ""},
-                                         Stored{"file-out-of-proportion.skn", LoadStatus::kDamaged,
-                                                "container size out of proportion to the file"}),
-                         [](const testing::TestParamInfo<Stored>& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name) c = isalnum(uint8_t(c)) ? c : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Files, StoredInputs,
+    testing::Values(
+        Stored{"container-full.bin", LoadStatus::kLoaded, ""},
+        Stored{"container-20000.bin", LoadStatus::kLoaded, ""},
+        Stored{"container-30000.bin", LoadStatus::kLoaded, ""},
+        Stored{"container-40000.bin", LoadStatus::kLoaded, ""},
+        Stored{"container-50000.bin", LoadStatus::kLoaded, ""},
+        Stored{"container-70000.bin", LoadStatus::kLoaded, ""},
+        Stored{"container-older-10000.bin", LoadStatus::kOlderSkin, ""},
+        Stored{"container-entry-outside.bin", LoadStatus::kDamaged, "entry outside the data part"},
+        Stored{"container-1002-entries.bin", LoadStatus::kDamaged, "more than 1001 entries"},
+        Stored{"file-full.skn", LoadStatus::kLoaded, ""},
+        Stored{"file-out-of-proportion.skn", LoadStatus::kDamaged,
+               "container size out of proportion to the file"},
+        Stored{"file-truncated.skn", LoadStatus::kDamaged, "compressed data ends early"},
+        Stored{"file-cut-in-half.skn", LoadStatus::kDamaged, "compressed data ends early"},
+        Stored{"file-200-references-to-one-bitmap.skn", LoadStatus::kLoaded, ""},
+        Stored{"file-bitmap-of-the-whole-budget.skn", LoadStatus::kLoaded, ""},
+        Stored{"file-bitmap-8000-square.skn", LoadStatus::kLoaded, ""},
+        Stored{"file-extreme-numbers.skn", LoadStatus::kLoaded, ""}),
+    [](const testing::TestParamInfo<Stored>& info) {
+        std::string name = info.param.name;
+        for (char& c : name) c = isalnum(uint8_t(c)) ? c : '_';
+        return name;
+    });
 
 TEST(StoredInputs, FullSkinBuildsItsObjects) {
     for (const char* name : {"container-full.bin", "file-full.skn"}) {

@@ -1,6 +1,9 @@
 // Reading the skin file from disk: a missing file is no error, one that
 // cannot be read gives the message with the system's reason.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -70,5 +73,51 @@ INSTANTIATE_TEST_SUITE_P(Calls, Failures,
                          testing::Values(Failure{true, EACCES, "Permission denied"},
                                          Failure{true, EMFILE, "Too many open files"},
                                          Failure{false, EIO, "Input/output error"}));
+
+TEST(ReadSkinFile, FifoAtThePathIsMissingAndNeverWaited) {
+    skintest::TempFolder folder;
+    const std::string path = (folder.Path() / "Xplorer_mod.skn").string();
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    const skin::FileResult r = skin::ReadSkinFile(path);
+    EXPECT_EQ(r.status, FileStatus::kMissing);
+    EXPECT_EQ(r.message, "");
+}
+
+// The path looked like a regular file, but what opens is a FIFO (the file
+// was replaced in between): opening must not wait for a writer.
+std::string fifoPath;
+bool openedWithoutWaiting = false;
+int OpenFifoInstead(const char*, int flags) {
+    openedWithoutWaiting = (flags & O_NONBLOCK) != 0;
+    if (!openedWithoutWaiting) {
+        errno = EINVAL;  // opening a FIFO to read would hang the test
+        return -1;
+    }
+    return ::open(fifoPath.c_str(), flags);
+}
+
+TEST(ReadSkinFile, FileReplacedByAFifoIsMissing) {
+    skintest::TempFolder folder;
+    const std::string path = folder.Write("skin.skn", {1, 2, 3});
+    fifoPath = (folder.Path() / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifoPath.c_str(), 0600), 0);
+    skin::FileCalls calls = skin::SystemFileCalls();
+    calls.open = OpenFifoInstead;
+    const skin::FileResult r = skin::ReadSkinFile(path, calls);
+    EXPECT_TRUE(openedWithoutWaiting);
+    EXPECT_EQ(r.status, FileStatus::kMissing);
+    EXPECT_TRUE(r.bytes.empty());
+}
+
+TEST(ReadSkinFile, FileLargerThanAnySkinIsNotRead) {
+    skintest::TempFolder folder;
+    const std::string path = folder.Write("big.skn", {});
+    // A sparse file: its size is all that is looked at.
+    ASSERT_EQ(::truncate(path.c_str(), off_t(skin::kMaxSkinFileBytes + 1)), 0);
+    const skin::FileResult r = skin::ReadSkinFile(path);
+    EXPECT_EQ(r.status, FileStatus::kCannotOpen);
+    EXPECT_EQ(r.message, "Cannot open file \"" + path + "\". File too large");
+    EXPECT_TRUE(r.bytes.empty());
+}
 
 }  // namespace

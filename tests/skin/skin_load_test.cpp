@@ -142,7 +142,7 @@ TEST(LoadSkin, BitmapPixelsAreBlueGreenRedFromTheTop) {
     const skin::Skin s = Load("[Buttons]\nBitmap=push.bmp\nCheckButton=check.bmp\n",
                               {{"push.bmp", bmp24}, {"check.bmp", fixtures::BmpFile(layout)}});
     ASSERT_TRUE(s.buttons.push);
-    EXPECT_EQ(s.buttons.push->bitmap.bgr, (Bytes{10, 20, 30, 11, 20, 30, 10, 21, 30, 11, 21, 30}));
+    EXPECT_EQ(*s.buttons.push->bitmap.bgr, (Bytes{10, 20, 30, 11, 20, 30, 10, 21, 30, 11, 21, 30}));
     ASSERT_TRUE(s.buttons.check);
     EXPECT_EQ(s.buttons.check->bitmap.Pixel(0, 0), (Rgb{255, 0, 255}));
     EXPECT_EQ(s.buttons.check->bitmap.Pixel(1, 0), (Rgb{3, 2, 1}));
@@ -160,15 +160,41 @@ Bytes ClaimedRle8(int w, int h) {
     return fixtures::BmpFile(layout);
 }
 
-TEST(LoadSkin, BitmapClaimingMorePixelsThanASkinMayHoldIsEmpty) {
-    // 8200 x 8200 is just over the 64 Mi pixels of a skin; 100 x 100 decodes.
+TEST(LoadSkin, BitmapsBeyondTheSkinsPixelsOrSidesAreEmpty) {
+    // 2048 x 2048 takes all 4 Mi pixels of a skin: one more pixel does not
+    // fit. No side may be longer than 4096.
     const skin::Skin s =
-        Load("[Personality]\nLeft=big.bmp\nRight=small.bmp\n",
-             {{"big.bmp", ClaimedRle8(8200, 8200)}, {"small.bmp", ClaimedRle8(100, 100)}});
-    ASSERT_TRUE(s.personality.left && s.personality.right);
-    EXPECT_TRUE(s.personality.left->bitmap.Empty());
-    EXPECT_EQ(s.personality.right->bitmap.width, 100);
-    EXPECT_EQ(s.personality.right->bitmap.Pixel(99, 99), (Rgb{3, 2, 1}));
+        Load("[Personality]\nLeft=big.bmp\nRight=small.bmp\nTop=wide.bmp\nBottom=widest.bmp\n",
+             {{"big.bmp", ClaimedRle8(2048, 2048)},
+              {"small.bmp", ClaimedRle8(1, 1)},
+              {"wide.bmp", ClaimedRle8(4097, 1)},
+              {"widest.bmp", ClaimedRle8(8000, 8000)}});
+    ASSERT_TRUE(s.personality.left && s.personality.right && s.personality.top &&
+                s.personality.bottom);
+    EXPECT_EQ(s.personality.left->bitmap.width, 2048);
+    EXPECT_EQ(s.personality.left->bitmap.Pixel(2047, 2047), (Rgb{3, 2, 1}));
+    EXPECT_TRUE(s.personality.right->bitmap.Empty());
+    EXPECT_TRUE(s.personality.top->bitmap.Empty());
+    EXPECT_TRUE(s.personality.bottom->bitmap.Empty());
+
+    const skin::Skin edge =
+        Load("[Personality]\nTop=wide.bmp\nLeft=high.bmp\n",
+             {{"wide.bmp", ClaimedRle8(4096, 1)}, {"high.bmp", ClaimedRle8(1, 4096)}});
+    EXPECT_EQ(edge.personality.top->bitmap.width, 4096);
+    EXPECT_EQ(edge.personality.left->bitmap.height, 4096);
+}
+
+TEST(LoadSkin, EveryObjectNamingOneBitmapSharesItsPixels) {
+    // 200 title-bar buttons of one 1024 x 1024 bitmap hold it once.
+    std::string ini = "[Buttons]\nBitmap=one.bmp\n";
+    for (int i = 0; i < 200; ++i) ini += "[BUTTON" + std::to_string(i) + "]\nButtonImage=one.bmp\n";
+    const skin::Skin s = Load(ini, {{"one.bmp", ClaimedRle8(1024, 1024)}});
+    ASSERT_EQ(s.titleButtons.size(), 200u);
+    ASSERT_TRUE(s.buttons.push);
+    const std::vector<uint8_t>* pixels = s.buttons.push->bitmap.bgr.get();
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(pixels->size(), size_t{1024 * 1024 * 3});
+    for (const skin::SkinSysButton& b : s.titleButtons) EXPECT_EQ(b.bitmap.bgr.get(), pixels);
 }
 
 TEST(LoadSkin, PersonalityBordersTitleAndMenuBar) {
@@ -183,7 +209,7 @@ TEST(LoadSkin, PersonalityBordersTitleAndMenuBar) {
         "ActiveTextR=10\nActiveTextG=20\nActiveTextB=30\n"
         "InActiveTextR=1\nInActiveTextB=3\n"
         "menuBar=left.bmp\nTileMenu=0\n",
-        {{"left.bmp", Plain(8, 4)}});
+        {{"left.bmp", Plain(8, 30)}});
     EXPECT_EQ(s.skinName, "Graphite");
     const skin::Personality& p = s.personality;
     ASSERT_TRUE(p.left);
@@ -239,7 +265,7 @@ TEST(LoadSkin, ButtonsSectionFramesAndKeys) {
         "[Buttons]\nBitmap=push.bmp\nCheckButton=check.bmp\nRadioButton=radio.bmp\n"
         "LeftWidth=3\nTopHeight=0x1A\nTile=2\nTrans=1\nPressedColour=$FF\nNormalColour2=1,2,3\n"
         "RadioButtonFrame=6\n",
-        {{"push.bmp", Plain(50, 20)}, {"check.bmp", Plain(130, 13)}, {"radio.bmp", Plain(64, 16)}});
+        {{"push.bmp", Plain(50, 30)}, {"check.bmp", Plain(130, 13)}, {"radio.bmp", Plain(64, 16)}});
     ASSERT_TRUE(s.buttons.push && s.buttons.check && s.buttons.radio);
     const skin::SkinObject& push = *s.buttons.push;
     EXPECT_EQ(push.frames, 5);
@@ -378,6 +404,117 @@ TEST(LoadSkin, ControlSectionsCountTheirFrames) {
     EXPECT_EQ(s.trackVert->programResource, "");
     EXPECT_EQ(s.trackVert->frames, 1);  // Frame 0: one frame
     EXPECT_TRUE(s.trackVert->tile);
+}
+
+// Numbers at the ends of the 32-bit range are held to what keeps a window
+// usable: margins within the bitmap, offsets within 4096 pixels, fonts of 1
+// to 200 pixels, at most 4096 frames.
+struct Extreme {
+    const char* what;
+    std::string value;
+    int32_t fontHeight, textShift, xcoord, leftWidth, topHeight, head, frames;
+};
+
+class ExtremeNumbers : public testing::TestWithParam<Extreme> {};
+
+TEST_P(ExtremeNumbers, AreClampedWhenRead) {
+    const Extreme& e = GetParam();
+    const std::string& v = e.value;
+    const skin::Skin s =
+        Load("[Fonts]\nFontHeight=" + v + "\n[Personality]\nTop=top.bmp\nTopTopHeight=" + v +
+                 "\nTopFrame=" + v + "\nTextShift=" + v + "\nTextShiftVert=" + v +
+                 "\n[Buttons]\nBitmap=push.bmp\nLeftWidth=" + v + "\nTopHeight=" + v +
+                 "\n[BUTTON.CLOSE]\nButtonImage=push.bmp\n" + "Xcoord=" + v + "\nYcoord=" + v +
+                 "\nframe=" + v + "\n",
+             {{"top.bmp", Plain(40, 20)}, {"push.bmp", Plain(50, 30)}});
+    EXPECT_EQ(s.fontHeight, e.fontHeight);
+    EXPECT_EQ(s.personality.title.textShift, e.textShift);
+    EXPECT_EQ(s.personality.title.textShiftVert, e.textShift);
+    ASSERT_TRUE(s.personality.top && s.buttons.push);
+    EXPECT_EQ(s.personality.top->topHeight, e.head);  // along the strip's 40 pixels
+    EXPECT_EQ(s.personality.top->frames, e.frames);
+    EXPECT_EQ(s.buttons.push->leftWidth, e.leftWidth);
+    EXPECT_EQ(s.buttons.push->topHeight, e.topHeight);
+    ASSERT_EQ(s.titleButtons.size(), 1u);
+    EXPECT_EQ(s.titleButtons[0].xcoord, e.xcoord);
+    EXPECT_EQ(s.titleButtons[0].ycoord, e.xcoord);
+    EXPECT_EQ(s.titleButtons[0].frames, e.frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ExtremeNumbers,
+    testing::Values(Extreme{"largest", "2147483647", 200, 4096, 4096, 50, 30, 40, 4096},
+                    Extreme{"largest_hex", "$7FFFFFFF", 200, 4096, 4096, 50, 30, 40, 4096},
+                    Extreme{"smallest", "-2147483648", 1, -4096, -4096, 0, 0, 0, 1},
+                    Extreme{"minus_one", "$FFFFFFFF", 1, -1, -1, 0, 0, 0, 1},
+                    Extreme{"inside", "7", 7, 7, 7, 7, 7, 7, 7}),
+    [](const testing::TestParamInfo<Extreme>& info) { return std::string(info.param.what); });
+
+TEST(LoadSkin, SectionsAreLookedUpByNameAtAnyCount) {
+    // The first of each name counts, also among thousands.
+    std::string ini;
+    for (int i = 0; i < 4000; ++i) ini += "[Colour" + std::to_string(i) + "]\ncolor=1 2 3\n";
+    ini += "[Colour7]\ncolor=9 9 9\n[Fonts]\nFontHeight=12\n";
+    const skin::Skin s = Load(ini);
+    ASSERT_EQ(s.namedColours.size(), 4000u);
+    EXPECT_EQ(s.namedColours[7].color, (Rgb{1, 2, 3}));
+    EXPECT_EQ(s.fontHeight, 12);
+}
+
+TEST(LoadSkin, DescriptionBeyondItsLimitsIsDamaged) {
+    std::string sections;
+    for (int i = 0; i <= 4096; ++i) sections += "[a]\n";
+    std::string lines = "[Fonts]\n";
+    for (int i = 0; i <= 65536; ++i) lines += "a=1\n";
+    for (const auto& [ini, detail] : {std::pair{sections, "more than 4096 sections"},
+                                      std::pair{lines, "more than 65536 key lines"}}) {
+        const skin::LoadResult r = skin::LoadSkin(SkinFile(ini, {}));
+        EXPECT_EQ(r.status, LoadStatus::kDamaged);
+        EXPECT_EQ(r.detail, detail);
+        EXPECT_EQ(r.message, "");
+    }
+}
+
+TEST(LoadSkin, FileCutShortIsDamaged) {
+    std::string ini = "[Fonts]\nFontHeight=9\n";
+    for (int i = 0; i < 50; ++i) ini += "[Colour" + std::to_string(i) + "]\ncolor=1 2 3\n";
+    const Bytes whole = SkinFile(ini, {{"a.bmp", Plain(20, 20, {1, 2, 3})}});
+    ASSERT_EQ(skin::LoadSkin(whole).status, LoadStatus::kLoaded);
+    for (const size_t keep : {whole.size() / 2, whole.size() - 2}) {
+        const skin::LoadResult r = skin::LoadSkin(std::span(whole).first(keep));
+        EXPECT_EQ(r.status, LoadStatus::kDamaged) << keep;
+        EXPECT_EQ(r.detail, "compressed data ends early") << keep;
+        EXPECT_EQ(r.message, "");
+    }
+}
+
+TEST(LoadSkin, OnlyVersionsBelowTheKnownOnesAreOlderSkins) {
+    struct Version {
+        uint32_t number;
+        LoadStatus status;
+        std::string detail;
+    };
+    for (const Version& v :
+         {Version{10000, LoadStatus::kOlderSkin, ""}, Version{19999, LoadStatus::kOlderSkin, ""},
+          Version{0, LoadStatus::kDamaged, "unknown container version 0"},
+          Version{80000, LoadStatus::kDamaged, "unknown container version 80000"},
+          Version{0x74747474, LoadStatus::kDamaged, "unknown container version 1953789044"}}) {
+        Bytes container = skin::BuildContainer({{"skin.ini", Text("[Fonts]\n")}});
+        for (int i = 0; i < 4; ++i) container[size_t(i)] = uint8_t(v.number >> (8 * i));
+        const skin::LoadResult r = skin::LoadSkin(skin::PackSkinFile(container));
+        EXPECT_EQ(r.status, v.status) << v.number;
+        EXPECT_EQ(r.detail, v.detail) << v.number;
+        EXPECT_EQ(r.message, v.status == LoadStatus::kOlderSkin ? skin::kOlderSkinMessage : "");
+    }
+}
+
+TEST(LoadSkin, ZerosClaimingTheLargestContainerAreNoSkin) {
+    // 64 Ki zeros may claim the largest container, 4 MiB; what they decode
+    // to is no container.
+    const skin::LoadResult r = skin::LoadSkin(Raw(4 << 20, Bytes(65536, 0)));
+    EXPECT_EQ(r.status, LoadStatus::kDamaged);
+    EXPECT_EQ(r.message, "");
+    EXPECT_NE(r.detail, "");
 }
 
 }  // namespace

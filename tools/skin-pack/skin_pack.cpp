@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     entries.push_back({inis[0].filename().string(), ReadAll(inis[0])});
     for (const fs::path& p : bitmaps) {
         skin::PackEntry e{p.filename().string(), ReadAll(p)};
-        uint64_t budget = uint64_t{1} << 26;
+        uint64_t budget = skin::kMaxSkinPixels;
         if (skin::DecodeSkinBitmap(e.bytes, budget).Empty()) {
             return Fail(p.string() + " is not a BMP file that Strakel reads");
         }

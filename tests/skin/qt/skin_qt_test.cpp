@@ -17,6 +17,7 @@
 #include "skin/qt/skin_form_painter.h"
 #include "skin/qt/skin_location.h"
 #include "skin/qt/skin_manager.h"
+#include "skin/qt/skin_paint.h"
 #include "skin/qt/skin_tag.h"
 #include "skin/skin_container.h"
 #include "skin/skin_load.h"
@@ -55,10 +56,12 @@ const char* const kIni =
     "[Buttons]\nBitmap=button.bmp\nLeftWidth=2\nRightWidth=2\nTopHeight=2\nBottomHeight=2\n"
     "[BUTTON.CLOSE]\nButtonImage=close.bmp\nAction=0\nAlign=1\nXcoord=20\nYcoord=2\nframe=3\n";
 
-// A skin file of container `version` with the fixture description and bitmaps.
-Bytes SkinFile(uint32_t version, const Bgr (&frames)[5] = kButtonFrames) {
+// A skin file of container `version` with the fixture bitmaps and the
+// fixture description (or `ini`).
+Bytes SkinFile(uint32_t version, const Bgr (&frames)[5] = kButtonFrames,
+               const std::string& ini = kIni) {
     std::vector<skin::PackEntry> entries = {
-        {"skin.ini", Text(kIni)},
+        {"skin.ini", Text(ini)},
         {"top.bmp", Plain(2, 8, 20, {60, 50, 40})},
         {"left.bmp", Plain(2, 3, 8, {60, 50, 40})},
         {"right.bmp", Plain(2, 3, 8, {60, 50, 40})},
@@ -209,6 +212,79 @@ private slots:
         QCOMPARE(close->geometry(), QRect(form.window.width() - 20, 2, 16, 14));
         close->click();
         QVERIFY(!form.window.isVisible());
+    }
+
+    void skinWithoutAReachableCloseButtonKeepsTheStandardLook() {
+        const std::string frame =
+            std::string(kIni).substr(0, std::string(kIni).find("[BUTTON.CLOSE]"));
+        const std::string close = "[BUTTON.CLOSE]\nButtonImage=close.bmp\nAction=0\nframe=3\n";
+        // The close strip's frames are 16 x 14 in a title bar of 20.
+        const struct {
+            const char* what;
+            std::string ini;
+            bool loads;
+        } cases[] = {
+            {"no close button", frame, false},
+            {"only a maximize button", frame + "[BUTTON.MAX]\nButtonImage=close.bmp\nAction=1\n",
+             false},
+            {"below the title bar", frame + close + "Align=1\nXcoord=20\nYcoord=2147483647\n",
+             false},
+            {"lower than the bar", frame + close + "Align=1\nXcoord=20\nYcoord=7\n", false},
+            {"right of the window", frame + close + "Align=1\nXcoord=-2147483648\n", false},
+            {"far from the left edge", frame + close + "Align=0\nXcoord=2147483647\n", false},
+            {"at the left edge", frame + close + "Align=0\nXcoord=0\nYcoord=6\n", true},
+            {"at the right edge", frame + close + "Align=1\nXcoord=16\n", true},
+            // Without a title strip the system's frame and its buttons stay.
+            {"no frame of its own", "[Buttons]\nBitmap=button.bmp\n", true},
+        };
+        for (const auto& c : cases) {
+            Form form(Write("close.skn", SkinFile(60000, kButtonFrames, c.ini)));
+            form.window.show();
+            QVERIFY2(form.skin->Empty() != c.loads, c.what);
+            QVERIFY2(Manager().IsSkinned(&form.window) == c.loads, c.what);
+            QVERIFY2(boxes_.empty(), c.what);
+        }
+    }
+
+    void objectsOfOneBitmapShareOneImage() {
+        std::string ini = kIni;
+        for (int i = 0; i < 50; ++i)
+            ini += "[BUTTON" + std::to_string(i) + "]\nButtonImage=close.bmp\nAction=-1\n";
+        const skin::LoadResult r = skin::LoadSkin(SkinFile(60000, kButtonFrames, ini));
+        QCOMPARE(r.status, skin::LoadStatus::kLoaded);
+        const SkinLook look = SkinLookFromSkin(r.skin);
+        QCOMPARE(look.titleButtons.size(), size_t{51});
+        for (const SkinTitleButton& b : look.titleButtons)
+            QCOMPARE(b.piece.image.constBits(), look.titleButtons[0].piece.image.constBits());
+    }
+
+    void tiledMiddleRepeatsFromTheTargetsCorner() {
+        // A 4 x 4 frame: a border of 1 and a middle of 2 x 2 in four colours.
+        QImage strip(4, 4, QImage::Format_ARGB32_Premultiplied);
+        strip.fill(Qt::black);
+        const QRgb middle[2][2] = {{qRgb(200, 0, 0), qRgb(0, 200, 0)},
+                                   {qRgb(0, 0, 200), qRgb(200, 200, 0)}};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x) strip.setPixel(1 + x, 1 + y, middle[y][x]);
+        SkinPiece piece;
+        piece.image = strip;
+        piece.margins = QMargins(1, 1, 1, 1);
+        piece.tile = true;
+        QImage target(40, 40, QImage::Format_ARGB32_Premultiplied);
+        target.fill(Qt::white);
+        {
+            QPainter painter(&target);
+            DrawPiece(painter, piece, 0, QRect(5, 7, 13, 10));
+        }
+        for (int y = 8; y < 16; ++y)
+            for (int x = 6; x < 17; ++x)
+                QCOMPARE(target.pixel(x, y), middle[(y - 8) % 2][(x - 6) % 2]);
+        // The edges tile along their length; corners and outside stay.
+        QCOMPARE(target.pixel(5, 7), qRgb(0, 0, 0));
+        QCOMPARE(target.pixel(17, 16), qRgb(0, 0, 0));
+        QCOMPARE(target.pixel(9, 7), qRgb(0, 0, 0));
+        QCOMPARE(target.pixel(4, 7), qRgb(255, 255, 255));
+        QCOMPARE(target.pixel(18, 17), qRgb(255, 255, 255));
     }
 
     void formWithTag99IsNotSkinned() {
