@@ -27,7 +27,8 @@ struct FileId {
 
 struct FileIdHash {
     size_t operator()(const FileId& id) const {
-        return std::hash<uint64_t>()(uint64_t(id.device) * 0x9E3779B97F4A7C15u ^ uint64_t(id.inode));
+        return std::hash<uint64_t>()(uint64_t(id.device) * 0x9E3779B97F4A7C15u ^
+                                     uint64_t(id.inode));
     }
 };
 

@@ -101,8 +101,8 @@ int main(int argc, char** argv) {
         const int32_t named = cli::OutputFormatFor(*options.output).value_or(0);
         if (!named && !chosen)
             return UsageError("cannot write " + cli::PrintableName(*options.output) +
-                              ": use a name ending in " +
-                              cli::OutputExtensions() + ", or --format");
+                              ": use a name ending in " + cli::OutputExtensions() +
+                              ", or --format");
         if (named && chosen && named != chosen)
             return UsageError("option --format " + options.format->substr(1) +
                               " and the extension of " + cli::PrintableName(*options.output) +

@@ -48,8 +48,7 @@ struct AtomicFileCalls {
     ssize_t (*write)(int fd, const void* data, size_t size);
     int (*fsync)(int fd);
     // renameat2: flags 0 or RENAME_NOREPLACE.
-    int (*renameat)(int fromFolder, const char* from, int toFolder, const char* to,
-                    unsigned flags);
+    int (*renameat)(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags);
 };
 
 // The calls of the system itself.

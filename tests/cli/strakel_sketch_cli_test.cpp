@@ -778,8 +778,8 @@ TEST_F(StrakelSketchCli, AnInterruptedRunLeavesNoTemporaryFiles) {
             ::setenv("LD_PRELOAD", STRAKEL_FSYNC_SHIM, 1);
             ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
             if (::chdir(dir_.c_str()) == 0)
-                ::execl(STRAKEL_SKETCH_EXE, STRAKEL_SKETCH_EXE, "-f", "-j", "2", "-d", ".",
-                        "a.bmp", "b.bmp", static_cast<char*>(nullptr));
+                ::execl(STRAKEL_SKETCH_EXE, STRAKEL_SKETCH_EXE, "-f", "-j", "2", "-d", ".", "a.bmp",
+                        "b.bmp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(out[1]);
@@ -969,10 +969,10 @@ TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
     const std::set<std::string> help = HelpOptions(r.out);
     EXPECT_EQ(help,
               (std::set<std::string>{
-                  "--color", "--threshold", "--tone",     "--shading", "--brightness", "--sharpen",
-                  "-o",      "--output",    "-d",         "--dir",     "-f",           "--force",
-                  "--format", "--quality",  "-j",         "--jobs",    "--any-size",   "--list",
-                  "-q",      "--quiet",     "-h",         "--help",    "-V",           "--version"}));
+                  "--color",  "--threshold", "--tone", "--shading", "--brightness", "--sharpen",
+                  "-o",       "--output",    "-d",     "--dir",     "-f",           "--force",
+                  "--format", "--quality",   "-j",     "--jobs",    "--any-size",   "--list",
+                  "-q",       "--quiet",     "-h",     "--help",    "-V",           "--version"}));
     EXPECT_EQ(ManualOptions(ReadFile(STRAKEL_SKETCH_MANPAGE)), help);
 
     // What bash offers after a dash, with the completion loaded.

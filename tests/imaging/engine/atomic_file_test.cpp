@@ -56,7 +56,7 @@ struct Injection {
     bool writeReturnsZero = false;
     int calls = 0;
     std::string renamedFrom;
-    std::string appearsDuringWrite;   // a file made at this path by the first write
+    std::string appearsDuringWrite;     // a file made at this path by the first write
     bool noReplaceUnsupported = false;  // RENAME_NOREPLACE fails as on file systems without it
 };
 Injection g_injection;
