@@ -516,7 +516,7 @@ TEST_F(StrakelSketchCli, ExistingAndClashingOutputsAreRefusedUnlessForced) {
         std::vector<std::string> args;
         int exitCode;
         std::string err;
-        std::vector<Content> after;  // regular files after the run, links followed
+        std::vector<Content> after;  // regular files after the run (links are checked apart)
     } cases[] = {
         {"one output spelt two ways",
          {"c/x.bmp", "c/x.jpg"},
@@ -586,8 +586,7 @@ TEST_F(StrakelSketchCli, ExistingAndClashingOutputsAreRefusedUnlessForced) {
          1,
          "strakel-sketch: photo.bmp: link.png exists; use --force to replace it\n",
          {{"photo.bmp", "", ""},
-          {"real/target.png", "old drawing", ""},
-          {"link.png", "old drawing", ""}}},
+          {"real/target.png", "old drawing", ""}}},
         {"a link is written through with --force",
          {"photo.bmp"},
          {{"real/target.png", "old drawing"}},
@@ -596,8 +595,7 @@ TEST_F(StrakelSketchCli, ExistingAndClashingOutputsAreRefusedUnlessForced) {
          0,
          "",
          {{"photo.bmp", "", ""},
-          {"real/target.png", "", "photo.bmp"},
-          {"link.png", "", "photo.bmp"}}},
+          {"real/target.png", "", "photo.bmp"}}},
         {"a dangling link is refused",
          {"photo.bmp"},
          {},
@@ -616,9 +614,7 @@ TEST_F(StrakelSketchCli, ExistingAndClashingOutputsAreRefusedUnlessForced) {
          "drawing\n",
          {{"a.bmp", "", ""},
           {"b.bmp", "", ""},
-          {"real/target.png", "", "a.bmp"},
-          {"a-sketch.png", "", "a.bmp"},
-          {"b-sketch.png", "", "a.bmp"}}},
+          {"real/target.png", "", "a.bmp"}}},
         {"control characters in names are escaped",
          {escName + ".bmp"},
          {{escName + "-sketch.png", "old drawing"}},
@@ -648,12 +644,13 @@ TEST_F(StrakelSketchCli, ExistingAndClashingOutputsAreRefusedUnlessForced) {
         std::set<std::string> names;
         for (const Content& want : c.after) {
             names.insert(want.path);
-            if (!want.text.empty())
+            if (!want.text.empty()) {
                 EXPECT_EQ(ReadFile(dir_ / want.path), want.text) << c.what << ": " << want.path;
-            else if (!want.drawingOf.empty())
+            } else if (!want.drawingOf.empty()) {
                 EXPECT_EQ(PixelsOfFile(want.path),
                           ExpectedDrawing(want.drawingOf, sketch::BlendMode::kPencil))
                     << c.what << ": " << want.path;
+            }
         }
         EXPECT_EQ(Files(), names) << c.what;
         // Links stay links, pointing where they did.
