@@ -34,7 +34,7 @@ constexpr int32_t kQualityMax = 100;
 
 // A leading ':' makes getopt_long report a missing value as ':' and keeps it
 // from printing messages of its own.
-constexpr char kShortOptions[] = ":o:d:j:qhV";
+constexpr char kShortOptions[] = ":o:d:j:fqhV";
 
 const option kLongOptions[] = {
     {"color", no_argument, nullptr, kColor},
@@ -47,6 +47,7 @@ const option kLongOptions[] = {
     {"format", required_argument, nullptr, kFormat},
     {"output", required_argument, nullptr, 'o'},
     {"dir", required_argument, nullptr, 'd'},
+    {"force", no_argument, nullptr, 'f'},
     {"jobs", required_argument, nullptr, 'j'},
     {"any-size", no_argument, nullptr, kAnySize},
     {"list", required_argument, nullptr, kList},
@@ -129,7 +130,7 @@ bool IsKnown(int code) {
 
 std::string UsageText() {
     return "Usage: strakel-sketch [--color] [--threshold T] [--tone W] [--shading]\n"
-           "                      [--brightness C] [--sharpen A] [-o OUT | -d DIR]\n"
+           "                      [--brightness C] [--sharpen A] [-o OUT | -d DIR] [-f]\n"
            "                      [--format EXT] [--quality Q] [-j N] [-q] [--any-size]\n"
            "                      [--list FILE] [--] PHOTO...\n"
            "Turns each photo into a pencil drawing.\n"
@@ -152,6 +153,9 @@ std::string UsageText() {
            "                      .tif, .sgi, .jp2 or .j2k)\n"
            "  -d, --dir=DIR       write each drawing into DIR as NAME-sketch.png\n"
            "                      (default: beside its photo)\n"
+           "  -f, --force         replace drawings and other files that exist at the\n"
+           "                      outputs (a link keeps pointing at its file, which\n"
+           "                      gets the drawing); without it they are refused\n"
            "      --format=EXT    write the format of extension EXT (png, bmp, jpg,\n"
            "                      tif, sgi, jp2, j2k, ...), named NAME-sketch.EXT\n"
            "                      without -o\n"
@@ -221,6 +225,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 o.tone = tone;
                 break;
             }
+            case 'f':
+                o.force = true;
+                break;
             case 'q':
                 o.quiet = true;
                 break;

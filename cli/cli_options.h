@@ -18,6 +18,7 @@ struct CliOptions {
     bool colorPencil = false;
     bool anySize = false;
     bool quiet = false;                    // -q: nothing but errors
+    bool force = false;                    // -f: existing outputs may be replaced
     std::optional<std::string> output;     // -o OUT
     std::optional<std::string> outputDir;  // -d DIR
     std::optional<std::string> list;       // --list FILE, "-" for standard input

@@ -15,10 +15,12 @@
 #include <thread>
 #include <vector>
 
+#include "cli/batch_plan.h"
 #include "cli/cli_options.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/output_paths.h"
 #include "cli/photo_list.h"
+#include "cli/printable_name.h"
 #include "cli/progress_bar.h"
 #include "cli/sketch_job.h"
 #include "imaging/control/status/status_message.h"
@@ -37,8 +39,9 @@ int UsageError(const std::string& message) {
     return kExitUsage;
 }
 
+// `reason` names its files printably already.
 std::string Failure(const std::string& photo, const std::string& reason) {
-    return "strakel-sketch: " + photo + ": " + reason;
+    return "strakel-sketch: " + cli::PrintableName(photo) + ": " + reason;
 }
 
 // Runs one photo; whatever goes wrong with it is reported as its failure and
@@ -79,14 +82,14 @@ int main(int argc, char** argv) {
         if (name != "-") {
             file.open(name, std::ios::binary);
             if (!file) {
-                std::fprintf(stderr, "strakel-sketch: cannot read list %s: %s\n", name.c_str(),
-                             std::strerror(errno));
+                std::fprintf(stderr, "strakel-sketch: cannot read list %s: %s\n",
+                             cli::PrintableName(name).c_str(), std::strerror(errno));
                 return kExitFailed;
             }
         }
         const std::string error =
             cli::ReadPhotoList(name == "-" ? std::cin : file, &options.photos);
-        if (!error.empty()) return UsageError("list " + name + ": " + error);
+        if (!error.empty()) return UsageError("list " + cli::PrintableName(name) + ": " + error);
         if (std::string count = cli::PhotoCountError(options); !count.empty())
             return UsageError(count);
     }
@@ -97,11 +100,13 @@ int main(int argc, char** argv) {
     if (options.output) {
         const int32_t named = cli::OutputFormatFor(*options.output).value_or(0);
         if (!named && !chosen)
-            return UsageError("cannot write " + *options.output + ": use a name ending in " +
-                              cli::OutputExtensions() + ", or --format");
+            return UsageError("cannot write " + cli::PrintableName(*options.output) +
+                              ": use a name ending in " + cli::OutputExtensions() +
+                              ", or --format");
         if (named && chosen && named != chosen)
             return UsageError("option --format " + options.format->substr(1) +
-                              " and the extension of " + *options.output + " differ");
+                              " and the extension of " + cli::PrintableName(*options.output) +
+                              " differ");
     }
 
     // A folder named with -d is made when it does not exist yet.
@@ -110,50 +115,24 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(*options.outputDir, error);
         if (error) {
             std::fprintf(stderr, "strakel-sketch: cannot make folder %s: %s\n",
-                         options.outputDir->c_str(), error.message().c_str());
+                         cli::PrintableName(*options.outputDir).c_str(), error.message().c_str());
             return kExitFailed;
         }
     }
 
-    // Plan every job first, so that no output can replace an input or another
-    // job's output.
-    std::vector<cli::SketchJob> jobs;
-    std::vector<std::string> refused;  // failure lines of photos not run
-    for (const std::string& photo : options.photos) {
-        cli::SketchJob job;
-        job.photo = photo;
-        job.output = cli::OutputPathFor(photo, options.output, options.outputDir,
-                                        options.format.value_or(".png"));
-        job.format = chosen ? chosen : *cli::OutputFormatFor(job.output);
-        job.qualityFactor = pix::QualityFactorFor(options.quality);
-        job.colorPencil = options.colorPencil;
-        job.look.threshold = options.threshold;
-        job.look.tonePercent = options.tone;
-        job.look.shading = options.shading;
-        job.anySize = options.anySize;
-        job.brightness = options.brightness;
-        job.sharpen = options.sharpen;
-        bool clash = false;
-        for (const std::string& input : options.photos)
-            clash = clash || input == job.output || cli::SameFile(input, job.output);
-        for (const cli::SketchJob& earlier : jobs)
-            clash =
-                clash || earlier.output == job.output || cli::SameFile(earlier.output, job.output);
-        if (clash)
-            refused.push_back(Failure(
-                photo, "output " + job.output + " would replace an input or another drawing"));
-        else
-            jobs.push_back(job);
-    }
+    // Plan every job first, so that no output can replace an input, another
+    // job's output or, without --force, any existing file.
+    const cli::BatchPlan plan = cli::PlanBatch(options, chosen);
+    const std::vector<cli::SketchJob>& jobs = plan.jobs;
 
     cli::RemoveTemporaryFilesOnInterrupt();
     cli::ProgressBar progress(stderr, options.photos.size(), !options.quiet);
-    for (const std::string& line : refused) {
-        progress.message(line);
+    for (const cli::Refusal& refusal : plan.refused) {
+        progress.message(Failure(refusal.photo, refusal.reason));
         progress.advance();
     }
     std::atomic<size_t> next{0};
-    std::atomic<bool> anyFailed{!refused.empty()};
+    std::atomic<bool> anyFailed{!plan.refused.empty()};
     auto worker = [&] {
         for (size_t i = next++; i < jobs.size(); i = next++) {
             const std::string reason = RunJob(jobs[i]);

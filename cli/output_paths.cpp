@@ -1,7 +1,5 @@
 #include "cli/output_paths.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -41,12 +39,6 @@ std::string OutputPathFor(const std::string& photo, const std::optional<std::str
     const std::string name = source.stem().string() + "-sketch" + extension;
     if (outputDir) return (std::filesystem::path(*outputDir) / name).string();
     return (source.parent_path() / name).string();
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace cli

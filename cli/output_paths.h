@@ -1,5 +1,4 @@
-// Where strakel-sketch writes each drawing, in which format, and whether a
-// path names one of its inputs.
+// Where strakel-sketch writes each drawing and in which format.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +20,5 @@ std::string OutputExtensions();
 std::string OutputPathFor(const std::string& photo, const std::optional<std::string>& output,
                           const std::optional<std::string>& outputDir,
                           const std::string& extension = ".png");
-
-// True when both paths exist and name the same file (also through links).
-bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace cli

@@ -1,8 +1,10 @@
 #include "cli/sketch_job.h"
 
+#include <cerrno>
 #include <system_error>
 
 #include "cli/cli_options.h"
+#include "cli/printable_name.h"
 #include "imaging/control/status/status_message.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
@@ -59,9 +61,14 @@ std::string RunSketchJob(const SketchJob& job) {
     int error = 0;
     pix::SaveOptions save;
     save.qualityFactor = job.qualityFactor;
-    const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, job.output, job.format, save, &error);
+    save.replaceExisting = job.replace;
+    const std::string& path = job.writePath.empty() ? job.output : job.writePath;
+    const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, path, job.format, save, &error);
     if (saved == pix::kSuccess) return {};
-    return "cannot write " + job.output + ": " +
+    // A file that appeared at the output since the batch was planned.
+    if (error == EEXIST && !job.replace)
+        return PrintableName(job.output) + " exists; use --force to replace it";
+    return "cannot write " + PrintableName(job.output) + ": " +
            (error ? std::generic_category().message(error) : StatusMessage(saved));
 }
 

@@ -11,7 +11,9 @@ namespace cli {
 
 struct SketchJob {
     std::string photo;
-    std::string output;
+    std::string output;         // as the user named it, for messages
+    std::string writePath;      // where the file is written: the target of a link at `output`
+    bool replace = false;       // --force: an existing file at writePath may be replaced
     int32_t format = 0;         // engine file format code of the output
     int32_t qualityFactor = 2;  // the engine's quality factor, for JPEG
     bool colorPencil = false;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -17,7 +18,7 @@
 namespace pix {
 namespace {
 
-AtomicFileCalls g_calls{::write, ::fsync, ::renameat};
+AtomicFileCalls g_calls{::write, ::fsync, ::renameat2};
 
 constexpr char kLetters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr size_t kPrefixLength = sizeof kTemporaryPrefix - 1;
@@ -183,10 +184,30 @@ int32_t Failed(int32_t status, int error, int* systemError) {
     return status;
 }
 
+// Gives the temporary file the target's name unless a file has that name.
+// Where the file system cannot rename without replacing, a hard link does the
+// same; where it has no hard links either, a last look for the target before
+// the rename has to do.
+int RenameNoReplace(int folder, const char* from, const char* to) {
+    if (g_calls.renameat(folder, from, folder, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
+    if (::linkat(folder, from, folder, to, 0) == 0) {
+        ::unlinkat(folder, from, 0);
+        return 0;
+    }
+    if (errno == EEXIST) return -1;
+    struct stat existing {};
+    if (::fstatat(folder, to, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return g_calls.renameat(folder, from, folder, to, 0);
+}
+
 }  // namespace
 
 int32_t WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
-                            int* systemError) {
+                            int* systemError, bool replace) {
     if (systemError) *systemError = 0;
     const size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -198,6 +219,9 @@ int32_t WriteFileAtomically(const std::string& path, std::span<const uint8_t> by
     // removed in the same folder whatever happens to its path meanwhile.
     const UniqueFd folder(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0) return Failed(kFileCreate, errno, systemError);
+    struct stat existing {};
+    if (!replace && ::fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
+        return Failed(kFileWrite, EEXIST, systemError);
     TemporaryFile temp(folder.get());
     if (!temp.Create()) return Failed(kFileCreate, errno, systemError);
     KeepPermissionsOf(folder.get(), name.c_str(), temp.fd());
@@ -214,8 +238,10 @@ int32_t WriteFileAtomically(const std::string& path, std::span<const uint8_t> by
     // either the old file or the whole new one.
     if (g_calls.fsync(temp.fd()) != 0) return Failed(kFileWrite, errno, systemError);
     if (temp.Close() != 0) return Failed(kFileWrite, errno, systemError);
-    if (g_calls.renameat(folder.get(), temp.name(), folder.get(), name.c_str()) != 0)
-        return Failed(kFileWrite, errno, systemError);
+    const int renamed =
+        replace ? g_calls.renameat(folder.get(), temp.name(), folder.get(), name.c_str(), 0)
+                : RenameNoReplace(folder.get(), temp.name(), name.c_str());
+    if (renamed != 0) return Failed(kFileWrite, errno, systemError);
     temp.Renamed();
     return kSuccess;
 }
@@ -236,7 +262,7 @@ void RemoveTemporaryFilesForExit() {
 }
 
 AtomicFileCalls SystemAtomicFileCalls() {
-    return {::write, ::fsync, ::renameat};
+    return {::write, ::fsync, ::renameat2};
 }
 
 AtomicFileCalls SetAtomicFileCalls(const AtomicFileCalls& calls) {

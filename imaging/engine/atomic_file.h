@@ -29,8 +29,12 @@ constexpr size_t kTemporaryNameLength = sizeof kTemporaryPrefix - 1 + 8;
 // permission bits (and, where the process may set them, its owner and group);
 // when its group cannot be kept, the group bits become those it gave to others.
 // A symbolic link at `path` is replaced by the file, not written through.
+//
+// With `replace` false an existing file (or link) at `path` is never replaced:
+// the write fails with -5 and EEXIST, also when the file appeared while the
+// bytes were being written.
 int32_t WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
-                            int* systemError = nullptr);
+                            int* systemError = nullptr, bool replace = true);
 
 // Removes the temporary file of every write in progress, and makes writes
 // that are still starting fail. Uses async-signal-safe calls only: meant for a
@@ -43,7 +47,8 @@ void RemoveTemporaryFilesForExit();
 struct AtomicFileCalls {
     ssize_t (*write)(int fd, const void* data, size_t size);
     int (*fsync)(int fd);
-    int (*renameat)(int fromFolder, const char* from, int toFolder, const char* to);
+    // renameat2: flags 0 or RENAME_NOREPLACE.
+    int (*renameat)(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags);
 };
 
 // The calls of the system itself.

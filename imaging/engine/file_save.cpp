@@ -214,7 +214,7 @@ int32_t SaveBitmapPages(std::span<const PixBitmap* const> pages, const std::stri
     P_FreeBitmap(&stamp);
     if (status != kSuccess) return status;
     if (!ReportProgress(100)) return kUserAbort;
-    return WriteFileAtomically(path, bytes, systemError);
+    return WriteFileAtomically(path, bytes, systemError, options.replaceExisting);
 }
 
 int32_t SaveBitmapFile(const PixBitmap& bitmap, const std::string& path, int32_t format,

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/printable_name.h"
 #include "cli/sketch_job.h"
 #include "imaging/engine/atomic_file.h"
 #include "imaging/engine/codecs/file_format.h"
@@ -329,7 +330,7 @@ TEST_F(StrakelSketchCli, FormatAndQualityChooseTheOutput) {
     EXPECT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
     EXPECT_EQ(FirstQuantiser(jpeg), 3) << "quality 90 by default";
     for (const auto& [quality, first] : {std::pair{"50", 16}, std::pair{"100", 1}}) {
-        r = Run({"--quality", quality, "--format=.JPG", "-o", "q.jpeg", "photo.bmp"});
+        r = Run({"-f", "--quality", quality, "--format=.JPG", "-o", "q.jpeg", "photo.bmp"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(FirstQuantiser(ReadFile(dir_ / "q.jpeg")), first) << quality;
     }
@@ -358,7 +359,7 @@ TEST_F(StrakelSketchCli, RetouchesAsTheDialogsDoBrightnessFirst) {
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
-        args.insert(args.end(), {"-o", "out.png", "photo.bmp"});
+        args.insert(args.end(), {"-f", "-o", "out.png", "photo.bmp"});
         const RunResult r = Run(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const bool color = args[0] == "--color";
@@ -400,7 +401,7 @@ TEST_F(StrakelSketchCli, DrawsWithTheThresholdToneAndShadingAskedFor) {
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
-        args.insert(args.end(), {"-o", "out.png", "photo.bmp"});
+        args.insert(args.end(), {"-f", "-o", "out.png", "photo.bmp"});
         const RunResult r = Run(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const bool color = args[0] == "--color";
@@ -534,6 +535,178 @@ TEST_F(StrakelSketchCli, NeverOverwritesAnInputOrAnotherDrawing) {
     }
 }
 
+// What a run does with outputs that exist already or that another photo's
+// output names too: each case starts from an empty folder with its own files.
+TEST_F(StrakelSketchCli, ExistingAndClashingOutputsAreRefusedUnlessForced) {
+    struct Content {
+        std::string path;
+        std::string text;       // the file's bytes, when given
+        std::string drawingOf;  // or the photo it is the drawing of; neither: a photo
+    };
+    const std::string escName = "a\nb\x1b";
+    const struct Case {
+        const char* what;
+        std::vector<std::string> photos;
+        std::vector<std::pair<std::string, std::string>> files;  // made before: path, text
+        std::vector<std::pair<std::string, std::string>> links;  // link, where it points
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+        std::vector<Content> after;  // regular files after the run (links are checked apart)
+    } cases[] = {
+        {"one output spelt two ways",
+         {"c/x.bmp", "c/x.jpg"},
+         {},
+         {},
+         {"-j", "2", "./c/x.bmp", "c/x.jpg"},
+         1,
+         "strakel-sketch: c/x.jpg: output c/x-sketch.png would replace an input or another "
+         "drawing\n",
+         {{"c/x.bmp", "", ""}, {"c/x.jpg", "", ""}, {"c/x-sketch.png", "", "c/x.bmp"}}},
+        {"an existing output is refused and the batch goes on",
+         {"a.bmp", "b.bmp"},
+         {{"out/a-sketch.png", "old drawing"}},
+         {},
+         {"-d", "out", "a.bmp", "b.bmp"},
+         1,
+         "strakel-sketch: a.bmp: out/a-sketch.png exists; use --force to replace it\n",
+         {{"a.bmp", "", ""},
+          {"b.bmp", "", ""},
+          {"out/a-sketch.png", "old drawing", ""},
+          {"out/b-sketch.png", "", "b.bmp"}}},
+        {"the same batch again: every drawing is refused",
+         {"a.bmp", "b.bmp"},
+         {{"a-sketch.png", "first run"}, {"b-sketch.png", "first run"}},
+         {},
+         {"a.bmp", "b.bmp"},
+         1,
+         "strakel-sketch: a.bmp: a-sketch.png exists; use --force to replace it\n"
+         "strakel-sketch: b.bmp: b-sketch.png exists; use --force to replace it\n",
+         {{"a.bmp", "", ""},
+          {"b.bmp", "", ""},
+          {"a-sketch.png", "first run", ""},
+          {"b-sketch.png", "first run", ""}}},
+        {"an unrelated file named with -o",
+         {"photo.bmp"},
+         {{"other.jpg", "someone's photo"}},
+         {},
+         {"-o", "other.jpg", "photo.bmp"},
+         1,
+         "strakel-sketch: photo.bmp: other.jpg exists; use --force to replace it\n",
+         {{"photo.bmp", "", ""}, {"other.jpg", "someone's photo", ""}}},
+        {"--force replaces existing outputs",
+         {"a.bmp", "b.bmp"},
+         {{"out/a-sketch.png", "old drawing"}},
+         {},
+         {"--force", "-d", "out", "a.bmp", "b.bmp"},
+         0,
+         "",
+         {{"a.bmp", "", ""},
+          {"b.bmp", "", ""},
+          {"out/a-sketch.png", "", "a.bmp"},
+          {"out/b-sketch.png", "", "b.bmp"}}},
+        {"--force does not make a clash an output",
+         {"c/x.bmp", "c/x.jpg"},
+         {{"c/x-sketch.png", "old drawing"}},
+         {},
+         {"-f", "c/x.bmp", "./c/../c/x.jpg"},
+         1,
+         "strakel-sketch: ./c/../c/x.jpg: output ./c/../c/x-sketch.png would replace an input "
+         "or another drawing\n",
+         {{"c/x.bmp", "", ""}, {"c/x.jpg", "", ""}, {"c/x-sketch.png", "", "c/x.bmp"}}},
+        {"a link without --force",
+         {"photo.bmp"},
+         {{"real/target.png", "old drawing"}},
+         {{"link.png", "real/target.png"}},
+         {"-o", "link.png", "photo.bmp"},
+         1,
+         "strakel-sketch: photo.bmp: link.png exists; use --force to replace it\n",
+         {{"photo.bmp", "", ""}, {"real/target.png", "old drawing", ""}}},
+        {"a link is written through with --force",
+         {"photo.bmp"},
+         {{"real/target.png", "old drawing"}},
+         {{"link.png", "real/target.png"}},
+         {"-f", "-o", "link.png", "photo.bmp"},
+         0,
+         "",
+         {{"photo.bmp", "", ""}, {"real/target.png", "", "photo.bmp"}}},
+        {"a dangling link is refused",
+         {"photo.bmp"},
+         {},
+         {{"link.png", "missing.png"}},
+         {"-f", "-o", "link.png", "photo.bmp"},
+         1,
+         "strakel-sketch: photo.bmp: output link.png is a link to a missing file\n",
+         {{"photo.bmp", "", ""}}},
+        {"two links to one file clash",
+         {"a.bmp", "b.bmp"},
+         {{"real/target.png", "old drawing"}},
+         {{"a-sketch.png", "real/target.png"}, {"b-sketch.png", "real/target.png"}},
+         {"-f", "a.bmp", "b.bmp"},
+         1,
+         "strakel-sketch: b.bmp: output b-sketch.png would replace an input or another "
+         "drawing\n",
+         {{"a.bmp", "", ""}, {"b.bmp", "", ""}, {"real/target.png", "", "a.bmp"}}},
+        {"control characters in names are escaped",
+         {escName + ".bmp"},
+         {{escName + "-sketch.png", "old drawing"}},
+         {},
+         {escName + ".bmp", "missing\tphoto.bmp"},
+         1,
+         "strakel-sketch: a\\nb\\x1b.bmp: a\\nb\\x1b-sketch.png exists; use --force to replace "
+         "it\n"
+         "strakel-sketch: missing\\tphoto.bmp: File not found.\n",
+         {{escName + ".bmp", "", ""}, {escName + "-sketch.png", "old drawing", ""}}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        for (size_t i = 0; i < c.photos.size(); ++i) {
+            fs::create_directories((dir_ / c.photos[i]).parent_path());
+            WritePhoto(c.photos[i], 10 + int(i), 10, int(i) * 3);
+        }
+        for (const auto& [path, text] : c.files) {
+            fs::create_directories((dir_ / path).parent_path());
+            std::ofstream(dir_ / path) << text;
+        }
+        for (const auto& [link, to] : c.links) fs::create_symlink(to, dir_ / link);
+        const RunResult r = Run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.what;
+        EXPECT_EQ(r.err, c.err) << c.what;
+        std::set<std::string> names;
+        for (const Content& want : c.after) {
+            names.insert(want.path);
+            if (!want.text.empty()) {
+                EXPECT_EQ(ReadFile(dir_ / want.path), want.text) << c.what << ": " << want.path;
+            } else if (!want.drawingOf.empty()) {
+                EXPECT_EQ(PixelsOfFile(want.path),
+                          ExpectedDrawing(want.drawingOf, sketch::BlendMode::kPencil))
+                    << c.what << ": " << want.path;
+            }
+        }
+        EXPECT_EQ(Files(), names) << c.what;
+        // Links stay links, pointing where they did.
+        for (const auto& [link, to] : c.links) {
+            EXPECT_TRUE(fs::is_symlink(dir_ / link)) << c.what << ": " << link;
+            EXPECT_EQ(fs::read_symlink(dir_ / link), to) << c.what << ": " << link;
+        }
+    }
+}
+
+TEST(PrintableName, EscapesControlCharactersAndBackslashesOnly) {
+    const struct {
+        std::string name, printed;
+    } cases[] = {
+        {"plain name.jpg", "plain name.jpg"},
+        {"line\nbreak", "line\\nbreak"},
+        {"tab\tcr\r", "tab\\tcr\\r"},
+        {std::string("nul\0esc\x1b", 8) + "del\x7f", "nul\\x00esc\\x1bdel\\x7f"},
+        {"back\\slash", "back\\\\slash"},
+        {"caf\xc3\xa9 \xff.jpg", "caf\xc3\xa9 \xff.jpg"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(cli::PrintableName(c.name), c.printed) << c.printed;
+}
+
 TEST_F(StrakelSketchCli, AnUnwritableOutputLeavesNothingBehind) {
     WritePhoto("photo.bmp", 10, 10);
     const RunResult r = Run({"-o", "no/such/folder/out.png", "photo.bmp"});
@@ -562,7 +735,7 @@ std::string WithFsync(const std::string& mode) {
 TEST_F(StrakelSketchCli, AWriteFailureNamesTheOutputAndKeepsTheFileBefore) {
     WritePhoto("photo.bmp", 10, 10);
     { std::ofstream(dir_ / "out.png") << "old drawing"; }
-    const RunResult r = Run({"-o", "out.png", "photo.bmp"}, WithFsync("fail"));
+    const RunResult r = Run({"-f", "-o", "out.png", "photo.bmp"}, WithFsync("fail"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "strakel-sketch: photo.bmp: cannot write out.png: Input/output error\n");
     EXPECT_EQ(ReadFile(dir_ / "out.png"), "old drawing");
@@ -634,7 +807,7 @@ TEST_F(StrakelSketchCli, AnInterruptedRunLeavesNoTemporaryFiles) {
             ::setenv("LD_PRELOAD", STRAKEL_FSYNC_SHIM, 1);
             ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
             if (::chdir(dir_.c_str()) == 0)
-                ::execl(STRAKEL_SKETCH_EXE, STRAKEL_SKETCH_EXE, "-j", "2", "-d", ".", "a.bmp",
+                ::execl(STRAKEL_SKETCH_EXE, STRAKEL_SKETCH_EXE, "-f", "-j", "2", "-d", ".", "a.bmp",
                         "b.bmp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -825,10 +998,10 @@ TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
     const std::set<std::string> help = HelpOptions(r.out);
     EXPECT_EQ(help,
               (std::set<std::string>{
-                  "--color", "--threshold", "--tone",     "--shading", "--brightness", "--sharpen",
-                  "-o",      "--output",    "-d",         "--dir",     "--format",     "--quality",
-                  "-j",      "--jobs",      "--any-size", "--list",    "-q",           "--quiet",
-                  "-h",      "--help",      "-V",         "--version"}));
+                  "--color",  "--threshold", "--tone", "--shading", "--brightness", "--sharpen",
+                  "-o",       "--output",    "-d",     "--dir",     "-f",           "--force",
+                  "--format", "--quality",   "-j",     "--jobs",    "--any-size",   "--list",
+                  "-q",       "--quiet",     "-h",     "--help",    "-V",           "--version"}));
     EXPECT_EQ(ManualOptions(ReadFile(STRAKEL_SKETCH_MANPAGE)), help);
 
     // What bash offers after a dash, with the completion loaded.
@@ -880,7 +1053,7 @@ TEST_F(StrakelSketchCli, TheProgressBarShowsOnATerminalUnlessQuiet) {
     EXPECT_EQ(RunOnATerminal(dir_, {"photo.bmp"}),
               "\r[" + std::string(30, '-') + "] 0/1\r[" + std::string(30, '#') + "] 1/1\r\033[K");
     EXPECT_TRUE(fs::is_regular_file(dir_ / "photo-sketch.png"));
-    EXPECT_EQ(RunOnATerminal(dir_, {"-q", "photo.bmp"}), "");
+    EXPECT_EQ(RunOnATerminal(dir_, {"-q", "-f", "photo.bmp"}), "");
     EXPECT_EQ(RunOnATerminal(dir_, {"--quiet", "-o", "x.png", "missing.bmp"}),
               "strakel-sketch: missing.bmp: File not found.\r\n");
 }

@@ -43,6 +43,9 @@ struct SaveOptions {
     int32_t stampBits = 0;
     PagePlacement placement = PagePlacement::kNewFile;
     int32_t page = 0;  // kInsert, kReplace: the page (0 = first) of the existing file
+    // False: a file already at the path is left alone and the save fails with
+    // -5 (EEXIST); see WriteFileAtomically.
+    bool replaceExisting = true;
 };
 
 // libjpeg's quality (1 to 100) for a quality factor in bounds: one straight

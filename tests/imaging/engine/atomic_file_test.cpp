@@ -1,6 +1,7 @@
 #include "imaging/engine/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,8 @@ struct Injection {
     bool writeReturnsZero = false;
     int calls = 0;
     std::string renamedFrom;
+    std::string appearsDuringWrite;     // a file made at this path by the first write
+    bool noReplaceUnsupported = false;  // RENAME_NOREPLACE fails as on file systems without it
 };
 Injection g_injection;
 
@@ -81,6 +84,10 @@ bool FailsNow(Call call) {
 
 ssize_t InjectedWrite(int fd, const void* data, size_t size) {
     if (g_injection.writeReturnsZero) return 0;
+    if (!g_injection.appearsDuringWrite.empty()) {
+        std::ofstream(g_injection.appearsDuringWrite) << "someone else's";
+        g_injection.appearsDuringWrite.clear();
+    }
     if (FailsNow(Call::kWrite)) return -1;
     if (g_injection.writeLimit) size = std::min(size, g_injection.writeLimit);
     return ::write(fd, data, size);
@@ -90,9 +97,14 @@ int InjectedFsync(int fd) {
     return FailsNow(Call::kFsync) ? -1 : ::fsync(fd);
 }
 
-int InjectedRenameat(int fromFolder, const char* from, int toFolder, const char* to) {
+int InjectedRenameat(int fromFolder, const char* from, int toFolder, const char* to,
+                     unsigned flags) {
     g_injection.renamedFrom = from;
-    return FailsNow(Call::kRename) ? -1 : ::renameat(fromFolder, from, toFolder, to);
+    if (g_injection.noReplaceUnsupported && (flags & RENAME_NOREPLACE)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return FailsNow(Call::kRename) ? -1 : ::renameat2(fromFolder, from, toFolder, to, flags);
 }
 
 class AtomicFile : public testing::Test {
@@ -201,6 +213,44 @@ TEST_F(AtomicFile, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile) {
     g_injection = Failing(Call::kFsync, EIO);
     EXPECT_EQ(Write(dir_ / "new.bmp", "drawing"), pix::kFileWrite);
     EXPECT_EQ(Names(), std::set<std::string>{"out.bmp"});
+}
+
+// Without replacing, a file or link that is there before the write, or comes
+// while it runs, stays as it was; a new name is written. Also where the file
+// system cannot rename without replacing.
+TEST_F(AtomicFile, WithoutReplacingAnExistingNameIsLeftAlone) {
+    for (const bool unsupported : {false, true}) {
+        std::ofstream(dir_ / "old.bmp") << "old drawing";
+        fs::create_symlink("nowhere.bmp", dir_ / "link.bmp");
+        const struct {
+            const char* name;
+            bool appears;
+        } cases[] = {{"old.bmp", false}, {"link.bmp", false}, {"late.bmp", true}};
+        for (const auto& c : cases) {
+            g_injection = Injection{};
+            g_injection.noReplaceUnsupported = unsupported;
+            if (c.appears) g_injection.appearsDuringWrite = (dir_ / c.name).string();
+            int error = 0;
+            EXPECT_EQ(pix::WriteFileAtomically((dir_ / c.name).string(), Bytes("new drawing"),
+                                               &error, false),
+                      pix::kFileWrite)
+                << c.name << unsupported;
+            EXPECT_EQ(error, EEXIST) << c.name << unsupported;
+        }
+        EXPECT_EQ(ReadFile(dir_ / "old.bmp"), "old drawing");
+        EXPECT_EQ(fs::read_symlink(dir_ / "link.bmp"), "nowhere.bmp");
+        EXPECT_EQ(ReadFile(dir_ / "late.bmp"), "someone else's");
+
+        g_injection = Injection{};
+        g_injection.noReplaceUnsupported = unsupported;
+        ASSERT_EQ(pix::WriteFileAtomically((dir_ / "new.bmp").string(), Bytes("new drawing"),
+                                           nullptr, false),
+                  pix::kSuccess);
+        EXPECT_EQ(ReadFile(dir_ / "new.bmp"), "new drawing");
+        EXPECT_EQ(Names(), (std::set<std::string>{"old.bmp", "link.bmp", "late.bmp", "new.bmp"}));
+        for (const char* name : {"old.bmp", "link.bmp", "late.bmp", "new.bmp"})
+            fs::remove(dir_ / name);
+    }
 }
 
 TEST_F(AtomicFile, InterruptedAndShortWritesAreCarriedOn) {
