@@ -11,8 +11,10 @@
 // clang-format on
 
 #include <png.h>
+#include <tiffio.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -227,6 +229,59 @@ void BM_SgiDecodeRle(benchmark::State& state) {
     DecodeOnly(state, path);
 }
 BENCHMARK(BM_SgiDecodeRle)->Unit(benchmark::kMillisecond);
+
+// A tall TIFF, 1024 x 65535 colour in Deflate, as one strip, as strips of 32
+// rows and as one tile: each strip or tile must be decoded once, so all three
+// take about as long.
+std::string TallTiffPath(int layout) {
+    constexpr uint32_t kW = 1024, kH = 65535;
+    const std::string p = TempPath("tall-" + std::to_string(layout) + ".tif");
+    TIFF* t = TIFFOpen(p.c_str(), "w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kW);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kH);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_RGB));
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+    TIFFSetField(t, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_ADOBE_DEFLATE));
+    auto fill = [](Bytes& rows, uint32_t y0, uint32_t n, uint32_t w) {
+        for (uint32_t y = 0; y < n; ++y)
+            for (uint32_t x = 0; x < w; ++x)
+                for (int c = 0; c < 3; ++c)
+                    rows[(size_t(y) * w + x) * 3 + size_t(c)] = Sample(int(x), int(y0 + y), c);
+    };
+    if (layout == 2) {
+        TIFFSetField(t, TIFFTAG_TILEWIDTH, kW);
+        TIFFSetField(t, TIFFTAG_TILELENGTH, kH + 1);
+        Bytes tile(size_t(kW) * (kH + 1) * 3);
+        fill(tile, 0, kH, kW);
+        TIFFWriteEncodedTile(t, 0, tile.data(), tmsize_t(tile.size()));
+    } else {
+        const uint32_t rps = layout == 0 ? kH : 32;
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rps);
+        Bytes rows(size_t(kW) * rps * 3);
+        for (uint32_t y = 0; y < kH; y += rps) {
+            const uint32_t n = std::min(rps, kH - y);
+            fill(rows, y, n, kW);
+            TIFFWriteEncodedStrip(t, TIFFComputeStrip(t, y, 0), rows.data(),
+                                  tmsize_t(size_t(kW) * n * 3));
+        }
+    }
+    TIFFClose(t);
+    return p;
+}
+
+void BM_TiffDecodeTall(benchmark::State& state) {
+    static std::string paths[3];
+    const int layout = int(state.range(0));
+    if (paths[layout].empty()) paths[layout] = TallTiffPath(layout);
+    DecodeOnly(state, paths[layout]);
+}
+BENCHMARK(BM_TiffDecodeTall)
+    ->ArgName("one_strip_strips_of_32_one_tile")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // Encoding a 1024 x 768 drawing: PNG with the engine's settings, with other
 // settings for comparison, and BMP for scale; the file size is a counter.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "imaging/engine/codecs/file_format.h"
@@ -92,6 +93,16 @@ private:
 };
 
 void Quiet(const char*, void*) {}
+
+// Notes whether the library failed for want of memory: it says so only in
+// its messages ("Not enough memory ...", "Cannot allocate ...", and "Size of
+// tile data exceeds system limits" when the tile's samples cannot be had).
+void NoteMemoryError(const char* message, void* user) {
+    const std::string_view m(message ? message : "");
+    if (m.find("memory") != m.npos || m.find("alloc") != m.npos ||
+        m.find("exceeds system limits") != m.npos)
+        *static_cast<bool*>(user) = true;
+}
 
 class Jp2Decoder final : public ImageDecoder {
 public:
@@ -227,15 +238,16 @@ private:
         opj_stream_set_read_function(stream_, OnRead);
         opj_stream_set_skip_function(stream_, OnSkip);
         opj_stream_set_seek_function(stream_, OnSeek);
-        opj_set_error_handler(codec_, Quiet, nullptr);
+        opj_set_error_handler(codec_, NoteMemoryError, &outOfMemory_);
         opj_set_warning_handler(codec_, Quiet, nullptr);
         opj_set_info_handler(codec_, Quiet, nullptr);
         opj_dparameters_t parameters;
         opj_set_default_decoder_parameters(&parameters);
         if (!opj_setup_decoder(codec_, &parameters)) return kFailure;
-        if (!opj_read_header(stream_, codec_, &image_) || !image_) return kFileFormat;
+        if (!opj_read_header(stream_, codec_, &image_) || !image_)
+            return outOfMemory_ ? kNoMemory : kFileFormat;
         if (!opj_decode(codec_, stream_, image_) || !opj_end_decompress(codec_, stream_))
-            return pos_ >= data_.size() ? kFileRead : kFileFormat;
+            return outOfMemory_ ? kNoMemory : pos_ >= data_.size() ? kFileRead : kFileFormat;
         // What the library delivers must be what the header promised.
         if (int32_t(image_->numcomps) != components_) return kFileFormat;
         if (image_->color_space == OPJ_CLRSPC_SYCC || image_->color_space == OPJ_CLRSPC_EYCC ||
@@ -280,6 +292,7 @@ private:
 
     std::span<const uint8_t> data_;
     size_t pos_ = 0;
+    bool outOfMemory_ = false;
     int32_t status_ = kFailure;
     int32_t format_ = kFormatJ2k;
     int32_t width_ = 0;

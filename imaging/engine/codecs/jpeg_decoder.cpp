@@ -27,6 +27,7 @@ constexpr double kCmPerInch = 2.54;
 // Scans a file may have. Each scan of a progressive file is another pass over
 // all coefficients, so a file that repeats its last scan a thousand times would
 // keep the load busy for many seconds; real files have at most a few dozen.
+// More are refused as a feature not supported (-16), not as a damaged file.
 constexpr int kMaxJpegScans = 100;
 
 struct ErrorManager {
@@ -140,7 +141,7 @@ public:
 
 private:
     int32_t ErrorStatus() const {
-        if (err_.tooManyScans) return kFileFormat;
+        if (err_.tooManyScans) return kNotSupported;
         if (err_.scanCut || err_.endedEarly) return kFileRead;
         switch (err_.code) {
             case JERR_OUT_OF_MEMORY:

@@ -3,12 +3,15 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "imaging/engine/codecs/byte_order.h"
 #include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/codecs/row_bands.h"
+#include "imaging/engine/codecs/tiff_chain.h"
 #include "imaging/engine/status_codes.h"
 
 namespace pix {
@@ -20,9 +23,6 @@ constexpr double kCmPerInch = 2.54;
 constexpr uint16_t kPhotometricTag = 262;
 constexpr uint16_t kShortType = 3;
 constexpr uint16_t kLongType = 4;
-
-// Most directories looked at for pages; later ones are not counted.
-constexpr tdir_t kMaxDirectories = 65535;
 
 // The photometric interpretation that the directory at byte `ifd` declares
 // (0: the first directory), or -1. The library replaces a palette whose colour
@@ -117,6 +117,10 @@ private:
     int32_t Failure() const { return truncated_ ? kFileRead : kFileFormat; }
 
     int32_t Parse(ImageInfo* info) {
+        // libtiff stops quietly where a chain of directories loops; such a
+        // file is damaged.
+        const TiffChainEnd end = WalkTiffChain(data_).end;
+        if (end == TiffChainEnd::kLoop || end == TiffChainEnd::kTooLong) return kFileFormat;
         TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
         if (!opts) return kNoMemory;
         TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffAlloc);
@@ -133,7 +137,7 @@ private:
         tdir_t dir = 0;
         do {
             if (!IsReducedImage(tif_) && pages++ == 0) first = dir;
-        } while (++dir < kMaxDirectories && TIFFReadDirectory(tif_));
+        } while (++dir < kMaxTiffDirectories && TIFFReadDirectory(tif_));
         if (!TIFFSetDirectory(tif_, first)) return Failure();
         const bool declaredPalette =
             DeclaredPhotometric(data_, TIFFCurrentDirOffset(tif_)) == PHOTOMETRIC_PALETTE;
@@ -223,41 +227,181 @@ private:
         return bands.Finish();
     }
 
+    // Every other layout goes through libtiff's RGBA conversion, fed with rows
+    // that are decoded here: each strip or tile is decoded exactly once, and
+    // the conversion runs a band of at most 32 rows at a time.
     int32_t DecodeRgba(PixBitmap& bitmap, BandSink& sink) {
         char message[1024];
         TIFFRGBAImage img;
         if (!TIFFRGBAImageBegin(&img, tif_, 1, message)) return Failure();
-        img.req_orientation = ORIENTATION_TOPLEFT;
-        raster_.resize(size_t(width_) * kBandRows);
-        RowBands bands(sink, height_, false);
+        // The rows are turned upright here, for the whole picture.
+        const int orientation = img.orientation;
+        img.req_orientation = img.orientation;
+        flipX_ = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT ||
+                 orientation == ORIENTATION_RIGHTTOP || orientation == ORIENTATION_RIGHTBOT;
+        flipY_ = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT ||
+                 orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
+        RowBands bands(sink, height_, flipY_);
         int32_t status = kSuccess;
-        for (int32_t y = 0; y < height_ && status == kSuccess; y += kBandRows) {
-            const int32_t n = std::min(kBandRows, height_ - y);
-            img.row_offset = y;
-            img.col_offset = 0;
-            if (!TIFFRGBAImageGet(&img, raster_.data(), static_cast<uint32_t>(width_),
-                                  static_cast<uint32_t>(n))) {
-                status = Failure();
-                break;
-            }
-            for (int32_t i = 0; i < n; ++i) {
-                const uint32_t* src = raster_.data() + size_t(i) * width_;
-                uint8_t* dst = PixRow(bitmap, y + i);
-                if (grey_) {
-                    for (int32_t x = 0; x < width_; ++x)
-                        dst[x] = static_cast<uint8_t>(TIFFGetR(src[x]));
-                } else {
-                    for (int32_t x = 0; x < width_; ++x, dst += 3) {
-                        dst[0] = static_cast<uint8_t>(TIFFGetB(src[x]));
-                        dst[1] = static_cast<uint8_t>(TIFFGetG(src[x]));
-                        dst[2] = static_cast<uint8_t>(TIFFGetR(src[x]));
-                    }
-                }
-            }
-            status = bands.Advance(n);
+        try {
+            status = TIFFIsTiled(tif_) ? DecodeTiles(img, bitmap, bands)
+                                       : DecodeStrips(img, bitmap, bands);
+        } catch (const std::bad_alloc&) {
+            status = kNoMemory;
         }
         TIFFRGBAImageEnd(&img);
+        raster_ = {};
+        for (auto& p : planes_) p = {};
         return status == kSuccess ? bands.Finish() : status;
+    }
+
+    // The planes that the conversion reads (sample numbers): one for
+    // interleaved samples; for separate ones the colour planes (grey counts
+    // one) and the alpha plane after them.
+    std::vector<uint16_t> PlanesOf(const TIFFRGBAImage& img) {
+        if (img.isContig) return {0};
+        const bool oneColour = img.photometric == PHOTOMETRIC_MINISBLACK ||
+                               img.photometric == PHOTOMETRIC_MINISWHITE ||
+                               img.photometric == PHOTOMETRIC_PALETTE;
+        const uint16_t colours = oneColour ? 1 : 3;
+        colourPlanes_ = colours;
+        std::vector<uint16_t> planes;
+        for (uint16_t c = 0; c < colours; ++c) planes.push_back(c);
+        if (img.alpha) planes.push_back(colours);
+        return planes;
+    }
+
+    // Rows of subsampled colour that are stored together (1 otherwise).
+    uint16_t VerticalSubsampling(const TIFFRGBAImage& img) const {
+        if (img.photometric != PHOTOMETRIC_YCBCR) return 1;
+        uint16_t h = 1, v = 1;
+        TIFFGetFieldDefaulted(tif_, TIFFTAG_YCBCRSUBSAMPLING, &h, &v);
+        return std::max<uint16_t>(v, 1);
+    }
+
+    // Converts `rows` rows of `cols` pixels whose samples start at `from`
+    // (one pointer per plane, rows `skew` pixels longer than `cols`), file row
+    // `y` and column `x` onwards, into the bitmap.
+    void Convert(TIFFRGBAImage& img, uint8_t* const* from, uint32_t x, uint32_t y, uint32_t cols,
+                 uint32_t rows, int32_t skew, PixBitmap& bitmap) {
+        uint32_t* raster = raster_.data();
+        if (img.isContig) {
+            img.put.contig(&img, raster, x, y, cols, rows, skew, 0, from[0]);
+        } else {
+            uint8_t* grey = from[0];
+            const bool colour = colourPlanes_ == 3;
+            uint8_t* alpha = img.alpha ? from[colourPlanes_] : nullptr;
+            img.put.separate(&img, raster, x, y, cols, rows, skew, 0, grey, colour ? from[1] : grey,
+                             colour ? from[2] : grey, alpha);
+        }
+        for (uint32_t i = 0; i < rows; ++i) {
+            const uint32_t* src = raster + size_t(i) * cols;
+            const int32_t fileRow = static_cast<int32_t>(y + i);
+            uint8_t* row = PixRow(bitmap, flipY_ ? height_ - 1 - fileRow : fileRow);
+            for (uint32_t c = 0; c < cols; ++c) {
+                const int32_t fileCol = static_cast<int32_t>(x + c);
+                const int32_t at = flipX_ ? width_ - 1 - fileCol : fileCol;
+                if (grey_) {
+                    row[at] = static_cast<uint8_t>(TIFFGetR(src[c]));
+                } else {
+                    uint8_t* dst = row + size_t(at) * 3;
+                    dst[0] = static_cast<uint8_t>(TIFFGetB(src[c]));
+                    dst[1] = static_cast<uint8_t>(TIFFGetG(src[c]));
+                    dst[2] = static_cast<uint8_t>(TIFFGetR(src[c]));
+                }
+            }
+        }
+    }
+
+    int32_t DecodeStrips(TIFFRGBAImage& img, PixBitmap& bitmap, RowBands& bands) {
+        const std::vector<uint16_t> planes = PlanesOf(img);
+        const uint16_t ver = VerticalSubsampling(img);
+        raster_.resize(size_t(width_) * kBandRows);
+        std::array<uint8_t*, 4> from{};
+        if (img.isContig && ver == 1) {
+            // Interleaved rows one after another: libtiff decodes each strip
+            // once, a row at a time, however tall the strip is.
+            const tmsize_t line = TIFFScanlineSize(tif_);
+            if (line <= 0) return Failure();
+            if (uint64_t(line) > uint64_t(kMaxTiffAlloc) / kBandRows) return kNoMemory;
+            planes_[0].resize(size_t(line) * kBandRows);
+            from[0] = planes_[0].data();
+            for (int32_t y = 0; y < height_; y += kBandRows) {
+                const int32_t n = std::min(kBandRows, height_ - y);
+                for (int32_t i = 0; i < n; ++i)
+                    if (TIFFReadScanline(tif_, planes_[0].data() + size_t(i) * size_t(line),
+                                         static_cast<uint32_t>(y + i), 0) < 0)
+                        return Failure();
+                Convert(img, from.data(), 0, uint32_t(y), uint32_t(width_), uint32_t(n), 0, bitmap);
+                if (const int32_t s = bands.Advance(n); s != kSuccess) return s;
+            }
+            return kSuccess;
+        }
+        // Separate planes or rows of subsampled colour: each strip of each
+        // plane is decoded whole, once, and converted band by band.
+        uint32_t rowsPerStrip = 0;
+        TIFFGetFieldDefaulted(tif_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+        rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, uint32_t(height_));
+        const uint64_t stripBytes = TIFFVStripSize64(tif_, rowsPerStrip);
+        const uint64_t blockRowBytes = TIFFVStripSize64(tif_, ver);
+        if (stripBytes == 0 || blockRowBytes == 0) return Failure();
+        if (stripBytes > uint64_t(kMaxTiffAlloc)) return kNoMemory;
+        for (size_t p = 0; p < planes.size(); ++p) {
+            planes_[p].resize(size_t(stripBytes));
+        }
+        const uint32_t band = kBandRows - kBandRows % ver;
+        for (uint32_t y = 0; y < uint32_t(height_); y += rowsPerStrip) {
+            const uint32_t rows = std::min(rowsPerStrip, uint32_t(height_) - y);
+            const tmsize_t want = static_cast<tmsize_t>(TIFFVStripSize64(tif_, rows));
+            for (size_t p = 0; p < planes.size(); ++p)
+                if (TIFFReadEncodedStrip(tif_, TIFFComputeStrip(tif_, y, planes[p]),
+                                         planes_[p].data(), want) < 0)
+                    return Failure();
+            for (uint32_t sub = 0; sub < rows; sub += band) {
+                const uint32_t n = std::min(band, rows - sub);
+                const size_t offset = size_t(sub / ver) * size_t(blockRowBytes);
+                for (size_t p = 0; p < planes.size(); ++p) from[p] = planes_[p].data() + offset;
+                Convert(img, from.data(), 0, y + sub, uint32_t(width_), n, 0, bitmap);
+                if (const int32_t s = bands.Advance(int32_t(n)); s != kSuccess) return s;
+            }
+        }
+        return kSuccess;
+    }
+
+    int32_t DecodeTiles(TIFFRGBAImage& img, PixBitmap& bitmap, RowBands& bands) {
+        const std::vector<uint16_t> planes = PlanesOf(img);
+        const uint16_t ver = VerticalSubsampling(img);
+        uint32_t tw = 0, th = 0;
+        TIFFGetField(tif_, TIFFTAG_TILEWIDTH, &tw);
+        TIFFGetField(tif_, TIFFTAG_TILELENGTH, &th);
+        if (tw == 0 || th == 0) return Failure();
+        const uint64_t tileBytes = TIFFTileSize64(tif_);
+        const uint64_t blockRowBytes = TIFFVTileSize64(tif_, ver);
+        if (tileBytes == 0 || blockRowBytes == 0) return Failure();
+        if (tileBytes > uint64_t(kMaxTiffAlloc)) return kNoMemory;
+        for (size_t p = 0; p < planes.size(); ++p) planes_[p].resize(size_t(tileBytes));
+        // A tile row is converted across the picture at most.
+        const uint32_t rasterWidth = std::min(tw, uint32_t(width_));
+        const uint32_t band = kBandRows - kBandRows % ver;
+        raster_.resize(size_t(rasterWidth) * band);
+        std::array<uint8_t*, 4> from{};
+        for (uint32_t y = 0; y < uint32_t(height_); y += th) {
+            const uint32_t rows = std::min(th, uint32_t(height_) - y);
+            for (uint32_t x = 0; x < uint32_t(width_); x += tw) {
+                const uint32_t cols = std::min(tw, uint32_t(width_) - x);
+                for (size_t p = 0; p < planes.size(); ++p)
+                    if (TIFFReadTile(tif_, planes_[p].data(), x, y, 0, planes[p]) < 0)
+                        return Failure();
+                for (uint32_t sub = 0; sub < rows; sub += band) {
+                    const uint32_t n = std::min(band, rows - sub);
+                    const size_t offset = size_t(sub / ver) * size_t(blockRowBytes);
+                    for (size_t p = 0; p < planes.size(); ++p) from[p] = planes_[p].data() + offset;
+                    Convert(img, from.data(), x, y + sub, cols, n, int32_t(tw - cols), bitmap);
+                }
+            }
+            if (const int32_t s = bands.Advance(int32_t(rows)); s != kSuccess) return s;
+        }
+        return kSuccess;
     }
 
     std::span<const uint8_t> data_;
@@ -270,8 +414,13 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int bps_ = 8;
+    uint16_t colourPlanes_ = 1;  // of separate planes
+    bool flipX_ = false;
+    bool flipY_ = false;
     std::vector<uint8_t> line_;
     std::vector<uint32_t> raster_;
+    // Decoded samples of the current strip, tile or band, one buffer per plane.
+    std::array<std::vector<uint8_t>, 4> planes_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/engine/codecs/tiff_chain.h"
 #include "imaging/engine/status_codes.h"
 
 namespace pix {
@@ -14,8 +15,6 @@ constexpr int32_t kInvalidCompression = -23;
 // Rows per strip for JPEG: a multiple of the 16-row blocks of subsampled colour.
 constexpr uint32_t kJpegStripRows = 64;
 constexpr int kFullChromaQuality = 90;
-// Most directories an existing file may have for pages to be added to it.
-constexpr size_t kMaxDirectories = 65535;
 
 // The file in memory that libtiff writes, seeks in and reads back.
 struct MemoryFile {
@@ -207,7 +206,7 @@ bool ListDirectories(std::vector<uint8_t>* bytes, std::vector<Directory>* out) {
         uint32_t type = 0;
         TIFFGetFieldDefaulted(tif, TIFFTAG_SUBFILETYPE, &type);
         out->push_back({TIFFCurrentDirOffset(tif), (type & FILETYPE_REDUCEDIMAGE) != 0});
-        if (out->size() > kMaxDirectories) ok = false;
+        if (out->size() > kMaxTiffDirectories) ok = false;
     } while (ok && TIFFReadDirectory(tif));
     TIFFClose(tif);
     return ok;
@@ -261,9 +260,14 @@ int32_t AddTiffPages(std::span<const uint8_t> existing, std::span<const TiffPage
                      std::vector<uint8_t>* out) {
     for (const TiffPage& p : pages)
         if (int32_t s = Check(p, e.compression); s != kSuccess) return s;
+    // libtiff follows the chain to its end to link a page to it, for ever when
+    // it loops: only a chain that ends in 0, every directory of it readable,
+    // takes pages.
+    const TiffChain walked = WalkTiffChain(existing);
+    if (walked.end != TiffChainEnd::kZero) return kFileFormat;
     out->assign(existing.begin(), existing.end());
     std::vector<Directory> old;
-    if (!ListDirectories(out, &old)) return kFileFormat;
+    if (!ListDirectories(out, &old) || old.size() != walked.offsets.size()) return kFileFormat;
     // Pages: each directory that is not a reduced image, with the reduced ones after it.
     std::vector<std::vector<uint64_t>> groups;
     for (const Directory& d : old) {

@@ -2,7 +2,7 @@
 // 1, 4 or 8 bits (grey or palette) or 24 bits, uncompressed, LZW, Deflate or
 // JPEG; a page may be marked as the reduced-resolution image (a stamp) of the
 // page before it. Adds pages to an existing file by writing them at its end and
-// relinking its chain of directories.
+// relinking its chain of directories; a chain that does not end is refused.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +38,8 @@ int32_t EncodeTiff(const PixBitmap& bitmap, TiffCompression compression, std::ve
 // before its page `page` (kInsert; past the end: appended) or in place of it
 // (kReplace: the old page's bytes stay unreferenced). Pages count the file's
 // directories that are not reduced images. -9 for bytes that are no classic
-// TIFF libtiff reads (BigTIFF included), -13 for a page to replace that is not
+// TIFF libtiff reads (BigTIFF included) and for a chain of directories that
+// loops, runs past the file or past 65535 directories; -13 for a page to replace that is not
 // there, and the failures of EncodeTiff.
 int32_t AddTiffPages(std::span<const uint8_t> existing, std::span<const TiffPage> pages,
                      const TiffEncoding& encoding, PagePlacement placement, int32_t page,

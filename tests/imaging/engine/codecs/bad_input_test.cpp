@@ -65,8 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"truncated.png", pix::kFileRead}, BadFile{"bad-crc.png", pix::kFileFormat},
         BadFile{"side-over-65535.png", pix::kInvalidSize},
         BadFile{"truncated.tif", pix::kFileFormat},
-        BadFile{"ifd-outside-file.tif", pix::kFileFormat}, BadFile{"truncated.jp2", pix::kFileRead},
-        BadFile{"truncated-siz.j2k", pix::kFileRead},
+        BadFile{"ifd-outside-file.tif", pix::kFileFormat},
+        BadFile{"directory-names-itself.tif", pix::kFileFormat},
+        BadFile{"directories-loop-to-first.tif", pix::kFileFormat},
+        BadFile{"truncated.jp2", pix::kFileRead}, BadFile{"truncated-siz.j2k", pix::kFileRead},
         BadFile{"side-over-65535.j2k", pix::kInvalidSize},
         BadFile{"subsampled.j2k", pix::kSubTypeUnsupported},
         BadFile{"precision-32.j2k", -540},  // "... more than 30 bits per component."

@@ -413,6 +413,66 @@ TEST(SaveTiffPages, AFailedWriteKeepsTheFileBefore) {
     EXPECT_EQ(ReadText(path), before);
 }
 
+// Little-endian 32-bit value at `at`.
+uint32_t Le32At(const std::string& b, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | uint8_t(b[at + size_t(i)]);
+    return v;
+}
+void PutLe32(std::string* b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) (*b)[at + size_t(i)] = char(v >> (8 * i));
+}
+// Where the next-directory offset of the directory at `ifd` is kept.
+size_t NextField(const std::string& b, size_t ifd) {
+    return ifd + 2 + 12 * (uint8_t(b[ifd]) | uint8_t(b[ifd + 1]) << 8);
+}
+
+// A file of our pages whose chain of directories does not end in 0:
+// "self": one page that names itself next; "back": the second of two pages
+// names the first; "long": one page followed by 65535 empty directories.
+std::string UnendingTiff(const std::string& path, const std::string& kind) {
+    std::filesystem::remove(path);
+    SavePage(path, 10, 0, kSaveNewFile);
+    if (kind == "back") SavePage(path, 20, 0, kSaveAppendPage);
+    std::string b = ReadText(path);
+    const uint32_t first = Le32At(b, 4);
+    uint32_t last = first;
+    while (Le32At(b, NextField(b, last)) != 0) last = Le32At(b, NextField(b, last));
+    if (kind == "long") {
+        const uint32_t at = uint32_t(b.size() + 1) & ~1u;
+        b.resize(at + 6 * 65535, '\0');
+        PutLe32(&b, NextField(b, last), at);
+        for (uint32_t i = 0; i + 1 < 65535; ++i) PutLe32(&b, at + 6 * i + 2, at + 6 * (i + 1));
+    } else {
+        PutLe32(&b, NextField(b, last), first);
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << b;
+    return b;
+}
+
+class UnendingChain : public testing::TestWithParam<std::string> {};
+
+// libtiff would follow such a chain for ever to link a page to its end: the
+// file is refused as damaged for loading and for every page placement, and
+// stays as it was.
+TEST_P(UnendingChain, IsRefusedAndTheFileKept) {
+    const std::string path = TempDir() + "/unending-" + GetParam() + ".tif";
+    const std::string before = UnendingTiff(path, GetParam());
+    ASSERT_EQ(ReadText(path), before);
+    EXPECT_EQ(InfoPages(path), pix::kFileFormat);
+    PixBitmap loaded;
+    P_InitBitmap(&loaded, sizeof(loaded), 0, 0, 0);
+    EXPECT_EQ(pix::LoadBitmapFile(path, &loaded, 0), pix::kFileFormat);
+    EXPECT_EQ(loaded.Data, nullptr);
+    EXPECT_EQ(SavePage(path, 30, 0, kSaveAppendPage), pix::kFileFormat);
+    EXPECT_EQ(SavePage(path, 30, kSaveInsertPage, 0), pix::kFileFormat);
+    EXPECT_EQ(SavePage(path, 30, kSaveInsertPage, 1), pix::kFileFormat);
+    EXPECT_EQ(SavePage(path, 30, kSaveReplacePage, 0), pix::kFileFormat);
+    EXPECT_EQ(ReadText(path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnendingChain, testing::Values("self", "back", "long"));
+
 // Every page of a list goes into one TIFF; a format of one page takes a list
 // of one and refuses more.
 TEST(SaveBitmapList, WritesEveryPage) {
