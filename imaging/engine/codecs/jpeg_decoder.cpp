@@ -19,9 +19,6 @@
 namespace pix {
 namespace {
 
-// Working memory the library may take beyond the bitmap (progressive files
-// keep all coefficients).
-constexpr long kMaxJpegWorkBytes = 2L << 30;
 constexpr unsigned kMaxMarkerBytes = 0xFFFF;
 constexpr double kCmPerInch = 2.54;
 // Scans a file may have. Each scan of a progressive file is another pass over
@@ -117,7 +114,6 @@ public:
         err_.pub.error_exit = OnError;
         err_.pub.emit_message = OnMessage;
         jpeg_create_decompress(&cinfo_);
-        cinfo_.mem->max_memory_to_use = kMaxJpegWorkBytes;
         progress_.progress_monitor = OnProgress;
         cinfo_.progress = &progress_;
     }
@@ -204,6 +200,17 @@ private:
             info->yResolution = static_cast<int32_t>(cinfo_.Y_density * f + 0.5);
         }
         if (grey) SetGreyRamp(info);
+        // Progressive and multi-scan files keep every coefficient (two bytes
+        // a sample) until the last scan; a turned picture is also held whole
+        // before it is placed upright. The library refuses what goes past the
+        // rest of the budget (it has no backing store), which reads as -1.
+        uint64_t budget = DecoderWorkBudget(srcWidth_, srcHeight_);
+        if (orientation_ != 1) {
+            const uint64_t upright = uint64_t(srcWidth_) * uint64_t(srcHeight_) * (grey ? 1 : 3);
+            if (upright >= budget) return kNoMemory;
+            budget -= upright;
+        }
+        cinfo_.mem->max_memory_to_use = static_cast<long>(budget);
         return kSuccess;
     }
 
