@@ -108,7 +108,9 @@ PipelineResult BitmapSketchImage::Reload() {
             return Failed("P_CopyBitmap", s);
         }
     }
-    pix::PaletteRowsToBgr(photo, bitmap_, 0, photo.Height);
+    // All 256 entries, as in the copy of the photo that used to be converted
+    // (a new 8-bit bitmap has a full palette).
+    pix::PaletteRowsToBgr(photo, 256, bitmap_, 0, photo.Height);
     return {};
 }
 

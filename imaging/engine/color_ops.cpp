@@ -129,10 +129,10 @@ int32_t P_InvertBitmap(PixBitmap* b) {
     return ApplyByteMap(b, map);
 }
 
-void pix::PaletteRowsToBgr(const PixBitmap& from, PixBitmap* to, int32_t first, int32_t end) {
+void pix::PaletteRowsToBgr(const PixBitmap& from, int32_t entries, PixBitmap* to, int32_t first,
+                           int32_t end) {
     std::array<RGBQUAD, 256> palette{};
-    // An index past the palette's entries in use reads as black.
-    std::copy_n(from.Palette, PaletteEntries(&from), palette.begin());
+    std::copy_n(from.Palette, std::clamp(entries, 0, 256), palette.begin());
     for (int32_t y = first; y < end; ++y) {
         const uint8_t* src = PixRow(from, y);
         uint8_t* dst = PixRow(*to, y);
@@ -163,7 +163,8 @@ int32_t P_ColorResBitmap(PixBitmap* b, int32_t bitsPerPixel) {
     if (status != pix::kSuccess) return status;
 
     const int32_t done = ForEachBand(b->Height, [&](int32_t first, int32_t end) {
-        pix::PaletteRowsToBgr(*b, &converted, first, end);
+        // An index past the palette's entries in use reads as black.
+        pix::PaletteRowsToBgr(*b, PaletteEntries(b), &converted, first, end);
     });
     if (done != pix::kSuccess) {
         P_FreeBitmap(&converted);

@@ -29,9 +29,10 @@ namespace pix {
 std::array<uint8_t, 256> IntensityMap(int32_t change);
 
 // Rows `first` to `end` (exclusive) of the 8-bit bitmap `from` into the 24-bit
-// bitmap `to` of the same width, through the palette as P_ColorResBitmap does.
-// Both must hold those rows.
-void PaletteRowsToBgr(const PixBitmap& from, PixBitmap* to, int32_t first, int32_t end);
+// bitmap `to` of the same width, through the first `entries` colours of the
+// palette (other indices read as black). Both must hold those rows.
+void PaletteRowsToBgr(const PixBitmap& from, int32_t entries, PixBitmap* to, int32_t first,
+                      int32_t end);
 }  // namespace pix
 
 // Replaces each channel v by 255 - v.

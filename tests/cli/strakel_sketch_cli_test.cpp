@@ -552,6 +552,22 @@ TEST_F(StrakelSketchCli, OutputNamesUpToTheFileSystemsLimitAreWritten) {
     EXPECT_EQ(PixelsOfFile(longest), ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil));
 }
 
+// A 65535 x 64 JPEG 2000 of four components needs more working memory for even
+// its narrowest band of rows than three pictures of its size: it is refused
+// for memory, and the batch goes on.
+TEST_F(StrakelSketchCli, AJpeg2000BeyondTheMemoryBudgetIsRefused) {
+    WritePhoto("small.bmp", 10, 10);
+    {
+        const fixtures::Bytes jp2 = fixtures::EmptyJpeg2000(65535, 64, 4, true);
+        std::ofstream out(dir_ / "wide.jp2", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(jp2.data()), std::streamsize(jp2.size()));
+    }
+    const RunResult r = Run({"--any-size", "-d", ".", "wide.jp2", "small.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "strakel-sketch: wide.jp2: Not enough memory available.\n");
+    EXPECT_EQ(Files(), (std::set<std::string>{"small.bmp", "wide.jp2", "small-sketch.png"}));
+}
+
 #ifndef STRAKEL_UNDER_SANITIZER
 // A turned photo is decoded whole before it is put upright, which needs a
 // second picture-sized buffer. Under a memory limit that leaves room for the
