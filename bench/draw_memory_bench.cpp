@@ -112,34 +112,33 @@ constexpr int kTallWidth = 1024;
 constexpr int kTallHeight = 65535;
 
 void BM_TinyJp2Rgba(benchmark::State& state) {
-    DrawPhoto(state, Generated("rgba.jp2", [] {
-                  return bench::EmptyJpeg2000(kTallWidth, kTallHeight, 4, true);
-              }),
+    DrawPhoto(state,
+              Generated("rgba.jp2",
+                        [] { return bench::EmptyJpeg2000(kTallWidth, kTallHeight, 4, true); }),
               false, kTallWidth, kTallHeight);
 }
 void BM_TinyJ2kRgb(benchmark::State& state) {
-    DrawPhoto(state, Generated("rgb.j2k", [] {
-                  return bench::EmptyJpeg2000(kTallWidth, kTallHeight, 3, false);
-              }),
+    DrawPhoto(state,
+              Generated("rgb.j2k",
+                        [] { return bench::EmptyJpeg2000(kTallWidth, kTallHeight, 3, false); }),
               false, kTallWidth, kTallHeight);
 }
 void BM_SmallGreyPng(benchmark::State& state) {
-    DrawPhoto(state, Generated("grey16.png", [] {
-                  return bench::BlackGrey16Png(kTallWidth, kTallHeight);
-              }),
-              false, kTallWidth, kTallHeight);
+    DrawPhoto(
+        state,
+        Generated("grey16.png", [] { return bench::BlackGrey16Png(kTallWidth, kTallHeight); }),
+        false, kTallWidth, kTallHeight);
 }
 void BM_TinyRle8Bmp(benchmark::State& state) {
-    DrawPhoto(state, Generated("rle8.bmp", [] {
-                  return bench::EmptyRle8Bmp(kTallWidth, kTallHeight);
-              }),
+    DrawPhoto(state,
+              Generated("rle8.bmp", [] { return bench::EmptyRle8Bmp(kTallWidth, kTallHeight); }),
               false, kTallWidth, kTallHeight);
 }
 void BM_SmallProgressiveJpeg(benchmark::State& state) {
     constexpr int kHeightJpeg = 65500;
-    DrawPhoto(state, Generated("progressive.jpg", [] {
-                  return bench::FlatProgressiveJpeg(kTallWidth, kHeightJpeg);
-              }),
+    DrawPhoto(state,
+              Generated("progressive.jpg",
+                        [] { return bench::FlatProgressiveJpeg(kTallWidth, kHeightJpeg); }),
               false, kTallWidth, kHeightJpeg);
 }
 

@@ -66,7 +66,7 @@ Bytes Codestream(int width, int height, int components) {
     c.push_back(4);  // 64 x 64 code-blocks
     c.push_back(4);
     c.push_back(0);
-    c.push_back(1);  // reversible 5/3
+    c.push_back(1);    // reversible 5/3
     Put16(c, 0xFF5C);  // QCD: no quantisation
     Put16(c, 3 + 3 * kLevels + 1);
     c.push_back(0x40);

@@ -75,7 +75,8 @@ PipelineResult BitmapSketchImage::Reload() {
     // A palette photo comes back at 24 bits straight away, as the drawing
     // converts it before any other step: converting a copy afterwards would
     // hold the copy and its conversion at once.
-    const bool palette = photo.BitsPerPixel == 8 && photo.Palette && (photo.Flags & kBitmapAllocated);
+    const bool palette =
+        photo.BitsPerPixel == 8 && photo.Palette && (photo.Flags & kBitmapAllocated);
     // A bitmap of the photo's geometry keeps its memory, which spares the
     // allocation of a fresh picture-sized block.
     const bool fits = HasPicture() && bitmap_->BitsPerPixel == 24 &&

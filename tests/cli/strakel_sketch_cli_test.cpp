@@ -569,9 +569,9 @@ TEST_F(StrakelSketchCli, AJpeg2000BeyondTheMemoryBudgetIsRefused) {
 }
 
 #ifndef STRAKEL_UNDER_SANITIZER
-// A turned photo is decoded whole before it is put upright, which needs a
-// second picture-sized buffer. Under a memory limit that leaves room for the
-// picture but not for that buffer, the photo fails and the batch goes on.
+// Under a memory limit that leaves room for the picture but not for the
+// drawing's copy of it, the photo fails and the batch goes on. The photo is a
+// turned one: its rows go upright as they are decoded, so the load itself fits.
 TEST_F(StrakelSketchCli, APhotoThatDoesNotFitInMemoryFailsAloneInTheBatch) {
     WritePhoto("small.bmp", 10, 10);
     {
@@ -579,11 +579,11 @@ TEST_F(StrakelSketchCli, APhotoThatDoesNotFitInMemoryFailsAloneInTheBatch) {
         std::ofstream out(dir_ / "turned.jpg", std::ios::binary);
         out.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
     }
-    // 192 MB for the picture, as much again for the buffer.
+    // 192 MB for the picture, as much again for the copy.
     const RunResult r =
         Run({"--any-size", "-j", "1", "-d", ".", "turned.jpg", "small.bmp"}, "ulimit -v 320000; ");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "strakel-sketch: turned.jpg: Not enough memory available.\n");
+    EXPECT_EQ(r.err, "strakel-sketch: turned.jpg: P_CopyBitmap: Not enough memory available.\n");
     EXPECT_TRUE(fs::is_regular_file(dir_ / "small-sketch.png"));
     EXPECT_EQ(Files(), (std::set<std::string>{"small.bmp", "turned.jpg", "small-sketch.png"}));
 }

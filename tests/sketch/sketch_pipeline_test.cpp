@@ -124,8 +124,8 @@ TEST(DrawSketch, EightBitPhotoDrawsLikeItsTwentyFourBitCopy) {
     for (const bool grey : {true, false})
         for (const BlendMode mode : {BlendMode::kPencil, BlendMode::kColorPencil})
             for (const bool shading : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "grey " << grey << " mode " << int(mode)
-                                                << " shading " << shading);
+                SCOPED_TRACE(testing::Message()
+                             << "grey " << grey << " mode " << int(mode) << " shading " << shading);
                 Bitmap photo(23, 17, 8), wide, fromPalette, fromWide;
                 PixBitmap& p = *photo.get();
                 p.Colors = grey ? 256 : 200;  // indices past 200 read as black

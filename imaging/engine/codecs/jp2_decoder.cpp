@@ -298,8 +298,7 @@ private:
         if (!codec_ || tiles_ > 1)
             if (const int32_t s = Open(); s != kSuccess) return s;
         if (!opj_set_decode_area(codec_, image_, OPJ_INT32(x0_), OPJ_INT32(y0_ + uint32_t(first)),
-                                 OPJ_INT32(x0_ + uint32_t(width_)),
-                                 OPJ_INT32(y0_ + uint32_t(end))))
+                                 OPJ_INT32(x0_ + uint32_t(width_)), OPJ_INT32(y0_ + uint32_t(end))))
             return kFileFormat;
         const bool last = end == height_;
         if (!opj_decode(codec_, stream_, image_) || (last && !opj_end_decompress(codec_, stream_)))

@@ -125,7 +125,8 @@ TEST_P(Jp2Bands, EveryRowOfAnEmptyFileIsDecoded) {
         const uint8_t* row = PixRow(b, y);
         for (int i = 0; i < c.width * channels; ++i) {
             const int v = channels == 1 ? b.Palette[row[i]].rgbRed : row[i];
-            if (v != c.level && wrong++ < 3) ADD_FAILURE() << "row " << y << " byte " << i << ": " << v;
+            if (v != c.level && wrong++ < 3)
+                ADD_FAILURE() << "row " << y << " byte " << i << ": " << v;
         }
     }
     EXPECT_EQ(wrong, 0);
