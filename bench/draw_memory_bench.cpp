@@ -142,6 +142,14 @@ void BM_SmallProgressiveJpeg(benchmark::State& state) {
               false, kTallWidth, kHeightJpeg);
 }
 
+void BM_SmallProgressiveJpegFullChroma(benchmark::State& state) {
+    constexpr int kHeightJpeg = 65500;
+    DrawPhoto(state,
+              Generated("progressive444.jpg",
+                        [] { return bench::FlatProgressiveJpeg(kTallWidth, kHeightJpeg, true); }),
+              false, kTallWidth, kHeightJpeg);
+}
+
 }  // namespace
 
 BENCHMARK(BM_DrawJpegPencil)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -153,5 +161,9 @@ BENCHMARK(BM_TinyJ2kRgb)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealT
 BENCHMARK(BM_SmallGreyPng)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TinyRle8Bmp)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SmallProgressiveJpeg)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SmallProgressiveJpegFullChroma)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

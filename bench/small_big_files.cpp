@@ -171,7 +171,7 @@ Bytes BlackGrey16Png(int width, int height) {
 
 namespace {
 template <typename RowFn>
-Bytes Jpeg(int width, int height, int components, bool progressive, RowFn fill) {
+Bytes Jpeg(int width, int height, int components, bool progressive, bool fullChroma, RowFn fill) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -185,6 +185,7 @@ Bytes Jpeg(int width, int height, int components, bool progressive, RowFn fill) 
     c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 90, TRUE);
+    if (fullChroma) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
     if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     Bytes row(size_t(width) * size_t(components));
@@ -201,8 +202,8 @@ Bytes Jpeg(int width, int height, int components, bool progressive, RowFn fill) 
 }
 }  // namespace
 
-Bytes FlatProgressiveJpeg(int width, int height) {
-    return Jpeg(width, height, 3, true, [](int, Bytes& row) {
+Bytes FlatProgressiveJpeg(int width, int height, bool fullChroma) {
+    return Jpeg(width, height, 3, true, fullChroma, [](int, Bytes& row) {
         for (size_t i = 0; i < row.size(); i += 3) {
             row[i] = 200;
             row[i + 1] = 120;
@@ -212,7 +213,7 @@ Bytes FlatProgressiveJpeg(int width, int height) {
 }
 
 Bytes GreyJpegPhoto(int width, int height) {
-    return Jpeg(width, height, 1, false, [width](int y, Bytes& row) {
+    return Jpeg(width, height, 1, false, false, [width](int y, Bytes& row) {
         for (int x = 0; x < width; ++x) row[size_t(x)] = Sample(x, y, 1);
     });
 }

@@ -19,8 +19,9 @@ std::vector<uint8_t> EmptyRle8Bmp(int width, int height);
 // A 16-bit grey PNG of black rows.
 std::vector<uint8_t> BlackGrey16Png(int width, int height);
 
-// A progressive colour JPEG of one flat colour, default chroma subsampling.
-std::vector<uint8_t> FlatProgressiveJpeg(int width, int height);
+// A progressive colour JPEG of one flat colour: chroma at half resolution (the
+// library's default) or at full resolution, which keeps twice the coefficients.
+std::vector<uint8_t> FlatProgressiveJpeg(int width, int height, bool fullChroma = false);
 
 // A grey JPEG of the benchmarks' generated picture at quality 90.
 std::vector<uint8_t> GreyJpegPhoto(int width, int height);

@@ -21,5 +21,6 @@ int main(int argc, char** argv) {
     bench::WriteFile(dir + "/grey16.png", bench::BlackGrey16Png(1024, 65535));
     bench::WriteFile(dir + "/rle8.bmp", bench::EmptyRle8Bmp(1024, 65535));
     bench::WriteFile(dir + "/progressive.jpg", bench::FlatProgressiveJpeg(1024, 65500));
+    bench::WriteFile(dir + "/progressive444.jpg", bench::FlatProgressiveJpeg(1024, 65500, true));
     return 0;
 }
