@@ -196,11 +196,13 @@ private:
         tileHeight_ = th;
         tiles_ = tiles;
         const uint64_t rowBytes = uint64_t(width) * components * kLibraryBytesPerSample;
-        bandRows_ = int32_t(std::clamp<uint64_t>(kBandBytes / rowBytes, 1, uint64_t(height)));
-        if (bandRows_ > kBandAlign) bandRows_ -= bandRows_ % kBandAlign;
-        // Even the narrowest band must leave the load within its budget.
+        // Bands of whole code-blocks at least: narrower ones would decode the
+        // same blocks again and again. Such a band must leave the load within
+        // its budget.
         if (rowBytes * uint64_t(std::min(height_, kBandAlign)) > DecoderWorkBudget(width, height))
             return kNoMemory;
+        const uint64_t rows = std::max<uint64_t>(kBandBytes / rowBytes, kBandAlign);
+        bandRows_ = int32_t(std::min<uint64_t>(rows - rows % kBandAlign, uint64_t(height)));
         *info = ImageInfo{};
         info->format = format_;
         info->width = width_;

@@ -8,7 +8,6 @@
 // clang-format on
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "imaging/engine/codecs/exif_orientation.h"
