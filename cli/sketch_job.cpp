@@ -54,6 +54,9 @@ std::string RunSketchJob(const SketchJob& job) {
     const sketch::PipelineResult drawn =
         sketch::DrawSketch(photo.bitmap, mode, job.look, &drawing.bitmap);
     if (!drawn.ok()) return drawn.message + ": " + StatusMessage(drawn.status);
+    // The photo is done with: its memory goes before the retouch and the
+    // encoder take theirs.
+    P_FreeBitmap(&photo.bitmap);
     const sketch::PipelineResult retouched =
         sketch::Retouch(&drawing.bitmap, {job.brightness, job.sharpen});
     if (!retouched.ok()) return retouched.message + ": " + StatusMessage(retouched.status);

@@ -72,15 +72,47 @@ PipelineResult BitmapSketchImage::DrawBack(const PassRows& rows, int32_t width, 
 PipelineResult BitmapSketchImage::Reload() {
     if (!photo_) return {};
     const PixBitmap& photo = *photo_;
+    // A palette photo comes back at 24 bits straight away, as the drawing
+    // converts it before any other step: converting a copy afterwards would
+    // hold the copy and its conversion at once.
+    const bool palette =
+        photo.BitsPerPixel == 8 && photo.Palette && (photo.Flags & kBitmapAllocated);
     // A bitmap of the photo's geometry keeps its memory, which spares the
     // allocation of a fresh picture-sized block.
-    if (HasPicture() && photo.BitsPerPixel == 24 && bitmap_->BitsPerPixel == 24 &&
-        bitmap_->Width == photo.Width && bitmap_->Height == photo.Height &&
-        bitmap_->BytesPerLine == photo.BytesPerLine && bitmap_->Size == photo.Size) {
+    const bool fits = HasPicture() && bitmap_->BitsPerPixel == 24 &&
+                      bitmap_->Width == photo.Width && bitmap_->Height == photo.Height;
+    if (fits && photo.BitsPerPixel == 24 && bitmap_->BytesPerLine == photo.BytesPerLine &&
+        bitmap_->Size == photo.Size) {
         std::memcpy(bitmap_->Data, photo.Data, photo.Size);
         return {};
     }
-    return Checked("P_CopyBitmap", P_CopyBitmap(bitmap_, photo_, sizeof *bitmap_));
+    if (!palette) return Checked("P_CopyBitmap", P_CopyBitmap(bitmap_, photo_, sizeof *bitmap_));
+    // The photo's description at 24 bits, as P_ColorResBitmap makes it.
+    PixBitmap shape = photo;
+    shape.Flags &= ~kBitmapAllocated;
+    shape.Data = nullptr;
+    shape.Palette = nullptr;
+    shape.Size = 0;
+    shape.BitsPerPixel = 24;
+    shape.BytesPerLine = static_cast<int32_t>(DibRowStride(photo.Width, 24));
+    shape.Colors = 0;
+    if (fits && bitmap_->BytesPerLine == shape.BytesPerLine) {
+        shape.Data = bitmap_->Data;
+        shape.Size = bitmap_->Size;
+        shape.Flags |= kBitmapAllocated;
+        *bitmap_ = shape;
+    } else {
+        P_FreeBitmap(bitmap_);
+        *bitmap_ = shape;
+        if (const int32_t s = P_AllocateBitmap(bitmap_, sizeof *bitmap_); s != pix::kSuccess) {
+            P_InitBitmap(bitmap_, sizeof *bitmap_, 0, 0, 0);
+            return Failed("P_CopyBitmap", s);
+        }
+    }
+    // All 256 entries, as in the copy of the photo that used to be converted
+    // (a new 8-bit bitmap has a full palette).
+    pix::PaletteRowsToBgr(photo, 256, bitmap_, 0, photo.Height);
+    return {};
 }
 
 }  // namespace sketch

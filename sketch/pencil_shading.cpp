@@ -79,12 +79,12 @@ void ShadingPass(const DibRows& photo, const DibRows& view, int32_t width, int32
     const ToneTable& table = SharedToneTable();
 
     const auto columns = static_cast<size_t>(w);
-    std::vector<uint8_t> grey(columns * static_cast<size_t>(h));
+    // The grey levels are worked out again in the second sweep rather than
+    // kept: a plane of them would cost a third of a picture.
     GreyHistogram histogram{};
     for (int32_t r = 0; r < h; ++r) {
         const uint8_t* in = photo.Row(r);
-        uint8_t* out = grey.data() + size_t(r) * columns;
-        for (size_t c = 0; c < columns; ++c) ++histogram[out[c] = Luma(in + 3 * c)];
+        for (size_t c = 0; c < columns; ++c) ++histogram[Luma(in + 3 * c)];
     }
     // Two thirds of the way from the photo's own level to the pencil model:
     // the model alone would lift the dark half of a half-dark photo to a
@@ -94,10 +94,10 @@ void ShadingPass(const DibRows& photo, const DibRows& view, int32_t width, int32
     for (size_t v = 0; v < 256; ++v) tone[v] = static_cast<uint8_t>((2 * model[v] + v + 1) / 3);
 
     for (int32_t r = 0; r < h; ++r) {
-        const uint8_t* g = grey.data() + size_t(r) * columns;
+        const uint8_t* in = photo.Row(r);
         uint8_t* v = view.Row(r);
         for (size_t c = 0; c < columns; ++c, v += 3) {
-            const uint8_t j = tone[g[c]];
+            const uint8_t j = tone[Luma(in + 3 * c)];
             if (j == 255) continue;
             const uint32_t t = table.t[j][texture.At(int32_t(c), r)];
             for (int k = 0; k < 3; ++k) v[k] = static_cast<uint8_t>((v[k] * t + 127) / 255);

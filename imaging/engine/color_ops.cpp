@@ -129,6 +129,22 @@ int32_t P_InvertBitmap(PixBitmap* b) {
     return ApplyByteMap(b, map);
 }
 
+void pix::PaletteRowsToBgr(const PixBitmap& from, int32_t entries, PixBitmap* to, int32_t first,
+                           int32_t end) {
+    std::array<RGBQUAD, 256> palette{};
+    std::copy_n(from.Palette, std::clamp(entries, 0, 256), palette.begin());
+    for (int32_t y = first; y < end; ++y) {
+        const uint8_t* src = PixRow(from, y);
+        uint8_t* dst = PixRow(*to, y);
+        for (int32_t x = 0; x < from.Width; ++x, dst += 3) {
+            const RGBQUAD q = palette[src[x]];
+            dst[0] = q.rgbBlue;
+            dst[1] = q.rgbGreen;
+            dst[2] = q.rgbRed;
+        }
+    }
+}
+
 int32_t P_ColorResBitmap(PixBitmap* b, int32_t bitsPerPixel) {
     if (!HasUsablePixels(b)) return pix::kInvalidBitmap;
     if (bitsPerPixel == b->BitsPerPixel) return pix::kSuccess;
@@ -146,19 +162,9 @@ int32_t P_ColorResBitmap(PixBitmap* b, int32_t bitsPerPixel) {
     const int32_t status = P_AllocateBitmap(&converted, sizeof converted);
     if (status != pix::kSuccess) return status;
 
-    const int32_t entries = PaletteEntries(b);
     const int32_t done = ForEachBand(b->Height, [&](int32_t first, int32_t end) {
-        for (int32_t y = first; y < end; ++y) {
-            const uint8_t* src = PixRow(*b, y);
-            uint8_t* dst = PixRow(converted, y);
-            for (int32_t x = 0; x < b->Width; ++x, dst += 3) {
-                // An index past the palette's entries in use reads as black.
-                const RGBQUAD q = src[x] < entries ? b->Palette[src[x]] : RGBQUAD{0, 0, 0, 0};
-                dst[0] = q.rgbBlue;
-                dst[1] = q.rgbGreen;
-                dst[2] = q.rgbRed;
-            }
-        }
+        // An index past the palette's entries in use reads as black.
+        pix::PaletteRowsToBgr(*b, PaletteEntries(b), &converted, first, end);
     });
     if (done != pix::kSuccess) {
         P_FreeBitmap(&converted);

@@ -27,6 +27,12 @@ namespace pix {
 // The channel values that P_ChangeBitmapIntensity gives for `change`, indexed
 // by the old value; the brightness retouch uses the same table.
 std::array<uint8_t, 256> IntensityMap(int32_t change);
+
+// Rows `first` to `end` (exclusive) of the 8-bit bitmap `from` into the 24-bit
+// bitmap `to` of the same width, through the first `entries` colours of the
+// palette (other indices read as black). Both must hold those rows.
+void PaletteRowsToBgr(const PixBitmap& from, int32_t entries, PixBitmap* to, int32_t first,
+                      int32_t end);
 }  // namespace pix
 
 // Replaces each channel v by 255 - v.

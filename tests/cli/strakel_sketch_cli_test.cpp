@@ -761,10 +761,26 @@ TEST_F(StrakelSketchCli, OutputNamesUpToTheFileSystemsLimitAreWritten) {
     EXPECT_EQ(PixelsOfFile(longest), ExpectedDrawing("photo.bmp", sketch::BlendMode::kPencil));
 }
 
+// A 65535 x 64 JPEG 2000 of four components needs more working memory for even
+// its narrowest band of rows than three pictures of its size: it is refused
+// for memory, and the batch goes on.
+TEST_F(StrakelSketchCli, AJpeg2000BeyondTheMemoryBudgetIsRefused) {
+    WritePhoto("small.bmp", 10, 10);
+    {
+        const fixtures::Bytes jp2 = fixtures::EmptyJpeg2000(65535, 64, 4, true);
+        std::ofstream out(dir_ / "wide.jp2", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(jp2.data()), std::streamsize(jp2.size()));
+    }
+    const RunResult r = Run({"--any-size", "-d", ".", "wide.jp2", "small.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "strakel-sketch: wide.jp2: Not enough memory available.\n");
+    EXPECT_EQ(Files(), (std::set<std::string>{"small.bmp", "wide.jp2", "small-sketch.png"}));
+}
+
 #ifndef STRAKEL_UNDER_SANITIZER
-// A turned photo is decoded whole before it is put upright, which needs a
-// second picture-sized buffer. Under a memory limit that leaves room for the
-// picture but not for that buffer, the photo fails and the batch goes on.
+// Under a memory limit that leaves room for the picture but not for the
+// drawing's copy of it, the photo fails and the batch goes on. The photo is a
+// turned one: its rows go upright as they are decoded, so the load itself fits.
 TEST_F(StrakelSketchCli, APhotoThatDoesNotFitInMemoryFailsAloneInTheBatch) {
     WritePhoto("small.bmp", 10, 10);
     {
@@ -772,11 +788,11 @@ TEST_F(StrakelSketchCli, APhotoThatDoesNotFitInMemoryFailsAloneInTheBatch) {
         std::ofstream out(dir_ / "turned.jpg", std::ios::binary);
         out.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
     }
-    // 192 MB for the picture, as much again for the buffer.
+    // 192 MB for the picture, as much again for the copy.
     const RunResult r =
         Run({"--any-size", "-j", "1", "-d", ".", "turned.jpg", "small.bmp"}, "ulimit -v 320000; ");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "strakel-sketch: turned.jpg: Not enough memory available.\n");
+    EXPECT_EQ(r.err, "strakel-sketch: turned.jpg: P_CopyBitmap: Not enough memory available.\n");
     EXPECT_TRUE(fs::is_regular_file(dir_ / "small-sketch.png"));
     EXPECT_EQ(Files(), (std::set<std::string>{"small.bmp", "turned.jpg", "small-sketch.png"}));
 }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "imaging/engine/color_ops.h"
 #include "imaging/engine/status_codes.h"
 
 using sketch::BlendMode;
@@ -115,6 +116,40 @@ TEST(DrawSketch, PalettePhotoSketchesLikeItsColors) {
     ASSERT_EQ(fromPalette.ref().BitsPerPixel, 24);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(fromPalette.at(x, y), fromColor.at(x, y));
+}
+
+// An 8-bit photo (a grey ramp or a palette of colours) is drawn straight from
+// its palette: the drawing is byte for byte the one of the same photo turned
+// to 24 bits first, in both modes and with shading.
+TEST(DrawSketch, EightBitPhotoDrawsLikeItsTwentyFourBitCopy) {
+    for (const bool grey : {true, false})
+        for (const BlendMode mode : {BlendMode::kPencil, BlendMode::kColorPencil})
+            for (const bool shading : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << "grey " << grey << " mode " << int(mode) << " shading " << shading);
+                Bitmap photo(23, 17, 8), wide, fromPalette, fromWide;
+                PixBitmap& p = *photo.get();
+                p.Colors = grey ? 256 : 200;  // indices past 200 read as black
+                for (int i = 0; !grey && i < 256; ++i)
+                    p.Palette[i] = RGBQUAD{uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 3), 0};
+                for (int32_t y = 0; y < p.Height; ++y)
+                    for (int32_t x = 0; x < p.Width; ++x)
+                        PixRow(p, y)[x] = uint8_t((x * 37 + y * 11 + (x * y) % 13) % 256);
+                ASSERT_EQ(P_CopyBitmap(wide.get(), &p, sizeof p), pix::kSuccess);
+                ASSERT_EQ(P_ColorResBitmap(wide.get(), 24), pix::kSuccess);
+                sketch::DrawingLook look;
+                look.shading = shading;
+                ASSERT_TRUE(DrawSketch(photo.ref(), mode, look, fromPalette.get()).ok());
+                ASSERT_TRUE(DrawSketch(wide.ref(), mode, look, fromWide.get()).ok());
+                ASSERT_EQ(fromPalette.ref().BitsPerPixel, 24);
+                int wrong = 0;
+                for (int32_t y = 0; y < p.Height; ++y)
+                    for (int32_t x = 0; x < p.Width; ++x)
+                        if (fromPalette.at(x, y) != fromWide.at(x, y) && wrong++ < 3)
+                            ADD_FAILURE() << x << "," << y << ": " << fromPalette.at(x, y)
+                                          << " want " << fromWide.at(x, y);
+                EXPECT_EQ(wrong, 0);
+            }
 }
 
 TEST(DrawSketch, APhotoUnderFourPixelsWideIsDrawnToItsEdges) {

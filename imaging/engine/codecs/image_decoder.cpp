@@ -12,6 +12,11 @@ int32_t CheckImageGeometry(int64_t width, int64_t height, int32_t bitsPerPixel) 
     return kSuccess;
 }
 
+uint64_t DecoderWorkBudget(int64_t width, int64_t height) {
+    if (width <= 0 || height <= 0) return kDecoderSlackBytes;
+    return 2 * 3 * uint64_t(width) * uint64_t(height) + kDecoderSlackBytes;
+}
+
 void SetGreyRamp(ImageInfo* info) {
     for (int i = 0; i < 256; ++i) {
         const auto v = static_cast<uint8_t>(i);

@@ -60,6 +60,13 @@ public:
 // the given depth (-1).
 int32_t CheckImageGeometry(int64_t width, int64_t height, int32_t bitsPerPixel);
 
+// Memory a decoder may hold while it decodes, its libraries' buffers included,
+// besides the bitmap it fills: two 24-bit pictures of the image's size plus
+// 32 MiB. With the bitmap that keeps a load within three pictures plus 32 MiB,
+// the most that turning a photo into a drawing holds afterwards.
+constexpr uint64_t kDecoderSlackBytes = uint64_t{32} << 20;
+uint64_t DecoderWorkBudget(int64_t width, int64_t height);
+
 // Fills a 256-entry grey ramp.
 void SetGreyRamp(ImageInfo* info);
 

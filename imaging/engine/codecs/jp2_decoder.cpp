@@ -1,6 +1,9 @@
 #include "imaging/engine/codecs/jp2_decoder.h"
 
 #include <openjpeg.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -20,10 +23,16 @@ constexpr int32_t kJp2Unsupported = -532;  // "JP2 file has a feature that is us
 constexpr int32_t kNoSocMarker = -534;     // "File header does not contain SOC marker."
 constexpr int32_t kTooManyBits = -540;     // "... more than 30 bits per component."
 constexpr int kMaxPrecision = 30;
-// OpenJPEG holds every sample of the image as a 32-bit integer while it
-// decodes, and a structure per tile from the header on: both are bounded
-// before the library sees the file.
-constexpr uint64_t kMaxWorkingBytes = kMaxBitmapBytes;
+// OpenJPEG holds every sample of the area it decodes as a 32-bit integer,
+// once in its tile and once in the image it hands out, with margins for the
+// wavelet filters: the image is decoded in bands of rows so that this stays
+// small, and a structure per tile from the header on is bounded before the
+// library sees the file.
+constexpr uint64_t kLibraryBytesPerSample = 3 * sizeof(OPJ_INT32);
+constexpr uint64_t kBandBytes = uint64_t{16} << 20;
+// Code-block height that the bands keep to where they can, so that a block is
+// decoded for as few bands as possible.
+constexpr int32_t kBandAlign = 64;
 constexpr uint64_t kMaxTiles = 4096;
 constexpr unsigned kOpaque = 255;
 
@@ -107,11 +116,7 @@ void NoteMemoryError(const char* message, void* user) {
 class Jp2Decoder final : public ImageDecoder {
 public:
     explicit Jp2Decoder(std::span<const uint8_t> data) : data_(data) {}
-    ~Jp2Decoder() override {
-        if (image_) opj_image_destroy(image_);
-        if (codec_) opj_destroy_codec(codec_);
-        if (stream_) opj_stream_destroy(stream_);
-    }
+    ~Jp2Decoder() override { Release(); }
 
     int32_t ReadInfo(ImageInfo* info) override {
         status_ = Parse(info);
@@ -121,9 +126,16 @@ public:
     int32_t Decode(PixBitmap& bitmap, BandSink& sink) override {
         if (status_ != kSuccess) return status_;
         status_ = kFailure;  // decoded once at most
-        if (const int32_t s = Run(); s != kSuccess) return s;
         if (bitmap.Width != width_ || bitmap.Height != height_) return kInvalidBitmap;
-        Fill(bitmap);
+        for (int32_t first = 0; first < height_;) {
+            const int32_t end = BandEnd(first);
+            if (const int32_t s = Run(first, end); s != kSuccess) return s;
+            Fill(bitmap, first);
+            first = end;
+        }
+        Close();
+        // A file that fails part of the way shows nothing, so rows are handed
+        // on once all are in.
         RowBands bands(sink, bitmap.Height, false);
         return bands.Finish();
     }
@@ -185,12 +197,23 @@ private:
         const uint64_t tiles =
             uint64_t((xsiz - tx0 + uint64_t(tw) - 1) / tw) * ((ysiz - ty0 + uint64_t(th) - 1) / th);
         if (tiles > kMaxTiles) return kNotSupported;
-        if (uint64_t(width) * uint64_t(height) * components * sizeof(OPJ_INT32) > kMaxWorkingBytes)
-            return kNoMemory;
 
         width_ = int32_t(width);
         height_ = int32_t(height);
         components_ = int32_t(components);
+        x0_ = x0;
+        y0_ = y0;
+        tileY0_ = ty0;
+        tileHeight_ = th;
+        tiles_ = tiles;
+        const uint64_t rowBytes = uint64_t(width) * components * kLibraryBytesPerSample;
+        // Bands of whole code-blocks at least: narrower ones would decode the
+        // same blocks again and again. Such a band must leave the load within
+        // its budget.
+        if (rowBytes * uint64_t(std::min(height_, kBandAlign)) > DecoderWorkBudget(width, height))
+            return kNoMemory;
+        const uint64_t rows = std::max<uint64_t>(kBandBytes / rowBytes, kBandAlign);
+        bandRows_ = int32_t(std::min<uint64_t>(rows - rows % kBandAlign, uint64_t(height)));
         *info = ImageInfo{};
         info->format = format_;
         info->width = width_;
@@ -228,8 +251,41 @@ private:
         return OPJ_TRUE;
     }
 
-    // The library's whole decode, into image_.
-    int32_t Run() {
+    // End of the band of rows that starts at `first`: a file of several
+    // tiles is cut at tile rows where one fits.
+    int32_t BandEnd(int32_t first) const {
+        const int32_t end = std::min(height_, first + bandRows_);
+        if (tiles_ == 1 || end == height_) return end;
+        // Tile rows start at tileY0_ + k * tileHeight_ on the reference grid.
+        const uint64_t top = uint64_t(y0_) + uint64_t(end);
+        const uint64_t boundary = top - (top - tileY0_) % tileHeight_;
+        if (boundary <= uint64_t(y0_) + uint64_t(first)) return end;
+        return int32_t(boundary - y0_);
+    }
+
+    void Release() {
+        if (image_) opj_image_destroy(image_);
+        if (codec_) opj_destroy_codec(codec_);
+        if (stream_) opj_stream_destroy(stream_);
+        image_ = nullptr;
+        codec_ = nullptr;
+        stream_ = nullptr;
+    }
+
+    // Frees the library's state once every band is in. Its band buffers come
+    // from the heap, which would otherwise keep them while the rest of the
+    // load and the drawing take their pictures.
+    void Close() {
+        Release();
+#if defined(__GLIBC__)
+        malloc_trim(0);
+#endif
+    }
+
+    // Opens the stream and reads the main header again from the file's start.
+    int32_t Open() {
+        Release();
+        pos_ = 0;
         stream_ = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);
         codec_ = opj_create_decompress(format_ == kFormatJp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
         if (!stream_ || !codec_) return kNoMemory;
@@ -246,7 +302,20 @@ private:
         if (!opj_setup_decoder(codec_, &parameters)) return kFailure;
         if (!opj_read_header(stream_, codec_, &image_) || !image_)
             return outOfMemory_ ? kNoMemory : kFileFormat;
-        if (!opj_decode(codec_, stream_, image_) || !opj_end_decompress(codec_, stream_))
+        return kSuccess;
+    }
+
+    // Decodes rows `first` to `end` (exclusive) into image_. A file of one
+    // tile keeps its codec from band to band, as the library allows; a file
+    // of several tiles is read again for every band.
+    int32_t Run(int32_t first, int32_t end) {
+        if (!codec_ || tiles_ > 1)
+            if (const int32_t s = Open(); s != kSuccess) return s;
+        if (!opj_set_decode_area(codec_, image_, OPJ_INT32(x0_), OPJ_INT32(y0_ + uint32_t(first)),
+                                 OPJ_INT32(x0_ + uint32_t(width_)), OPJ_INT32(y0_ + uint32_t(end))))
+            return outOfMemory_ ? kNoMemory : kFileFormat;
+        const bool last = end == height_;
+        if (!opj_decode(codec_, stream_, image_) || (last && !opj_end_decompress(codec_, stream_)))
             return outOfMemory_ ? kNoMemory : pos_ >= data_.size() ? kFileRead : kFileFormat;
         // What the library delivers must be what the header promised.
         if (int32_t(image_->numcomps) != components_) return kFileFormat;
@@ -255,14 +324,15 @@ private:
             return kSubTypeUnsupported;
         for (OPJ_UINT32 c = 0; c < image_->numcomps; ++c) {
             const opj_image_comp_t& comp = image_->comps[c];
-            if (!comp.data || int32_t(comp.w) != width_ || int32_t(comp.h) != height_ ||
+            if (!comp.data || int32_t(comp.w) != width_ || int32_t(comp.h) != end - first ||
                 comp.prec == 0 || comp.prec > kMaxPrecision)
                 return kFileFormat;
         }
         return kSuccess;
     }
 
-    void Fill(PixBitmap& bitmap) const {
+    // The decoded band, which starts at bitmap row `first`, into the bitmap.
+    void Fill(PixBitmap& bitmap, int32_t first) const {
         const bool colour = components_ >= 3;
         const bool alpha = components_ == 2 || components_ == 4;
         const int colours = colour ? 3 : 1;
@@ -273,8 +343,9 @@ private:
             c2.emplace(image_->comps[2]);
         }
         if (alpha) a.emplace(image_->comps[colours]);
-        for (int32_t y = 0; y < height_; ++y) {
-            uint8_t* row = PixRow(bitmap, y);
+        const auto rows = int32_t(image_->comps[0].h);
+        for (int32_t y = 0; y < rows; ++y) {
+            uint8_t* row = PixRow(bitmap, first + y);
             const size_t base = size_t(y) * size_t(width_);
             for (int32_t x = 0; x < width_; ++x) {
                 const size_t i = base + size_t(x);
@@ -298,6 +369,12 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t components_ = 0;
+    uint32_t x0_ = 0;  // the image's origin on the reference grid
+    uint32_t y0_ = 0;
+    uint32_t tileY0_ = 0;
+    uint32_t tileHeight_ = 1;
+    uint64_t tiles_ = 1;
+    int32_t bandRows_ = 1;
     opj_stream_t* stream_ = nullptr;
     opj_codec_t* codec_ = nullptr;
     opj_image_t* image_ = nullptr;

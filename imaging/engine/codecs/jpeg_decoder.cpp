@@ -8,7 +8,6 @@
 // clang-format on
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "imaging/engine/codecs/exif_orientation.h"
@@ -19,9 +18,6 @@
 namespace pix {
 namespace {
 
-// Working memory the library may take beyond the bitmap (progressive files
-// keep all coefficients).
-constexpr long kMaxJpegWorkBytes = 2L << 30;
 constexpr unsigned kMaxMarkerBytes = 0xFFFF;
 constexpr double kCmPerInch = 2.54;
 // Scans a file may have. Each scan of a progressive file is another pass over
@@ -71,42 +67,42 @@ void OnProgress(j_common_ptr common) {
         err->scannedComponents |= 1u << cinfo->cur_comp_info[i]->component_index;
 }
 
-// Source position of destination pixel (x, y) for an Exif orientation, in a
-// source of w x h pixels.
-inline void SourceOf(int32_t orientation, int32_t w, int32_t h, int32_t x, int32_t y, int32_t* sx,
-                     int32_t* sy) {
+// Upright position (x, y) of source pixel (sx, sy) for an Exif orientation, in
+// a source of w x h pixels.
+inline void UprightOf(int32_t orientation, int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t* x,
+                      int32_t* y) {
     switch (orientation) {
         case 2:
-            *sx = w - 1 - x;
-            *sy = y;
+            *x = w - 1 - sx;
+            *y = sy;
             break;
         case 3:
-            *sx = w - 1 - x;
-            *sy = h - 1 - y;
+            *x = w - 1 - sx;
+            *y = h - 1 - sy;
             break;
         case 4:
-            *sx = x;
-            *sy = h - 1 - y;
+            *x = sx;
+            *y = h - 1 - sy;
             break;
         case 5:
-            *sx = y;
-            *sy = x;
+            *x = sy;
+            *y = sx;
             break;
         case 6:
-            *sx = y;
-            *sy = h - 1 - x;
+            *x = h - 1 - sy;
+            *y = sx;
             break;
         case 7:
-            *sx = w - 1 - y;
-            *sy = h - 1 - x;
+            *x = h - 1 - sy;
+            *y = w - 1 - sx;
             break;
         case 8:
-            *sx = w - 1 - y;
-            *sy = x;
+            *x = sy;
+            *y = w - 1 - sx;
             break;
         default:
-            *sx = x;
-            *sy = y;
+            *x = sx;
+            *y = sy;
             break;
     }
 }
@@ -118,7 +114,6 @@ public:
         err_.pub.error_exit = OnError;
         err_.pub.emit_message = OnMessage;
         jpeg_create_decompress(&cinfo_);
-        cinfo_.mem->max_memory_to_use = kMaxJpegWorkBytes;
         progress_.progress_monitor = OnProgress;
         cinfo_.progress = &progress_;
     }
@@ -205,6 +200,10 @@ private:
             info->yResolution = static_cast<int32_t>(cinfo_.Y_density * f + 0.5);
         }
         if (grey) SetGreyRamp(info);
+        // Progressive and multi-scan files keep every coefficient (two bytes
+        // a sample) until the last scan. The library refuses what goes past
+        // the budget (it has no backing store), which reads as -1.
+        cinfo_.mem->max_memory_to_use = static_cast<long>(DecoderWorkBudget(srcWidth_, srcHeight_));
         return kSuccess;
     }
 
@@ -269,32 +268,30 @@ private:
             if (Cut()) return kFileRead;
             return bands.Finish();
         }
-        // Turned or mirrored: decode whole, then place every pixel upright.
-        const size_t stride = size_t(srcWidth_) * outChannels;
-        try {
-            work_.resize(stride * srcHeight_);
-        } catch (const std::bad_alloc&) {
-            return kNoMemory;
-        }
+        // Turned or mirrored: every decoded row goes straight to its upright
+        // place (a row or a column of the bitmap), so no second picture is
+        // held; the rows are final only once the last one is in.
+        row_.resize(size_t(srcWidth_) * (cmyk ? 4 : outChannels));
+        std::vector<uint8_t> bgr(cmyk ? size_t(srcWidth_) * 3 : 0);
         while (cinfo_.output_scanline < cinfo_.output_height) {
-            uint8_t* out = work_.data() + stride * cinfo_.output_scanline;
-            JSAMPROW dst = cmyk ? row_.data() : out;
+            const auto sy = static_cast<int32_t>(cinfo_.output_scanline);
+            JSAMPROW dst = row_.data();
             if (jpeg_read_scanlines(&cinfo_, &dst, 1) != 1 || err_.scanCut) return kFileRead;
-            if (cmyk) CmykToBgr(row_.data(), out, srcWidth_);
+            const uint8_t* src = row_.data();
+            if (cmyk) {
+                CmykToBgr(row_.data(), bgr.data(), srcWidth_);
+                src = bgr.data();
+            }
+            for (int32_t sx = 0; sx < srcWidth_; ++sx, src += outChannels) {
+                int32_t x, y;
+                UprightOf(orientation_, srcWidth_, srcHeight_, sx, sy, &x, &y);
+                uint8_t* to = PixRow(bitmap, y) + size_t(x) * outChannels;
+                for (int32_t c = 0; c < outChannels; ++c) to[c] = src[c];
+            }
         }
         if (Cut()) return kFileRead;
-        for (int32_t y = 0; y < bitmap.Height; ++y) {
-            uint8_t* dst = PixRow(bitmap, y);
-            for (int32_t x = 0; x < bitmap.Width; ++x, dst += outChannels) {
-                int32_t sx, sy;
-                SourceOf(orientation_, srcWidth_, srcHeight_, x, y, &sx, &sy);
-                const uint8_t* src = work_.data() + stride * sy + size_t(sx) * outChannels;
-                for (int32_t c = 0; c < outChannels; ++c) dst[c] = src[c];
-            }
-            if (const int32_t s = bands.Advance(1); s != kSuccess) return s;
-        }
-        work_.clear();
-        work_.shrink_to_fit();
+        row_.clear();
+        row_.shrink_to_fit();
         return bands.Finish();
     }
 
@@ -307,7 +304,6 @@ private:
     int32_t srcWidth_ = 0;
     int32_t srcHeight_ = 0;
     std::vector<uint8_t> row_;
-    std::vector<uint8_t> work_;
 };
 
 }  // namespace

@@ -529,4 +529,80 @@ std::string ColorBmp(int w, int h, const std::string& name) {
     return WriteTemp(name, Bmp24(w, h, Color));
 }
 
+namespace {
+void Be16(Bytes& b, uint32_t v) {
+    b.push_back(uint8_t(v >> 8));
+    b.push_back(uint8_t(v));
+}
+void Be32(Bytes& b, uint32_t v) {
+    Be16(b, v >> 16);
+    Be16(b, v & 0xFFFF);
+}
+void Text4(Bytes& b, const char* t) {
+    b.insert(b.end(), t, t + 4);
+}
+}  // namespace
+
+Bytes EmptyJpeg2000(int width, int height, int components, bool jp2, int tileHeight) {
+    constexpr int kLevels = 5;
+    const int th = tileHeight > 0 ? tileHeight : height;
+    Bytes c;
+    Be16(c, 0xFF4F);  // SOC
+    Be16(c, 0xFF51);  // SIZ
+    Be16(c, uint32_t(38 + 3 * components));
+    Be16(c, 0);
+    Be32(c, uint32_t(width));
+    Be32(c, uint32_t(height));
+    Be32(c, 0);
+    Be32(c, 0);
+    Be32(c, uint32_t(width));
+    Be32(c, uint32_t(th));
+    Be32(c, 0);
+    Be32(c, 0);
+    Be16(c, uint32_t(components));
+    for (int i = 0; i < components; ++i) c.insert(c.end(), {7, 1, 1});
+    Be16(c, 0xFF52);  // COD: one layer, 5/3 wavelet, 64 x 64 code-blocks
+    Be16(c, 12);
+    c.insert(c.end(), {0, 0, 0, 1, uint8_t(components >= 3 ? 1 : 0), kLevels, 4, 4, 0, 1});
+    Be16(c, 0xFF5C);  // QCD: no quantisation
+    Be16(c, 3 + 3 * kLevels + 1);
+    c.push_back(0x40);
+    c.insert(c.end(), 3 * kLevels + 1, uint8_t(9 << 3));
+    const uint32_t packets = uint32_t((kLevels + 1) * components);
+    const int tiles = (height + th - 1) / th;
+    for (int t = 0; t < tiles; ++t) {
+        Be16(c, 0xFF90);  // SOT
+        Be16(c, 10);
+        Be16(c, uint32_t(t));
+        Be32(c, 12 + 2 + packets);
+        c.insert(c.end(), {0, 1});
+        Be16(c, 0xFF93);  // SOD, then an empty packet header each
+        c.insert(c.end(), packets, 0);
+    }
+    Be16(c, 0xFFD9);  // EOC
+    if (!jp2) return c;
+    Bytes f = {0, 0, 0, 12, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+    Be32(f, 20);
+    Text4(f, "ftyp");
+    Text4(f, "jp2 ");
+    Be32(f, 0);
+    Text4(f, "jp2 ");
+    Be32(f, 8 + 22 + 15);
+    Text4(f, "jp2h");
+    Be32(f, 22);
+    Text4(f, "ihdr");
+    Be32(f, uint32_t(height));
+    Be32(f, uint32_t(width));
+    Be16(f, uint32_t(components));
+    f.insert(f.end(), {7, 7, 0, 0});
+    Be32(f, 15);
+    Text4(f, "colr");
+    f.insert(f.end(), {1, 0, 0});
+    Be32(f, components >= 3 ? 16 : 17);  // sRGB or grey
+    Be32(f, uint32_t(8 + c.size()));
+    Text4(f, "jp2c");
+    f.insert(f.end(), c.begin(), c.end());
+    return f;
+}
+
 }  // namespace fixtures

@@ -104,6 +104,11 @@ Bytes PngFile(const PngLayout& layout);
 // colours in a 256-entry map), "rgb-tiled-lzw".
 Bytes TiffFile(int width, int height, const std::string& kind);
 
+// JPEG 2000 of 8-bit components whose packets are all empty, so that every
+// sample decodes to 128: a JP2 file or a bare codestream, in tiles of the
+// full width and `tileHeight` rows (0: one tile). Tiny files of any size.
+Bytes EmptyJpeg2000(int width, int height, int components, bool jp2, int tileHeight = 0);
+
 // Writes bytes to a file, returns its path in a per-test temporary folder.
 std::string WriteTemp(const std::string& name, const Bytes& bytes);
 

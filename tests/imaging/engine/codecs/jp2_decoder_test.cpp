@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 
+#include "imaging/engine/codecs/decode_image.h"
 #include "imaging/engine/codecs/file_format.h"
+#include "imaging/engine/codecs/jp2_writer.h"
 #include "imaging/engine/file_info.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/status_codes.h"
+#include "tests/imaging/engine/codecs/image_fixtures.h"
 
 namespace {
 
@@ -96,5 +100,79 @@ INSTANTIATE_TEST_SUITE_P(
             if (c == '-' || c == '.') c = '_';
         return n;
     });
+
+// Pictures wide enough to be decoded in several bands of rows, and files of
+// several tiles: every row of the bitmap holds its own pixels.
+struct BandCase {
+    const char* name;
+    int width, height, components;
+    bool jp2;
+    int tileHeight;  // 0: one tile
+    int level;       // every channel of every pixel as loaded
+};
+
+class Jp2Bands : public testing::TestWithParam<BandCase> {};
+
+TEST_P(Jp2Bands, EveryRowOfAnEmptyFileIsDecoded) {
+    const BandCase& c = GetParam();
+    const fixtures::Bytes file =
+        fixtures::EmptyJpeg2000(c.width, c.height, c.components, c.jp2, c.tileHeight);
+    PixBitmap b;
+    ASSERT_EQ(pix::DecodeImage(file, &b), pix::kSuccess);
+    const int channels = b.BitsPerPixel / 8;
+    int wrong = 0;
+    for (int y = 0; y < c.height; ++y) {
+        const uint8_t* row = PixRow(b, y);
+        for (int i = 0; i < c.width * channels; ++i) {
+            const int v = channels == 1 ? b.Palette[row[i]].rgbRed : row[i];
+            if (v != c.level && wrong++ < 3)
+                ADD_FAILURE() << "row " << y << " byte " << i << ": " << v;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    P_FreeBitmap(&b);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Jp2Bands,
+    testing::Values(BandCase{"rgba_jp2", 4096, 300, 4, true, 0, OverWhite(128, 128)},
+                    BandCase{"grey_j2k", 4096, 700, 1, false, 0, 128},
+                    BandCase{"grey_alpha_tiles", 4096, 300, 2, false, 50, OverWhite(128, 128)},
+                    BandCase{"rgb_tall_tiles", 4096, 300, 3, true, 150, 128}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Real pixels across bands: lossless files of the writer, grey and colour.
+TEST(Jp2Bands, LosslessPicturesComeBackExactly) {
+    for (const int bits : {8, 24}) {
+        SCOPED_TRACE(bits);
+        const int w = 4096, h = bits == 8 ? 700 : 150;
+        PixBitmap src;
+        ASSERT_EQ(P_InitBitmap(&src, sizeof src, w, h, bits), pix::kSuccess);
+        ASSERT_EQ(P_AllocateBitmap(&src, sizeof src), pix::kSuccess);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                uint8_t* p = PixRow(src, y) + (bits / 8) * x;
+                if (bits == 8) {
+                    *p = fixtures::GreyLevel(x, y);
+                } else {
+                    const fixtures::Bgr c = fixtures::Color(x, y);
+                    p[0] = c.b, p[1] = c.g, p[2] = c.r;
+                }
+            }
+        std::vector<uint8_t> file;
+        ASSERT_EQ(pix::EncodeJp2(src, pix::Jp2Encoding{}, &file), pix::kSuccess);
+        PixBitmap got;
+        ASSERT_EQ(pix::DecodeImage(file, &got), pix::kSuccess);
+        ASSERT_EQ(got.BitsPerPixel, bits);
+        int wrong = 0;
+        for (int y = 0; y < h; ++y)
+            if (std::memcmp(PixRow(got, y), PixRow(src, y), size_t(w) * (bits / 8)) != 0 &&
+                wrong++ < 3)
+                ADD_FAILURE() << "row " << y;
+        EXPECT_EQ(wrong, 0);
+        P_FreeBitmap(&got);
+        P_FreeBitmap(&src);
+    }
+}
 
 }  // namespace

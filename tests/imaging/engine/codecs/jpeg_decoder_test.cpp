@@ -176,6 +176,26 @@ TEST(JpegCut, BeforeTheLastProgressiveScanIsRefused) {
     EXPECT_EQ(d.status, pix::kFileRead);
 }
 
+// A progressive file keeps all its coefficients until the last scan: two
+// bytes a sample, eight a pixel for CMYK at full resolution. A small CMYK file
+// whose header claims 4600 x 4600 pixels would need more than two pictures of
+// that size plus 32 MiB for them, and is refused for memory before its scans
+// are read; the same claim in three components fits and is read (and then
+// found short).
+Bytes WithSize(Bytes jpeg, uint16_t width, uint16_t height) {
+    const size_t sof = LastMarker(jpeg, 0xC2);
+    jpeg[sof + 5] = uint8_t(height >> 8), jpeg[sof + 6] = uint8_t(height);
+    jpeg[sof + 7] = uint8_t(width >> 8), jpeg[sof + 8] = uint8_t(width);
+    return jpeg;
+}
+
+TEST(JpegMemory, CoefficientsBeyondTheBudgetAreRefused) {
+    Decoded cmyk(WithSize(JpegFile(16, 16, 4, true), 4600, 4600));
+    EXPECT_EQ(cmyk.status, pix::kNoMemory);
+    Decoded colour(WithSize(JpegFile(16, 16, 3, true), 4600, 4600));
+    EXPECT_EQ(colour.status, pix::kFileRead);
+}
+
 // Every scan of a progressive file is another pass over all coefficients: a
 // file whose last scan repeats many times is refused instead of taking ages.
 Bytes WithLastScanRepeated(const Bytes& jpeg, int times) {
