@@ -301,7 +301,7 @@ TEST_F(StrakelSketchCli, DrawsEveryPixelOfSmallPhotosUpToTheEdges) {
                   pix::kSuccess);
         P_FreeBitmap(&b);
 
-        const RunResult r = Run({"-o", "small.png", "small.bmp"});
+        const RunResult r = Run({"--force", "-o", "small.png", "small.bmp"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         std::vector<uint8_t> expected;
         for (const auto& row : tc.rows)
