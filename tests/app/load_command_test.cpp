@@ -59,6 +59,10 @@ Work WorkOf(TForm1& form) {
 
 // The roads by which a photo replaces the shown one.
 enum class Road { Dialog, Drop, Open };
+const struct {
+    Road road;
+    const char* name;
+} kRoads[] = {{Road::Dialog, "dialog"}, {Road::Drop, "drop"}, {Road::Open, "start"}};
 
 }  // namespace
 
@@ -212,11 +216,7 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("saveAs");  // typed in Save As; empty: Save As cancelled
         QTest::addColumn<bool>("loads");
-        const struct {
-            Road road;
-            const char* name;
-        } roads[] = {{Road::Dialog, "dialog"}, {Road::Drop, "drop"}, {Road::Open, "start"}};
-        for (const auto& r : roads) {
+        for (const auto& r : kRoads) {
             const QByteArray n = r.name;
             QTest::newRow(n + ", Save") << int(r.road) << int(QMessageBox::Save) << "kept" << true;
             QTest::newRow(n + ", Save, Save As cancelled")
@@ -284,11 +284,7 @@ private slots:
         QTest::addColumn<QString>("reason");
         const fixtures::Bytes bmp = fixtures::Bmp24(30, 20, Photo);
         const QByteArray truncated(reinterpret_cast<const char*>(bmp.data()), 200);
-        const struct {
-            Road road;
-            const char* name;
-        } roads[] = {{Road::Dialog, "dialog"}, {Road::Drop, "drop"}, {Road::Open, "start"}};
-        for (const auto& r : roads) {
+        for (const auto& r : kRoads) {
             const QByteArray n = r.name;
             QTest::newRow(n + ", missing") << int(r.road) << QByteArray() << "File not found.";
             QTest::newRow(n + ", empty") << int(r.road) << QByteArray("") << "Invalid file format.";
