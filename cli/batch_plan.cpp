@@ -14,6 +14,7 @@
 
 #include "cli/output_paths.h"
 #include "cli/printable_name.h"
+#include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/codecs/save_options.h"
 
 namespace cli {
@@ -81,6 +82,7 @@ BatchPlan PlanBatch(const CliOptions& options, int32_t format) {
     inputEntries.reserve(options.photos.size());
     inputFiles.reserve(options.photos.size());
     for (const std::string& photo : options.photos) {
+        if (photo == kStandardStream) continue;
         inputEntries.insert(keys.KeyOf(photo));
         struct stat st {};
         if (::stat(photo.c_str(), &st) == 0) inputFiles.insert(IdOf(st));
@@ -94,7 +96,9 @@ BatchPlan PlanBatch(const CliOptions& options, int32_t format) {
         job.photo = photo;
         job.output = OutputPathFor(photo, options.output, options.outputDir, extension);
         job.writePath = job.output;
-        job.format = format ? format : *OutputFormatFor(job.output);
+        // Standard output takes PNG unless --format names another.
+        const bool toOutput = job.output == kStandardStream;
+        job.format = format ? format : toOutput ? pix::kFormatPng : *OutputFormatFor(job.output);
         job.qualityFactor = pix::QualityFactorFor(options.quality);
         job.colorPencil = options.colorPencil;
         job.look.threshold = options.threshold;
@@ -108,6 +112,10 @@ BatchPlan PlanBatch(const CliOptions& options, int32_t format) {
         auto refuse = [&](std::string reason) {
             plan.refused.push_back({photo, std::move(reason)});
         };
+        if (toOutput) {
+            plan.jobs.push_back(std::move(job));
+            continue;
+        }
         // What is at the output now: nothing, a file, or a link and its target.
         struct stat entry {};
         const bool exists = ::lstat(job.output.c_str(), &entry) == 0;

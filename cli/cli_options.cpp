@@ -4,11 +4,14 @@
 
 #include <charconv>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/output_paths.h"
 #include "imaging/engine/retouch_ops.h"
 #include "sketch/blend_pass.h"
 #include "sketch/sketch_pass.h"
+#include "strakel_version.h"
 
 namespace cli {
 namespace {
@@ -34,7 +37,7 @@ constexpr int32_t kQualityMax = 100;
 
 // A leading ':' makes getopt_long report a missing value as ':' and keeps it
 // from printing messages of its own.
-constexpr char kShortOptions[] = ":o:d:j:fqhV";
+constexpr char kShortOptions[] = ":o:d:j:fq0hV";
 
 const option kLongOptions[] = {
     {"color", no_argument, nullptr, kColor},
@@ -51,6 +54,7 @@ const option kLongOptions[] = {
     {"jobs", required_argument, nullptr, 'j'},
     {"any-size", no_argument, nullptr, kAnySize},
     {"list", required_argument, nullptr, kList},
+    {"null", no_argument, nullptr, '0'},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -84,40 +88,54 @@ std::string RangeError(const std::string& option, int32_t minimum, int32_t maxim
            std::to_string(maximum);
 }
 
-// What an option with a value says when the value is missing or unusable.
-std::string ValueError(int code) {
-    switch (code) {
-        case 'o':
-            return "option -o needs a file name";
-        case 'd':
-            return "option -d needs a folder";
-        case 'j':
-            return "option -j needs a number from 1 to 1024";
-        case kList:
-            return "option --list needs a file name";
-        case kBrightness:
-            return RangeError("--brightness", pix::kBrightnessMin, pix::kBrightnessMax);
-        case kSharpen:
-            return RangeError("--sharpen", pix::kSharpenMin, pix::kSharpenMax);
-        case kThreshold:
-            return RangeError("--threshold", sketch::kMinEdgeThreshold, sketch::kMaxEdgeThreshold);
-        case kTone:
-            return RangeError("--tone", sketch::kMinTonePercent, sketch::kMaxTonePercent);
-        case kQuality:
-            return RangeError("--quality", kQualityMin, kQualityMax);
-        case kFormat:
-            return "option --format needs one of " + OutputExtensions();
-        default:
-            return "option needs a value";
-    }
-}
-
-// The name of a known option, as --help shows it first.
-std::string OptionName(int code) {
-    if (code < 256) return std::string("-") + static_cast<char>(code);
+// The name of a known option: its long name when `asLong` or when it has no
+// short one, else its letter.
+std::string OptionName(int code, bool asLong = false) {
+    if (code < 256 && !asLong) return std::string("-") + static_cast<char>(code);
     for (const option* o = kLongOptions; o->name; ++o)
         if (o->val == code) return std::string("--") + o->name;
     return "?";
+}
+
+// What an option with a value says when the value is missing or unusable,
+// naming the option as it was written (`asLong`: in its long form).
+std::string ValueError(int code, bool asLong) {
+    const std::string name = OptionName(code, asLong);
+    switch (code) {
+        case 'o':
+        case kList:
+            return "option " + name + " needs a file name";
+        case 'd':
+            return "option " + name + " needs a folder";
+        case 'j':
+            return "option " + name + " needs a number from 1 to " + std::to_string(kMaxJobs);
+        case kBrightness:
+            return RangeError(name, pix::kBrightnessMin, pix::kBrightnessMax);
+        case kSharpen:
+            return RangeError(name, pix::kSharpenMin, pix::kSharpenMax);
+        case kThreshold:
+            return RangeError(name, sketch::kMinEdgeThreshold, sketch::kMaxEdgeThreshold);
+        case kTone:
+            return RangeError(name, sketch::kMinTonePercent, sketch::kMaxTonePercent);
+        case kQuality:
+            return RangeError(name, kQualityMin, kQualityMax);
+        case kFormat:
+            return "option " + name + " needs one of " + OutputExtensions();
+        default:
+            return "option " + name + " needs a value";
+    }
+}
+
+// The long options that `word` ("--na" or "--na=value") abbreviates, when it
+// is no option's whole name.
+std::vector<std::string> Abbreviated(const std::string& word) {
+    const std::string prefix = word.substr(2, word.find('=') - 2);
+    std::vector<std::string> names;
+    for (const option* o = kLongOptions; o->name; ++o) {
+        if (prefix == o->name) return {};
+        if (std::string_view(o->name).starts_with(prefix)) names.push_back(o->name);
+    }
+    return names;
 }
 
 bool IsKnown(int code) {
@@ -150,7 +168,8 @@ std::string UsageText() {
            "                      Sharpen dialog does; applied after --brightness\n"
            "  -o, --output=OUT    write the drawing of the one photo to OUT; its\n"
            "                      extension chooses the format (.png, .bmp, .jpg,\n"
-           "                      .tif, .sgi, .jp2 or .j2k)\n"
+           "                      .tif, .sgi, .jp2 or .j2k); - writes it to standard\n"
+           "                      output, in the format of --format (default PNG)\n"
            "  -d, --dir=DIR       write each drawing into DIR as NAME-sketch.png\n"
            "                      (default: beside its photo)\n"
            "  -f, --force         replace drawings and other files that exist at the\n"
@@ -168,14 +187,18 @@ std::string UsageText() {
            " megapixels\n"
            "      --list=FILE     also draw the photos named in FILE, one per line\n"
            "                      (- reads the names from standard input)\n"
+           "  -0, --null          the names of --list end with a NUL byte, not a line end\n"
            "  -q, --quiet         print nothing but errors\n"
            "  -h, --help          show this text\n"
            "  -V, --version       show the version\n"
            "\n"
            "Options and photos may come in any order; after -- every word is a photo.\n"
+           "The photo - is read from standard input; its drawing needs -o.\n"
            "A progress bar is drawn on standard error when it is a terminal.\n"
            "\n"
-           "Exit status: 0 when every photo was drawn, 1 when any failed, 2 for bad usage.\n";
+           "Exit status: 0 when every photo was drawn, 1 when any failed, 2 for bad usage.\n"
+           "\n" +
+           StrakelHelpFooter();
 }
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -200,9 +223,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     // optind = 0 makes glibc start over, forgetting any earlier parse.
     optind = 0;
     opterr = 0;
+    int longIndex = -1;
     for (int code;
-         (code = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1;) {
+         (code = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, &longIndex)) != -1;
+         longIndex = -1) {
         const std::string value = optarg ? optarg : "";
+        // Whether the option was written in its long form. getopt_long leaves
+        // longIndex alone for a short one and for a missing value, which ends
+        // the word just taken.
+        const bool asLong =
+            longIndex >= 0 || (code == ':' && std::string_view(argv[optind - 1]).starts_with("--"));
+        auto valueError = [asLong](int option) { return ValueError(option, asLong); };
         switch (code) {
             case kColor:
                 o.colorPencil = true;
@@ -216,12 +247,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             case kThreshold:
                 if (!ParseRanged(value, sketch::kMinEdgeThreshold, sketch::kMaxEdgeThreshold,
                                  &o.threshold))
-                    return fail(ValueError(code));
+                    return fail(valueError(code));
                 break;
             case kTone: {
                 int32_t tone = 0;
                 if (!ParseRanged(value, sketch::kMinTonePercent, sketch::kMaxTonePercent, &tone))
-                    return fail(ValueError(code));
+                    return fail(valueError(code));
                 o.tone = tone;
                 break;
             }
@@ -231,6 +262,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             case 'q':
                 o.quiet = true;
                 break;
+            case '0':
+                o.nullSeparated = true;
+                break;
             case 'h':
                 o.help = true;
                 break;
@@ -239,23 +273,23 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 break;
             case kBrightness:
                 if (!ParseRanged(value, pix::kBrightnessMin, pix::kBrightnessMax, &o.brightness))
-                    return fail(ValueError(code));
+                    return fail(valueError(code));
                 break;
             case kSharpen:
                 if (!ParseRanged(value, pix::kSharpenMin, pix::kSharpenMax, &o.sharpen))
-                    return fail(ValueError(code));
+                    return fail(valueError(code));
                 break;
             case 'j':
-                if (!ParseJobs(value, &o.jobs)) return fail(ValueError(code));
+                if (!ParseJobs(value, &o.jobs)) return fail(valueError(code));
                 break;
             case kQuality:
                 if (!ParseRanged(value, kQualityMin, kQualityMax, &o.quality))
-                    return fail(ValueError(code));
+                    return fail(valueError(code));
                 break;
             case kFormat: {
                 std::string ext = value.empty() || value[0] == '.' ? value : "." + value;
                 for (char& ch : ext) ch = char(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-                if (!OutputFormatFor("x" + ext)) return fail(ValueError(code));
+                if (!OutputFormatFor("x" + ext)) return fail(valueError(code));
                 o.format = ext;
                 break;
             }
@@ -265,18 +299,26 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 std::optional<std::string>& slot = code == 'o'   ? o.output
                                                    : code == 'd' ? o.outputDir
                                                                  : o.list;
-                if (value.empty()) return fail(ValueError(code));
+                if (value.empty()) return fail(valueError(code));
                 if (slot) return fail("option " + OptionName(code) + " given twice");
                 slot = value;
                 break;
             }
             case ':':
-                return fail(ValueError(optopt));
+                return fail(valueError(optopt));
             default: {
                 // An unknown short option sets optopt to its letter, an
                 // unknown long one leaves it 0; a known long option given a
                 // value it does not take sets optopt to its code.
                 const std::string word = argv[optind - 1];
+                if (word.starts_with("--")) {
+                    if (const auto names = Abbreviated(word); names.size() > 1) {
+                        std::string message = "option '" + word.substr(0, word.find('=')) +
+                                              "' is ambiguous; possibilities:";
+                        for (const std::string& name : names) message += " '--" + name + "'";
+                        return fail(message);
+                    }
+                }
                 if (optopt != 0 && IsKnown(optopt) && word.rfind("--", 0) == 0)
                     return fail("option " + word.substr(0, word.find('=')) + " takes no value");
                 if (optopt != 0)
@@ -288,6 +330,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     for (int i = optind; i < argc; ++i) o.photos.push_back(argv[i]);
 
     if (o.help || o.version) return parsed;
+    for (const std::string& photo : o.photos)
+        if (photo == kStandardStream && o.list == kStandardStream)
+            return fail("photo - and --list - both read standard input");
     if (o.output && o.outputDir) return fail("options -o and -d exclude each other");
     if (!o.list) {
         if (std::string error = PhotoCountError(o); !error.empty()) return fail(error);
@@ -298,6 +343,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string PhotoCountError(const CliOptions& options) {
     if (options.photos.empty()) return "no photo given";
     if (options.output && options.photos.size() > 1) return "option -o takes exactly one photo";
+    size_t fromInput = 0;
+    for (const std::string& photo : options.photos) fromInput += photo == kStandardStream;
+    if (fromInput > 1) return "photo - (standard input) given twice";
+    if (fromInput && options.list == kStandardStream)
+        return "photo - and --list - both read standard input";
+    if (fromInput && !options.output) return "photo - (standard input) needs -o";
     return {};
 }
 

@@ -19,9 +19,10 @@ struct CliOptions {
     bool anySize = false;
     bool quiet = false;                    // -q: nothing but errors
     bool force = false;                    // -f: existing outputs may be replaced
-    std::optional<std::string> output;     // -o OUT
+    std::optional<std::string> output;     // -o OUT, "-" for standard output
     std::optional<std::string> outputDir;  // -d DIR
     std::optional<std::string> list;       // --list FILE, "-" for standard input
+    bool nullSeparated = false;            // -0: the names of --list end with NUL bytes
     unsigned jobs = 0;                     // -j N; 0 = one per core
     int32_t brightness = 0;                // --brightness C, -1000 to 1000
     int32_t sharpen = 0;                   // --sharpen A, 0 to 1000
@@ -43,8 +44,13 @@ struct ParsedCommandLine {
 // options. The photos of --list are not read here: see PhotoCountError().
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
+// The name that stands for standard input as a photo and for standard output
+// as -o's file.
+inline constexpr char kStandardStream[] = "-";
+
 // Empty when `options` has photos to draw and -o is given at most one of them,
-// else why not. Judged once the photos of --list have been added.
+// standard input is read at most once and its photo has -o, else why not.
+// Judged once the photos of --list have been added.
 std::string PhotoCountError(const CliOptions& options);
 
 // The text of --help.

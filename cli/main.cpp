@@ -25,6 +25,7 @@
 #include "cli/sketch_job.h"
 #include "imaging/control/status/status_message.h"
 #include "imaging/engine/codecs/save_options.h"
+#include "imaging/engine/file_read.h"
 #include "imaging/engine/status_codes.h"
 #include "strakel_version.h"
 
@@ -56,6 +57,21 @@ std::string RunJob(const cli::SketchJob& job) {
     }
 }
 
+// Reads standard input to its end into `bytes`, up to the largest file the
+// engine reads; empty on success, else why not.
+std::string ReadStandardInput(std::vector<uint8_t>* bytes) {
+    uint8_t buffer[1 << 16];
+    for (;;) {
+        const size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
+        if (bytes->size() + n > pix::kMaxImageFileBytes) return StatusMessage(pix::kNoMemory);
+        bytes->insert(bytes->end(), buffer, buffer + n);
+        if (n < sizeof buffer) break;
+    }
+    if (std::ferror(stdin))
+        return std::string("cannot read standard input: ") + std::strerror(errno);
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,7 +89,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (options.version) {
-        std::printf("strakel-sketch %s\n", kStrakelVersion);
+        std::fputs(StrakelVersionNotice("strakel-sketch").c_str(), stdout);
         return kExitOk;
     }
     if (options.list) {
@@ -87,8 +103,8 @@ int main(int argc, char** argv) {
                 return kExitFailed;
             }
         }
-        const std::string error =
-            cli::ReadPhotoList(name == "-" ? std::cin : file, &options.photos);
+        const std::string error = cli::ReadPhotoList(name == "-" ? std::cin : file, &options.photos,
+                                                     options.nullSeparated);
         if (!error.empty()) return UsageError("list " + cli::PrintableName(name) + ": " + error);
         if (std::string count = cli::PhotoCountError(options); !count.empty())
             return UsageError(count);
@@ -97,7 +113,7 @@ int main(int argc, char** argv) {
     // (0: none chosen; no format has code 0.)
     const int32_t chosen =
         options.format ? cli::OutputFormatFor("x" + *options.format).value_or(0) : 0;
-    if (options.output) {
+    if (options.output && *options.output != cli::kStandardStream) {
         const int32_t named = cli::OutputFormatFor(*options.output).value_or(0);
         if (!named && !chosen)
             return UsageError("cannot write " + cli::PrintableName(*options.output) +
@@ -123,7 +139,18 @@ int main(int argc, char** argv) {
     // Plan every job first, so that no output can replace an input, another
     // job's output or, without --force, any existing file.
     const cli::BatchPlan plan = cli::PlanBatch(options, chosen);
-    const std::vector<cli::SketchJob>& jobs = plan.jobs;
+    std::vector<cli::SketchJob> jobs = plan.jobs;
+
+    // The photo "-" is read whole from standard input, as a file would be.
+    std::vector<uint8_t> standardInput;
+    for (cli::SketchJob& job : jobs) {
+        if (job.photo != cli::kStandardStream) continue;
+        if (const std::string error = ReadStandardInput(&standardInput); !error.empty()) {
+            std::fprintf(stderr, "%s\n", Failure(job.photo, error).c_str());
+            return kExitFailed;
+        }
+        job.photoBytes = &standardInput;
+    }
 
     cli::RemoveTemporaryFilesOnInterrupt();
     cli::ProgressBar progress(stderr, options.photos.size(), !options.quiet);

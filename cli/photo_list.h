@@ -1,4 +1,5 @@
-// The photo names of --list: one a line, from a file or standard input.
+// The photo names of --list: one a line (LF or CR LF) or, with --null, each
+// ending in a NUL byte; from a file or standard input.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +12,10 @@ namespace cli {
 // A name longer than this cannot be opened on Linux anyway.
 constexpr size_t kMaxListLine = 4096;
 
-// Appends each non-empty line of `in` to `photos`. Empty when the whole list
-// was read, else why it is unusable (a line too long or holding a NUL byte).
-std::string ReadPhotoList(std::istream& in, std::vector<std::string>* photos);
+// Appends each non-empty name of `in` to `photos`. Empty when the whole list
+// was read, else why it is unusable (a name too long, or a line holding a NUL
+// byte).
+std::string ReadPhotoList(std::istream& in, std::vector<std::string>* photos,
+                          bool nullSeparated = false);
 
 }  // namespace cli

@@ -1,11 +1,17 @@
 #include "cli/sketch_job.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <system_error>
 
 #include "cli/cli_options.h"
 #include "cli/printable_name.h"
 #include "imaging/control/status/status_message.h"
+#include "imaging/engine/file_info.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
 #include "imaging/engine/status_codes.h"
@@ -25,6 +31,80 @@ struct OwnedBitmap {
     PixBitmap bitmap{};
 };
 
+sketch::PhotoSize PhotoSizeOf(const SketchJob& job) {
+    if (!job.photoBytes) return sketch::ReadPhotoSize(job.photo);
+    PixLoadOptions options{};
+    P_GetDefaultLoadFileOption(&options, sizeof options);
+    PixFileInfo info{};
+    info.StructSize = sizeof info;
+    sketch::PhotoSize size;
+    size.status = pix::FileInfoFromBytes(*job.photoBytes, &info, sizeof info, &options);
+    if (size.status == pix::kSuccess) {
+        size.width = info.Width;
+        size.height = info.Height;
+    }
+    return size;
+}
+
+int32_t LoadPhoto(const SketchJob& job, PixBitmap* out) {
+    if (!job.photoBytes) return pix::LoadBitmapFile(job.photo, out, 0);
+    // As LoadBitmapFile does for a file: the first page, blue-green-red.
+    PixLoadOptions options{};
+    P_GetDefaultLoadFileOption(&options, sizeof options);
+    P_InitBitmap(out, sizeof *out, 0, 0, 0);
+    constexpr int32_t kBlueGreenRed = 4;
+    return pix::LoadFileFromBytes(*job.photoBytes, out, sizeof *out, 0, kBlueGreenRed, kLoadOnePage,
+                                  nullptr, nullptr, &options, nullptr);
+}
+
+std::string CannotWriteStandardOutput(int error) {
+    return "cannot write standard output: " + std::generic_category().message(error);
+}
+
+// Encodes the drawing into a private temporary folder, then copies the file
+// to standard output; the file and its folder are gone before the copy.
+std::string SaveToStandardOutput(const PixBitmap& drawing, int32_t format,
+                                 const pix::SaveOptions& save) {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "strakel-sketch-XXXXXX").string();
+    if (!::mkdtemp(folder.data()))
+        return "cannot make a temporary folder: " + std::generic_category().message(errno);
+    const std::string path = folder + "/drawing";
+    int error = 0;
+    const int32_t saved = pix::SaveBitmapFile(drawing, path, format, save, &error);
+    const int file = saved == pix::kSuccess ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    const int openError = errno;
+    ::unlink(path.c_str());
+    ::rmdir(folder.c_str());
+    if (saved != pix::kSuccess)
+        return "cannot write standard output: " +
+               (error ? std::generic_category().message(error) : StatusMessage(saved));
+    if (file < 0) return CannotWriteStandardOutput(openError);
+    std::string failure;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(file, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            failure = CannotWriteStandardOutput(errno);
+            break;
+        }
+        if (n == 0) break;
+        for (ssize_t at = 0; at < n;) {
+            const ssize_t written = ::write(STDOUT_FILENO, buffer + at, size_t(n - at));
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) {
+                failure = CannotWriteStandardOutput(errno);
+                break;
+            }
+            at += written;
+        }
+        if (!failure.empty()) break;
+    }
+    ::close(file);
+    return failure;
+}
+
 }  // namespace
 
 std::string SizeRefusal(int32_t width, int32_t height, bool anySize) {
@@ -39,13 +119,13 @@ std::string SizeRefusal(int32_t width, int32_t height, bool anySize) {
 }
 
 std::string RunSketchJob(const SketchJob& job) {
-    const sketch::PhotoSize size = sketch::ReadPhotoSize(job.photo);
+    const sketch::PhotoSize size = PhotoSizeOf(job);
     if (size.status != pix::kSuccess) return StatusMessage(size.status);
     if (std::string refusal = SizeRefusal(size.width, size.height, job.anySize); !refusal.empty())
         return refusal;
 
     OwnedBitmap photo;
-    const int32_t loaded = pix::LoadBitmapFile(job.photo, &photo.bitmap, 0);
+    const int32_t loaded = LoadPhoto(job, &photo.bitmap);
     if (loaded != pix::kSuccess) return StatusMessage(loaded);
 
     OwnedBitmap drawing;
@@ -65,6 +145,8 @@ std::string RunSketchJob(const SketchJob& job) {
     pix::SaveOptions save;
     save.qualityFactor = job.qualityFactor;
     save.replaceExisting = job.replace;
+    if (job.output == kStandardStream)
+        return SaveToStandardOutput(drawing.bitmap, job.format, save);
     const std::string& path = job.writePath.empty() ? job.output : job.writePath;
     const int32_t saved = pix::SaveBitmapFile(drawing.bitmap, path, job.format, save, &error);
     if (saved == pix::kSuccess) return {};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sketch/drawing_look.h"
 
@@ -11,6 +12,8 @@ namespace cli {
 
 struct SketchJob {
     std::string photo;
+    // The bytes of the photo "-", read from standard input; null for a file.
+    const std::vector<uint8_t>* photoBytes = nullptr;
     std::string output;         // as the user named it, for messages
     std::string writePath;      // where the file is written: the target of a link at `output`
     bool replace = false;       // --force: an existing file at writePath may be replaced
@@ -28,7 +31,9 @@ struct SketchJob {
 std::string SizeRefusal(int32_t width, int32_t height, bool anySize);
 
 // Empty on success, else the reason the photo failed. The size is judged from
-// the file's header before any pixel is decoded.
+// the file's header before any pixel is decoded. The output "-" is standard
+// output: the drawing is encoded into an unlinked temporary file first, so
+// that a failed save writes nothing there.
 std::string RunSketchJob(const SketchJob& job);
 
 }  // namespace cli

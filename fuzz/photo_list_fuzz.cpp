@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the reader of --list as a list of photo names:
-// every name it hands back is non-empty, within the line limit and free of
-// newlines and NUL bytes.
+// Feeds arbitrary bytes to the reader of --list as a list of photo names, the
+// first byte choosing line ends or NUL ends (--null): every name it hands back
+// is non-empty, within the length limit and free of NUL bytes; a line holds no
+// line end and ends in no CR.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -10,12 +11,15 @@
 #include "cli/photo_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    if (size == 0) return 0;
+    const bool nullSeparated = data[0] & 1;
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
     std::vector<std::string> photos;
-    const std::string error = cli::ReadPhotoList(in, &photos);
+    const std::string error = cli::ReadPhotoList(in, &photos, nullSeparated);
     for (const std::string& name : photos)
         if (name.empty() || name.size() > cli::kMaxListLine ||
-            name.find_first_of(std::string("\n\0", 2)) != std::string::npos)
+            name.find('\0') != std::string::npos ||
+            (!nullSeparated && (name.find('\n') != std::string::npos || name.back() == '\r')))
             __builtin_trap();
     (void)error;
     return 0;

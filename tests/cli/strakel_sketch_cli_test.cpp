@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "cli/printable_name.h"
+#include "cli/progress_bar.h"
 #include "cli/sketch_job.h"
 #include "imaging/engine/atomic_file.h"
 #include "imaging/engine/codecs/file_format.h"
@@ -29,6 +30,7 @@
 #include "imaging/engine/retouch_ops.h"
 #include "imaging/engine/status_codes.h"
 #include "sketch/sketch_pipeline.h"
+#include "strakel_version.h"
 #include "tests/imaging/engine/codecs/image_fixtures.h"
 
 namespace fs = std::filesystem;
@@ -230,9 +232,19 @@ TEST_F(StrakelSketchCli, HelpAndVersion) {
               std::string::npos);
     EXPECT_NE(r.out.find("\n      --brightness=C  retouch"), std::string::npos);
     EXPECT_NE(r.out.find("\n  -o, --output=OUT    write"), std::string::npos);
-    r = Run({"--version"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "strakel-sketch 2.1.0\n");
+    EXPECT_EQ(r.out.substr(r.out.rfind("\n\n")), "\n\nReport bugs to the Strakel developers.\n");
+    for (const char* option : {"--version", "-V"}) {
+        r = Run({option});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, "strakel-sketch (Strakel) " + std::string(kStrakelVersion) +
+                             "\n"
+                             "Copyright (C) 2026 The Strakel developers.\n"
+                             "License GPL-3.0-or-later: GNU GPL version 3 or later "
+                             "<https://gnu.org/licenses/gpl.html>.\n"
+                             "This is free software: you are free to change and redistribute "
+                             "it.\n"
+                             "There is NO WARRANTY, to the extent permitted by law.\n");
+    }
 }
 
 TEST_F(StrakelSketchCli, WritesTheDrawingOfThePipelineInBothModesAndFormats) {
@@ -907,9 +919,15 @@ TEST_F(StrakelSketchCli, BadGnuFormsExitWith2AndNameTheOption) {
         std::string message;
     } cases[] = {
         {{"--color=yes", "a.bmp"}, "option --color takes no value"},
-        {{"--jobs", "a.bmp"}, "option -j needs a number from 1 to 1024"},
-        {{"a.bmp", "--output"}, "option -o needs a file name"},
-        {{"--output=", "a.bmp"}, "option -o needs a file name"},
+        {{"--jobs", "a.bmp"}, "option --jobs needs a number from 1 to 1024"},
+        {{"--jobs=0", "a.bmp"}, "option --jobs needs a number from 1 to 1024"},
+        {{"--jo=0", "a.bmp"}, "option --jobs needs a number from 1 to 1024"},
+        {{"a.bmp", "--output"}, "option --output needs a file name"},
+        {{"a.bmp", "--out"}, "option --output needs a file name"},
+        {{"--output=", "a.bmp"}, "option --output needs a file name"},
+        {{"--q", "a.bmp"}, "option '--q' is ambiguous; possibilities: '--quality' '--quiet'"},
+        {{"--s=1", "a.bmp"}, "option '--s' is ambiguous; possibilities: '--shading' '--sharpen'"},
+        {{"--qui", "a.bmp"}, ""},
         {{"--dir", "x", "-d", "y", "a.bmp"}, "option -d given twice"},
         {{"--list"}, "option --list needs a file name"},
         {{"--nothing=1", "a.bmp"}, "unknown option --nothing"},
@@ -917,6 +935,10 @@ TEST_F(StrakelSketchCli, BadGnuFormsExitWith2AndNameTheOption) {
     };
     for (const auto& c : cases) {
         const RunResult r = Run(c.args);
+        if (c.message.empty()) {  // a prefix of one option only is that option
+            EXPECT_EQ(r.exitCode, 0) << c.args[0] << ": " << r.err;
+            continue;
+        }
         EXPECT_EQ(r.exitCode, 2) << c.message;
         EXPECT_EQ(r.err, "strakel-sketch: " + c.message + "\nTry 'strakel-sketch --help'.\n");
     }
@@ -942,6 +964,36 @@ TEST_F(StrakelSketchCli, AListNamesThePhotosFromAFileOrStandardInput) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::is_regular_file(dir_ / "out/a-sketch.png"));
     EXPECT_TRUE(fs::is_regular_file(dir_ / "out/c-sketch.png"));
+    fs::remove_all(dir_ / "out");
+
+    // Lines ending in CR LF; with --null, names ending in NUL bytes, which may
+    // hold line ends and CRs of their own.
+    WritePhoto("d\r\ne.bmp", 9, 10, 5);
+    { std::ofstream(dir_ / "crlf.txt") << "a.bmp\r\n\r\nb b.bmp\r\n"; }
+    { std::ofstream(dir_ / "nul.txt") << std::string("d\r\ne.bmp\0\0c.bmp", 16); }
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::set<std::string> drawn;
+    } lists[] = {
+        {{"--list", "crlf.txt"}, "/dev/null", {"out/a-sketch.png", "out/b b-sketch.png"}},
+        {{"-0", "--list=-"}, "nul.txt", {"out/d\r\ne-sketch.png", "out/c-sketch.png"}},
+        {{"--list", "nul.txt", "--null"},
+         "/dev/null",
+         {"out/d\r\ne-sketch.png", "out/c-sketch.png"}},
+    };
+    for (const auto& c : lists) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-d", "out"});
+        r = Run(args, "", c.input == "/dev/null" ? c.input : (dir_ / c.input).string());
+        ASSERT_EQ(r.exitCode, 0) << c.args[0] << ": " << r.err;
+        std::set<std::string> drawn;
+        for (const std::string& f : Files())
+            if (f.rfind("out/", 0) == 0) drawn.insert(f);
+        EXPECT_EQ(drawn, c.drawn) << c.args[0];
+        fs::remove_all(dir_ / "out");
+    }
+    EXPECT_EQ(PixelsOfFile("d\r\ne.bmp").size(), 9u * 10u * 3u);
 
     { std::ofstream(dir_ / "long.txt") << "a.bmp\n" << std::string(4097, 'n') << "\n"; }
     { std::ofstream(dir_ / "empty.txt") << "\n\n"; }
@@ -969,6 +1021,69 @@ TEST_F(StrakelSketchCli, AListNamesThePhotosFromAFileOrStandardInput) {
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args[1];
         EXPECT_EQ(r.err, c.err);
     }
+}
+
+// The photo "-" is standard input and the output "-" standard output, whose
+// bytes are those of the same drawing written to a file.
+TEST_F(StrakelSketchCli, StandardInputAndOutputStandForFiles) {
+    WritePhoto("photo.bmp", 14, 11);
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::vector<std::string> fileArgs;  // the same drawing into a file
+    } cases[] = {
+        {{"-o", "-", "photo.bmp"}, "/dev/null", {"-o", "f.png", "photo.bmp"}},
+        {{"-o", "-", "-"}, "photo.bmp", {"-o", "f.png", "photo.bmp"}},
+        {{"--format", "jpg", "--output=-", "--color", "photo.bmp"},
+         "/dev/null",
+         {"-o", "f.jpg", "--color", "photo.bmp"}},
+        {{"-o", "x.bmp", "-"}, "photo.bmp", {"-o", "f.bmp", "photo.bmp"}},
+    };
+    for (const auto& c : cases) {
+        const RunResult r =
+            Run(c.args, "", c.input == "/dev/null" ? c.input : (dir_ / c.input).string());
+        ASSERT_EQ(r.exitCode, 0) << c.args[1] << ": " << r.err;
+        EXPECT_EQ(r.err, "");
+        const RunResult f = Run(c.fileArgs);
+        ASSERT_EQ(f.exitCode, 0) << f.err;
+        const std::string file = ReadFile(dir_ / c.fileArgs[1]);
+        EXPECT_FALSE(file.empty());
+        if (c.args[1] == "x.bmp") {
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(ReadFile(dir_ / "x.bmp"), file);
+            fs::remove(dir_ / "x.bmp");
+        } else {
+            EXPECT_EQ(r.out, file) << c.args[1];
+        }
+        fs::remove(dir_ / c.fileArgs[1]);
+    }
+    EXPECT_EQ(Files(), (std::set<std::string>{"photo.bmp"}));
+
+    { std::ofstream(dir_ / "list.txt") << "photo.bmp\n-\n"; }
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    } bad[] = {
+        {{"-o", "-", "photo.bmp", "photo.bmp"}, 2, "option -o takes exactly one photo"},
+        {{"-o", "-", "--list", "list.txt"}, 2, "option -o takes exactly one photo"},
+        {{"-d", "out", "-"}, 2, "photo - (standard input) needs -o"},
+        {{"-o", "x.png", "-", "-"}, 2, "option -o takes exactly one photo"},
+        {{"-", "photo.bmp", "-"}, 2, "photo - (standard input) given twice"},
+        {{"-o", "x.png", "--list", "-", "-"}, 2, "photo - and --list - both read standard input"},
+    };
+    for (const auto& c : bad) {
+        const RunResult r = Run(c.args, "", (dir_ / "photo.bmp").string());
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.err;
+        EXPECT_EQ(r.err, "strakel-sketch: " + c.err + "\nTry 'strakel-sketch --help'.\n");
+        EXPECT_EQ(r.out, "");
+    }
+    // What is no photo fails as a file would, and writes nothing.
+    const RunResult r = Run({"-o", "-", "-"}, "", (dir_ / "list.txt").string());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("strakel-sketch: -: ", 0), 0u) << r.err;
+    EXPECT_EQ(Files(), (std::set<std::string>{"photo.bmp", "list.txt"}));
 }
 
 // The option names of --help: the words before the description on the lines
@@ -1017,7 +1132,8 @@ TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
                   "--color",  "--threshold", "--tone", "--shading", "--brightness", "--sharpen",
                   "-o",       "--output",    "-d",     "--dir",     "-f",           "--force",
                   "--format", "--quality",   "-j",     "--jobs",    "--any-size",   "--list",
-                  "-q",       "--quiet",     "-h",     "--help",    "-V",           "--version"}));
+                  "-0",       "--null",      "-q",     "--quiet",   "-h",           "--help",
+                  "-V",       "--version"}));
     EXPECT_EQ(ManualOptions(ReadFile(STRAKEL_SKETCH_MANPAGE)), help);
 
     // What bash offers after a dash, with the completion loaded.
@@ -1032,6 +1148,24 @@ TEST_F(StrakelSketchCli, TheManualPageAndTheCompletionKnowTheOptionsOfHelp) {
     for (std::string word; std::getline(in, word);) completed.insert(word);
     completed.erase("--");
     EXPECT_EQ(completed, help) << offered.err;
+
+    // After -o: the files of every extension written and folders; the
+    // user's extglob stays off. After --format: every extension.
+    for (const char* name : {"a.j2c", "b.TIF", "c.gif", "d.jfif", "e.bw"})
+        std::ofstream(dir_ / name) << "x";
+    fs::create_directories(dir_ / "f");
+    const std::string offer =
+        "cd " + Quote(dir_.string()) + " && shopt -u extglob && . " +
+        Quote(STRAKEL_SKETCH_COMPLETION) +
+        "; COMP_WORDS=(strakel-sketch -o ''); COMP_CWORD=2; _strakel_sketch; "
+        "printf '%s\\n' \"${COMPREPLY[@]}\" | LC_ALL=C sort; shopt -q extglob && echo extglob; "
+        "COMP_WORDS=(strakel-sketch --format ''); _strakel_sketch; "
+        "printf '%s ' \"${COMPREPLY[@]}\"";
+    ASSERT_EQ(std::system(("bash -c " + Quote(offer) + " >" + Quote(outFile)).c_str()), 0);
+    std::string outputs = ReadFile(outFile);
+    EXPECT_EQ(outputs,
+              "a.j2c\nb.TIF\nd.jfif\ne.bw\nf\n"
+              "bmp dib jpg jpeg jpe jfif png tif tiff sgi rgb bw jp2 j2k j2c ");
 }
 
 }  // namespace
@@ -1062,6 +1196,37 @@ std::string RunOnATerminal(const fs::path& dir, const std::vector<std::string>& 
     ::close(terminal);
     ::waitpid(pid, nullptr, 0);
     return seen;
+}
+
+// The bar is as wide as the terminal allows, asked at every redraw.
+TEST(ProgressBar, FitsTheTerminalsWidthAndFollowsAResize) {
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* stream = ::open_memstream(&text, &size);
+    ASSERT_NE(stream, nullptr);
+    size_t columns = 20;
+    {
+        cli::ProgressBar bar(stream, 4, [&] { return columns; });
+        bar.advance();
+        columns = 12;  // narrower: the old line is cleared
+        bar.advance();
+        columns = 5;  // no room for a bar: the count alone
+        bar.advance();
+        columns = 0;  // unknown: 80 columns
+        bar.advance();
+        bar.finish();
+    }
+    std::fclose(stream);
+    EXPECT_EQ(std::string(text, size),
+              "\r[-------------] 0/4"
+              "\r[###----------] 1/4"
+              "\r\033[K[##---] 2/4"
+              "\r\033[K3/4"
+              "\r[" +
+                  std::string(30, '#') +
+                  "] 4/4"
+                  "\r\033[K");
+    std::free(text);
 }
 
 TEST_F(StrakelSketchCli, TheProgressBarShowsOnATerminalUnlessQuiet) {
