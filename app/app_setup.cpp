@@ -1,5 +1,6 @@
 #include "app/app_setup.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
@@ -24,11 +25,64 @@ void SetUpApplication(QApplication& app) {
     app.setWindowIcon(StrakelIcon());
 }
 
-void SetUpCommandLine(QCommandLineParser& parser) {
-    parser.setApplicationDescription("Turns a photograph into a pencil drawing.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument("PHOTO", "The photo to load at start.", "[PHOTO]");
+namespace {
+
+constexpr int kExitUsage = 2;
+
+std::string UsageText() {
+    return "Usage: Strakel [OPTION]... [PHOTO]\n"
+           "Turns a photograph into a pencil drawing; PHOTO, when given, is loaded at\n"
+           "start as File > Load would.\n"
+           "\n"
+           "  -h, --help     show this text\n"
+           "  -V, --version  show the version\n"
+           "\n"
+           "Qt's own options, such as -platform NAME or -style NAME, are taken too.\n"
+           "\n"
+           "Exit status: 0 when the window closes, 2 for bad usage.\n"
+           "\n" +
+           StrakelHelpFooter();
+}
+
+StartCommand BadUsage(const QString& why) {
+    StartCommand command;
+    command.exitCode = kExitUsage;
+    command.err = "Strakel: " + why.toStdString() + "\nTry 'Strakel --help'.\n";
+    return command;
+}
+
+}  // namespace
+
+StartCommand ParseStartCommand(const QStringList& args) {
+    QCommandLineParser parser;
+    // Qt's options have one dash and whole words, as "-platform".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({"h", "help"}, "");
+    const QCommandLineOption version({"V", "version"}, "");
+    parser.addOption(help);
+    parser.addOption(version);
+    // The options that QGuiApplication and QApplication take out of argv.
+    for (const char* name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet"})
+        parser.addOption(QCommandLineOption(name, "", "value"));
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "qmljsdebugger"})
+        parser.addOption(QCommandLineOption(name, ""));
+    if (!parser.parse(args)) return BadUsage(parser.errorText());
+    StartCommand command;
+    if (parser.isSet(help)) {
+        command.exitCode = 0;
+        command.out = UsageText();
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.exitCode = 0;
+        command.out = StrakelVersionNotice("Strakel");
+        return command;
+    }
+    command.photos = parser.positionalArguments();
+    if (command.photos.size() > 1) return BadUsage("one photo at a time");
+    return command;
 }
 
 void OpenStartPhoto(TForm1& form, const QStringList& photos) {

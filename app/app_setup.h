@@ -4,9 +4,9 @@
 #pragma once
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QIcon>
 #include <QStringList>
+#include <string>
 
 class TForm1;
 
@@ -15,8 +15,18 @@ QIcon StrakelIcon();
 // Gives `app` the desktop file name (so that Wayland compositors match the
 // window to its desktop entry), the window icon and the version.
 void SetUpApplication(QApplication& app);
-// The options of `Strakel [PHOTO]`.
-void SetUpCommandLine(QCommandLineParser& parser);
+// What `Strakel [OPTION]... [PHOTO]` asks for, judged before the application
+// object exists, so that --help, --version and bad usage need no display.
+struct StartCommand {
+    int exitCode = -1;  // 0 or more: print `out` and `err` and end with it
+    std::string out;    // for standard output
+    std::string err;    // for standard error
+    QStringList photos;
+};
+// `args` is the whole command line, the program's name first. Qt's own
+// options (-platform NAME, -style NAME, ...) are accepted and left to the
+// application object, which takes them out of argv itself.
+StartCommand ParseStartCommand(const QStringList& args);
 // Once the event loop runs, loads the first of `photos` into `form` as File >
 // Load would with that name; nothing when there is none or when start-up has
 // asked the application to quit.

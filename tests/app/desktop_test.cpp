@@ -3,6 +3,8 @@
 // folder, the keys and the menu mnemonics, the window icon and desktop name.
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -15,6 +17,7 @@
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
+#include "strakel_version.h"
 #include "tests/imaging/engine/codecs/image_fixtures.h"
 
 namespace {
@@ -112,7 +115,7 @@ private slots:
 
     void identity() {
         QCOMPARE(QGuiApplication::desktopFileName(), QString("org.strakel.Strakel"));
-        QCOMPARE(QCoreApplication::applicationVersion(), QString("2.1.0"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QString(kStrakelVersion));
         const QIcon icon = QApplication::windowIcon();
         QList<int> sides;
         for (const QSize& s : icon.availableSizes()) sides << s.width();
@@ -124,6 +127,108 @@ private slots:
         QCOMPARE(big.pixelColor(128, 128).alpha(), 255);
         TForm1 form(kHost);
         QCOMPARE(form.windowIcon().cacheKey(), icon.cacheKey());
+    }
+
+    // The command line is judged before any window: the texts and exit
+    // statuses of help, version and bad usage, and the photo to start with.
+    void startCommandLine_data() {
+        const std::string help =
+            "Usage: Strakel [OPTION]... [PHOTO]\n"
+            "Turns a photograph into a pencil drawing; PHOTO, when given, is loaded at\n"
+            "start as File > Load would.\n"
+            "\n"
+            "  -h, --help     show this text\n"
+            "  -V, --version  show the version\n"
+            "\n"
+            "Qt's own options, such as -platform NAME or -style NAME, are taken too.\n"
+            "\n"
+            "Exit status: 0 when the window closes, 2 for bad usage.\n"
+            "\n"
+            "Report bugs to the Strakel developers.\n";
+        const std::string version = "Strakel " + std::string(kStrakelVersion) +
+                                    "\n"
+                                    "Copyright (C) 2026 The Strakel developers.\n"
+                                    "License GPL-3.0-or-later: GNU GPL version 3 or later "
+                                    "<https://gnu.org/licenses/gpl.html>.\n"
+                                    "This is free software: you are free to change and "
+                                    "redistribute it.\n"
+                                    "There is NO WARRANTY, to the extent permitted by law.\n";
+        auto bad = [](const std::string& why) {
+            return "Strakel: " + why + "\nTry 'Strakel --help'.\n";
+        };
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QStringList>("photos");
+        const struct {
+            const char* name;
+            QStringList args;
+            int exitCode;
+            std::string out, err;
+            QStringList photos;
+        } cases[] = {
+            {"--help", {"--help"}, 0, help, "", {}},
+            {"-h", {"-h", "a.png"}, 0, help, "", {}},
+            {"--version", {"--version"}, 0, version, "", {}},
+            {"-V", {"-V"}, 0, version, "", {}},
+            {"photo", {"a.png"}, -1, "", "", {"a.png"}},
+            {"none", {}, -1, "", "", {}},
+            {"qt options",
+             {"-platform", "offscreen", "-style=fusion", "-reverse", "a.png"},
+             -1,
+             "",
+             "",
+             {"a.png"}},
+            {"after --", {"--", "-V"}, -1, "", "", {"-V"}},
+            {"unknown", {"--nope"}, 2, "", bad("Unknown option 'nope'."), {}},
+            {"two photos", {"a.png", "b.png"}, 2, "", bad("one photo at a time"), {}},
+            {"missing value", {"-platform"}, 2, "", bad("Missing value after '-platform'."), {}},
+        };
+        for (const auto& c : cases)
+            QTest::newRow(c.name) << (QStringList{"Strakel"} + c.args) << c.exitCode
+                                  << QString::fromStdString(c.out) << QString::fromStdString(c.err)
+                                  << c.photos;
+    }
+    void startCommandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QStringList, photos);
+        const StartCommand command = ParseStartCommand(args);
+        QCOMPARE(command.exitCode, exitCode);
+        QCOMPARE(QString::fromStdString(command.out), out);
+        QCOMPARE(QString::fromStdString(command.err), err);
+        QCOMPARE(command.photos, photos);
+    }
+
+    // The program itself answers --help, --version and bad options with no
+    // display at all and no platform named.
+    void startCommandLineNeedsNoDisplay() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        const struct {
+            QStringList args;
+            int exitCode;
+            QString firstLine;
+        } cases[] = {
+            {{"--help"}, 0, "Usage: Strakel [OPTION]... [PHOTO]"},
+            {{"-V"}, 0, "Strakel " + QString(kStrakelVersion)},
+            {{"--version"}, 0, "Strakel " + QString(kStrakelVersion)},
+            {{"-x"}, 2, "Strakel: Unknown option 'x'."},
+        };
+        for (const auto& c : cases) {
+            QProcess program;
+            program.setProcessEnvironment(env);
+            program.start(STRAKEL_EXE, c.args);
+            QVERIFY(program.waitForFinished(30000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), c.exitCode);
+            const QString text = QString::fromLocal8Bit(
+                c.exitCode ? program.readAllStandardError() : program.readAllStandardOutput());
+            QCOMPARE(text.section('\n', 0, 0), c.firstLine);
+        }
     }
 
     // "Strakel PHOTO": the same pixels, name and dialog memory as File > Load
