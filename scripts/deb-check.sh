@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a built tree, unpacks it into a scratch folder
 # of its own (it never installs into the system), and checks it: the files it
-# installs, dependencies taken from the linked shared libraries, and that both
-# programs run from the unpacked tree.
+# installs, dependencies taken from the linked shared libraries, that both
+# programs run from the unpacked tree, and, where lintian is installed, that
+# lintian --pedantic finds no error and no warning in it.
 # Usage: scripts/deb-check.sh BUILD_DIR VERSION
 set -euo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 BUILD_DIR VERSION" >&2; exit 2; }
 build=$(cd "$1" && pwd)
 version=$2
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
 id=org.strakel.Strakel
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/strakel-deb-check.XXXXXX")
@@ -40,7 +42,11 @@ expected=(
     usr/share/metainfo/$id.metainfo.xml
     usr/share/mime/packages/$id.xml
     usr/share/icons/hicolor/scalable/apps/$id.svg
-    usr/share/man/man1/strakel-sketch.1
+    usr/share/man/man1/Strakel.1.gz
+    usr/share/man/man1/strakel-sketch.1.gz
+    usr/share/doc/strakel/copyright
+    usr/share/doc/strakel/changelog.gz
+    usr/share/lintian/overrides/strakel
     usr/share/bash-completion/completions/strakel-sketch
     usr/share/strakel/Xplorer_mod.skn
 )
@@ -56,6 +62,17 @@ done
 # The skin is the one the build packed, which the program finds from usr/bin.
 cmp -s "$root/usr/share/strakel/Xplorer_mod.skn" "$build/skin/art/Xplorer_mod.skn" ||
     fail "usr/share/strakel/Xplorer_mod.skn is not the built skin"
+# The licence, changelog and overrides are the repository's, unchanged.
+cmp -s "$root/usr/share/doc/strakel/copyright" "$source_dir/packaging/debian/copyright" ||
+    fail "usr/share/doc/strakel/copyright is not packaging/debian/copyright"
+gzip -dc "$root/usr/share/doc/strakel/changelog.gz" | cmp -s - "$source_dir/packaging/debian/changelog" ||
+    fail "usr/share/doc/strakel/changelog.gz does not hold packaging/debian/changelog"
+cmp -s "$root/usr/share/lintian/overrides/strakel" "$source_dir/packaging/debian/strakel.lintian-overrides" ||
+    fail "usr/share/lintian/overrides/strakel is not packaging/debian/strakel.lintian-overrides"
+for page in Strakel strakel-sketch; do
+    gzip -dc "$root/usr/share/man/man1/$page.1.gz" | grep -q "^\.TH [^ ]* 1 " ||
+        fail "usr/share/man/man1/$page.1.gz is not a gzipped manual page"
+done
 for size in 16 48 256; do
     png=$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     # The PNG header's width and height, big-endian at bytes 16 and 20.
@@ -71,3 +88,14 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/Strake
 out=${out%%$'\n'*}
 [ "$out" = "Strakel $version" ] || fail "Strakel --version printed: $out"
 echo "deb-check: ${#expected[@]} files in place; both programs run from the package"
+
+if command -v lintian >/dev/null; then
+    # Info and pedantic findings are printed and let pass; errors and
+    # warnings fail. The package's own overrides file is honoured.
+    lintian --pedantic --display-info --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+        { cat "$scratch/lintian.log" >&2; fail "lintian found errors or warnings"; }
+    [ ! -s "$scratch/lintian.log" ] || sed 's/^/deb-check: lintian: /' "$scratch/lintian.log"
+    echo "deb-check: lintian --pedantic: no error, no warning"
+else
+    echo "deb-check: lintian is not installed; its check is skipped"
+fi

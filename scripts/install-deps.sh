@@ -9,14 +9,15 @@ set -euo pipefail
 # libclang-rt-14-dev holds the fuzzer and sanitizer runtimes that clang links;
 # imagemagick and graphicsmagick write the Cineon files of the interop test;
 # librsvg2-bin renders the icons; desktop-file-utils, appstream and
-# shared-mime-info validate the desktop files; dpkg-dev makes the .deb;
+# shared-mime-info validate the desktop files; dpkg-dev makes the .deb and
+# lintian checks it;
 # libdeflate-dev compresses the pixels of the PNGs that the engine frames itself;
 # python3-pil reads back every file the engine saves in the save interop test;
 # libopenjp2-7-dev reads and writes JPEG 2000.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
           qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev libdeflate-dev libtiff-dev
           libgtest-dev libgmock-dev libbenchmark-dev imagemagick graphicsmagick
-          librsvg2-bin desktop-file-utils appstream shared-mime-info dpkg-dev python3-pil
+          librsvg2-bin desktop-file-utils appstream shared-mime-info dpkg-dev lintian python3-pil
           libopenjp2-7-dev)
 # What building the programs (tests off) and running the window need.
 window_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev
