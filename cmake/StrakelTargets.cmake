@@ -75,12 +75,16 @@ function(strakel_qtest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name})
   # Qt keeps settings (the file dialog's history among them) and caches under
-  # the user's folders: a test keeps its own, inside the build tree. The skin
+  # the user's folders: a test keeps its own, inside the build tree, and its
+  # own home folder. The skin
   # is looked for only beside the test program and in the test's own folder,
   # never where one may be installed on the machine.
+  # HOME too: the file dialogs list the home folder and the user's folders
+  # fall back to it.
   set(home ${CMAKE_CURRENT_BINARY_DIR}/${name}.home)
+  file(MAKE_DIRECTORY ${home})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;STRAKEL_TEST_CORPUS=${PROJECT_SOURCE_DIR}/fuzz/corpus;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;XDG_DATA_HOME=${home}/data;STRAKEL_SKIN_DIRS=${home}/skins")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;STRAKEL_TEST_CORPUS=${PROJECT_SOURCE_DIR}/fuzz/corpus;HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;XDG_DATA_HOME=${home}/data;STRAKEL_SKIN_DIRS=${home}/skins")
 endfunction()
 
 # strakel_fuzzer(NAME SOURCE src.cpp DEPS ...): with STRAKEL_BUILD_FUZZERS a

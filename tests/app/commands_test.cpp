@@ -1,8 +1,7 @@
 // File > Load, Sketch > Draw sketch, Sketch > Equalize and the Adjustments
-// buttons on the main window, with the open dialog and the retouch dialogs
-// driven as a user would.
+// buttons on the main window: photos are opened as a confirmed Load opens
+// them, the retouch dialogs are driven as a user would.
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -22,6 +21,7 @@
 #include "sketch/sketch_pipeline.h"
 #include "tests/imaging/engine/codecs/image_fixtures.h"
 #include "tests/support/adjust_dialog_driver.h"
+#include "tests/support/window_fixture.h"
 
 using dialog_driver::Press;
 
@@ -46,14 +46,9 @@ class CommandsTest : public QObject {
 
 private:
     QTemporaryDir dir_;
-    RecordingUrlOpener urls_;
-    std::vector<std::string> messages_;
-    // The boxes shown, for a failure's message.
-    std::string Shown() const {
-        std::string all = "boxes shown:";
-        for (const std::string& m : messages_) all += " \"" + m + "\"";
-        return all;
-    }
+    window_test::Fixture fx_;
+    std::vector<std::string>& messages_ = fx_.messages;
+    std::string Shown() const { return fx_.Shown(); }
 
     std::string Write(const QString& name, int w, int h,
                       const std::function<fixtures::Bgr(int, int)>& color = Photo) {
@@ -63,45 +58,26 @@ private:
         return path;
     }
 
-    // Runs File > Load; `path` empty cancels the dialog.
+    // File > Load with `path` confirmed; empty cancels the real dialog.
     void ChooseInLoad(TForm1& form, const std::string& path) {
-        QTimer::singleShot(0, &form, [&form, path] {
-            if (path.empty()) {
-                form.OpenDialog1->reject();
-            } else {
-                // Typed into the name box, as a user would.
-                auto* name = form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit");
-                name->setText(QString::fromStdString(path));
-                static_cast<QDialog*>(form.OpenDialog1)->accept();
-            }
-        });
-        form.Load1->trigger();
+        if (path.empty()) {
+            window_test::ChooseInLoad(form, QString());
+        } else {
+            window_test::Open(form, path);
+        }
     }
 
 private slots:
-    void init() {
-        messages_.clear();
-        SetUrlOpener(&urls_);
-        SetBoxRecorder([this](BoxKind, const std::string&, const std::string& text) {
-            messages_.push_back(text);
-        });
-    }
-    void cleanup() {
-        SetUrlOpener(nullptr);
-        SetBoxRecorder(nullptr);
-        SetDlgEngine(nullptr);
-        dialog_driver::Stop();
-        ResetQuitRequest();
-    }
+    void init() { fx_.Begin(); }
+    void cleanup() { fx_.End(); }
 
     void openDialogFilter() {
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         QCOMPARE(TForm1::NameFilters(TForm1::kOpenFilter),
                  QStringList({"bmp files(*.bmp)", "jpeg files(*.jpeg)", "jpg files(*.jpg)",
                               "sgi files(*.sgi)", "Cineon files(*.cin)"}));
         ChooseInLoad(form, "");
-        QCOMPARE(form.OpenDialog1->nameFilters().size(), 5);
+        QCOMPARE(window_test::OpenDialog(form)->nameFilters().size(), 5);
     }
 
     void sizeLimit_data() {
@@ -120,11 +96,10 @@ private slots:
         QFETCH(int, h);
         QFETCH(bool, claimed);
         QFETCH(bool, accepted);
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         const std::string first = Write("first.bmp", 30, 20);
         ChooseInLoad(form, first);
         const std::vector<uint8_t> photo = Pixels(form.PixImage1->HasBitmap());
-        messages_.clear();  // the update check could not reach the closed port
         const QString name = QString("big-%1x%2.bmp").arg(w).arg(h);
         std::string big = dir_.filePath(name).toStdString();
         if (claimed) {
@@ -151,8 +126,7 @@ private slots:
     }
 
     void drawSketchAfterARefusedLoadDrawsTheShownPhoto() {
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         const std::string shown = Write("shown.bmp", 53, 41);
         ChooseInLoad(form, shown);
         // Refused, with edges of its own that must not reach the drawing.
@@ -175,8 +149,7 @@ private slots:
     }
 
     void cancelBeforeAnyChoiceLeavesAllEmpty() {
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         messages_.clear();
         ChooseInLoad(form, "");
         QVERIFY2(messages_.empty(), Shown().c_str());
@@ -192,8 +165,7 @@ private slots:
     }
 
     void drawSketchWhiteStaysPaper() {
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         ChooseInLoad(form, Write("sketch.bmp", 64, 48));
         form.Drawsketch1->trigger();
         QVERIFY2(messages_.empty(), Shown().c_str());
@@ -222,8 +194,7 @@ private slots:
     }
 
     void equalizeAfterLoadMovesAFifthTowardGrey() {
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         ChooseInLoad(form, Write("equalize.bmp", 32, 16));
         const std::vector<uint8_t> photo = Pixels(form.PixImage1->HasBitmap());
         form.Equalize1->trigger();
@@ -254,8 +225,7 @@ private slots:
         QCOMPARE(pix::SaveBitmapFile(grey, path, pix::kFormatBmp), 1);
         P_FreeBitmap(&grey);
 
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         ChooseInLoad(form, path);
         QCOMPARE(form.PixImage2->BitsPerPixel(), 8);
         form.Drawsketch1->trigger();
@@ -278,7 +248,7 @@ private slots:
     void rightViewEqualsCommandLinePipeline() {
         QFETCH(bool, color);
         const std::string path = Write("same.bmp", 97, 61);
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         form.color_pencil->setChecked(color);
         ChooseInLoad(form, path);
         form.Drawsketch1->trigger();
@@ -297,8 +267,7 @@ private slots:
     void adjustmentsNeedAShownDrawing() {
         int shown = 0;
         dialog_driver::AnswerDialogs(100, Press::Ok, nullptr, &shown);
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         form.Button5->click();
         form.Sharpen->click();
         QCOMPARE(messages_, std::vector<std::string>({"Imge empty", "Imge empty"}));
@@ -315,7 +284,7 @@ private slots:
 
     void retouchEqualsCommandLinePipeline() {
         const std::string path = Write("retouch.bmp", 97, 61);
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         form.show();
         ChooseInLoad(form, path);
         form.Drawsketch1->trigger();
@@ -373,7 +342,7 @@ private slots:
             int32_t Brightness(QWidget*, PixDlgAdjustParams*) override { return -2; }
             int32_t Sharpen(QWidget*, PixDlgAdjustParams*) override { return -789; }
         } engine;
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         form.show();
         ChooseInLoad(form, Write("failing.bmp", 30, 20));
         form.Drawsketch1->trigger();
@@ -411,15 +380,14 @@ private slots:
         } engine;
         engine.answer = answer;
         SetDlgEngine(&engine);
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         QVERIFY(!messages_.empty());
         QCOMPARE(messages_.back(), message.toStdString());
         QCOMPARE(QuitRequested(), quits);
     }
 
     void equalizeAfterThePhotoWentAway() {
-        TForm1 form("127.0.0.1:1");
-        messages_.clear();  // the update check could not reach the closed port
+        TForm1 form("");
         const std::string path = Write("gone.bmp", 20, 20);
         ChooseInLoad(form, path);
         QVERIFY(QFile::remove(QString::fromStdString(path)));

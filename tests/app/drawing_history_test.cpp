@@ -1,6 +1,5 @@
 // Undo and redo of the right view through the window's shortcuts, and the
 // question before a changed drawing is closed, answered through its driver.
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -15,6 +14,7 @@
 #include "tests/imaging/engine/codecs/image_fixtures.h"
 #include "tests/support/adjust_dialog_driver.h"
 #include "tests/support/save_dialog_driver.h"
+#include "tests/support/window_fixture.h"
 
 using dialog_driver::Press;
 
@@ -50,9 +50,10 @@ class DrawingHistoryTest : public QObject {
 
 private:
     QTemporaryDir dir_;
-    RecordingUrlOpener urls_;
-    std::vector<std::string> messages_;
-    std::vector<std::string> prompts_;  // texts of the close questions asked
+    window_test::Fixture fx_;
+    RecordingUrlOpener& urls_ = fx_.urls;
+    std::vector<std::string>& messages_ = fx_.messages;
+    std::vector<std::string>& prompts_ = fx_.prompts;  // texts of the close questions asked
 
     std::string Write(const QString& name, const fixtures::Bytes& bytes) {
         const std::string path = dir_.filePath(name).toStdString();
@@ -60,47 +61,23 @@ private:
         return path;
     }
 
-    void Load(TForm1& form, const std::string& path) {
-        QTimer::singleShot(0, &form, [&form, path] {
-            form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit")
-                ->setText(QString::fromStdString(path));
-            static_cast<QDialog*>(form.OpenDialog1)->accept();
-        });
-        form.Load1->trigger();
-    }
+    void Load(TForm1& form, const std::string& path) { window_test::Open(form, path); }
 
     // Every close question from now on is answered with `button`, clicked
     // once the box runs; the box's text and buttons are checked first.
     void AnswerClose(QMessageBox::StandardButton button) {
-        SetSavePromptDriver([this, button](QMessageBox& box) {
-            prompts_.push_back(box.text().toStdString());
+        fx_.AnswerPrompt(button, [](QMessageBox& box) {
             QCOMPARE(box.standardButtons(),
                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-            QAbstractButton* chosen = box.button(button);
-            QTimer::singleShot(0, chosen, [chosen] { chosen->click(); });
         });
     }
 
 private slots:
-    void init() {
-        messages_.clear();
-        prompts_.clear();
-        urls_.opened.clear();
-        SetUrlOpener(&urls_);
-        SetBoxRecorder([this](BoxKind, const std::string&, const std::string& text) {
-            messages_.push_back(text);
-        });
-    }
-    void cleanup() {
-        SetUrlOpener(nullptr);
-        SetBoxRecorder(nullptr);
-        SetSavePromptDriver(nullptr);
-        SetDlgEngine(nullptr);
-        dialog_driver::Stop();
-    }
+    void init() { fx_.Begin(); }
+    void cleanup() { fx_.End(); }
 
     void shortcutsAreOnTheWindowInNoMenu() {
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         QCOMPARE(form.Undo1->shortcut(), QKeySequence("Ctrl+Z"));
         QCOMPARE(form.Redo1->shortcut(), QKeySequence("Ctrl+Shift+Z"));
         QVERIFY(form.actions().contains(form.Undo1));
@@ -112,9 +89,8 @@ private slots:
     // Draw sketch, brightness OK, sharpen OK and Equalize, each undone and
     // redone to the exact pixels; a cancelled dialog is no step.
     void undoAndRedoRestoreTheExactPixels() {
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         form.show();
-        messages_.clear();  // the update check could not reach the closed port
         Load(form, Write("photo.bmp", fixtures::Bmp24(61, 43, Photo)));
         std::vector<Seen> states{RightView(form)};
         form.Drawsketch1->trigger();
@@ -159,7 +135,7 @@ private slots:
     // A new change after an undo drops the redo steps; an 8-bit photo comes
     // back 8-bit.
     void aChangeAfterUndoDropsRedoAndDepthIsRestored() {
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         Load(form, Write("palette.tif", fixtures::TiffFile(40, 30, "palette8")));
         const Seen photo = RightView(form);
         QCOMPARE(photo.bits, 8);
@@ -177,7 +153,7 @@ private slots:
     }
 
     void keepsAtLeastTenSteps() {
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         Load(form, Write("steps.bmp", fixtures::Bmp24(30, 20, Photo)));
         form.Drawsketch1->trigger();
         std::vector<Seen> states{RightView(form)};
@@ -196,7 +172,7 @@ private slots:
 
     void loadClearsTheHistory() {
         AnswerClose(QMessageBox::Discard);
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         Load(form, Write("first.bmp", fixtures::Bmp24(30, 20, Photo)));
         form.Drawsketch1->trigger();
         form.Equalize1->trigger();
@@ -217,7 +193,7 @@ private slots:
 
     void closeWithoutAChangeAsksNothing() {
         AnswerClose(QMessageBox::Cancel);
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         form.show();
         Load(form, Write("unchanged.bmp", fixtures::Bmp24(30, 20, Photo)));
         form.Drawsketch1->trigger();
@@ -271,7 +247,7 @@ private slots:
     // Undoing back to the saved drawing needs no question; a redo past it does.
     void theSavedStateIsKnownAcrossUndo() {
         AnswerClose(QMessageBox::Cancel);
-        TForm1 form("127.0.0.1:1");
+        TForm1 form("");
         form.show();
         Load(form, Write("saved.bmp", fixtures::Bmp24(30, 20, Photo)));
         form.Drawsketch1->trigger();

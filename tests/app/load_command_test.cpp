@@ -20,6 +20,7 @@
 #include "platform/qt/open_url.h"
 #include "tests/imaging/engine/codecs/image_fixtures.h"
 #include "tests/support/save_dialog_driver.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 
@@ -71,9 +72,9 @@ class LoadCommandTest : public QObject {
 
 private:
     QTemporaryDir dir_;
-    RecordingUrlOpener urls_;
-    std::vector<std::string> messages_;
-    std::vector<std::string> prompts_;
+    window_test::Fixture fx_;
+    std::vector<std::string>& messages_ = fx_.messages;
+    std::vector<std::string>& prompts_ = fx_.prompts;
 
     std::string Write(const QString& name, const fixtures::Bytes& bytes) {
         const std::string path = dir_.filePath(name).toStdString();
@@ -83,15 +84,7 @@ private:
 
     // File > Load with `path` chosen in the dialog; empty cancels.
     void ChooseInLoad(TForm1& form, const std::string& path) {
-        QTimer::singleShot(0, &form, [&form, path] {
-            if (path.empty()) {
-                form.OpenDialog1->reject();
-                return;
-            }
-            form.OpenDialog1->selectFile(QString::fromStdString(path));
-            static_cast<QDialog*>(form.OpenDialog1)->accept();
-        });
-        form.Load1->trigger();
+        window_test::ChooseInLoad(form, path);
     }
 
     void Drop(TForm1& form, const std::string& path) {
@@ -132,37 +125,14 @@ private:
         return photo;
     }
 
-    void AnswerPrompt(QMessageBox::StandardButton button) {
-        SetSavePromptDriver([this, button](QMessageBox& box) {
-            prompts_.push_back(box.text().toStdString());
-            QAbstractButton* chosen = box.button(button);
-            QTimer::singleShot(0, chosen, [chosen] { chosen->click(); });
-        });
-    }
+    void AnswerPrompt(QMessageBox::StandardButton button) { fx_.AnswerPrompt(button); }
 
-    std::string Shown() const {
-        std::string all = "boxes shown:";
-        for (const std::string& m : messages_) all += " \"" + m + "\"";
-        return all;
-    }
+    std::string Shown() const { return fx_.Shown(); }
 
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
-    void init() {
-        messages_.clear();
-        prompts_.clear();
-        SetUrlOpener(&urls_);
-        SetBoxRecorder([this](BoxKind, const std::string&, const std::string& text) {
-            messages_.push_back(text);
-        });
-    }
-    void cleanup() {
-        SetUrlOpener(nullptr);
-        SetBoxRecorder(nullptr);
-        SetSavePromptDriver(nullptr);
-        SetDlgEngine(nullptr);
-        save_driver::Stop();
-    }
+    void init() { fx_.Begin(); }
+    void cleanup() { fx_.End(); }
 
     void cancelChangesNothing() {
         AnswerPrompt(QMessageBox::Cancel);
@@ -183,9 +153,9 @@ private slots:
         // The dialog still opens where the last confirmed photo is, with its name.
         QCOMPARE(form.OpenDialogFolder(), dir_.path());
         QTimer::singleShot(0, &form, [&form] {
-            QCOMPARE(form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit")->text(),
+            QCOMPARE(window_test::OpenDialog(form)->findChild<QLineEdit*>("fileNameEdit")->text(),
                      QString("photo.bmp"));
-            form.OpenDialog1->reject();
+            window_test::OpenDialog(form)->reject();
         });
         form.Load1->trigger();
         QVERIFY(WorkOf(form) == before);
@@ -198,12 +168,12 @@ private slots:
         QWidget* popup = nullptr;
         bool shownInDialog = false;
         QTimer::singleShot(0, &form, [&] {
-            auto* completer = form.OpenDialog1->findChild<QCompleter*>();
-            if (!completer) return form.OpenDialog1->reject();
+            auto* completer = window_test::OpenDialog(form)->findChild<QCompleter*>();
+            if (!completer) return window_test::OpenDialog(form)->reject();
             popup = completer->popup();
             popup->show();
             shownInDialog = popup->isVisible();
-            form.OpenDialog1->reject();
+            window_test::OpenDialog(form)->reject();
         });
         form.Load1->trigger();
         QVERIFY(popup);
