@@ -67,12 +67,12 @@ private:
     void ChooseInLoad(TForm1& form, const std::string& path) {
         QTimer::singleShot(0, &form, [&form, path] {
             if (path.empty()) {
-                form.OpenDialog1->reject();
+                form.OpenDialog1()->reject();
             } else {
                 // Typed into the name box, as a user would.
-                auto* name = form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit");
+                auto* name = form.OpenDialog1()->findChild<QLineEdit*>("fileNameEdit");
                 name->setText(QString::fromStdString(path));
-                static_cast<QDialog*>(form.OpenDialog1)->accept();
+                static_cast<QDialog*>(form.OpenDialog1())->accept();
             }
         });
         form.Load1->trigger();
@@ -100,8 +100,10 @@ private slots:
         QCOMPARE(TForm1::NameFilters(TForm1::kOpenFilter),
                  QStringList({"bmp files(*.bmp)", "jpeg files(*.jpeg)", "jpg files(*.jpg)",
                               "sgi files(*.sgi)", "Cineon files(*.cin)"}));
+        QVERIFY2(!form.findChild<QFileDialog*>(), "the dialog is made on first use");
         ChooseInLoad(form, "");
-        QCOMPARE(form.OpenDialog1->nameFilters().size(), 5);
+        QCOMPARE(form.findChild<QFileDialog*>("OpenDialog1"), form.OpenDialog1());
+        QCOMPARE(form.OpenDialog1()->nameFilters().size(), 5);
     }
 
     void sizeLimit_data() {

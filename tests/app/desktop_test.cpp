@@ -60,13 +60,13 @@ private:
     QString ChooseInLoad(TForm1& form, const QString& path) {
         QString shown;
         QTimer::singleShot(0, &form, [&form, &shown, path] {
-            shown = form.OpenDialog1->directory().absolutePath();
+            shown = form.OpenDialog1()->directory().absolutePath();
             if (path.isEmpty()) {
-                form.OpenDialog1->reject();
+                form.OpenDialog1()->reject();
                 return;
             }
-            form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit")->setText(path);
-            static_cast<QDialog*>(form.OpenDialog1)->accept();
+            form.OpenDialog1()->findChild<QLineEdit*>("fileNameEdit")->setText(path);
+            static_cast<QDialog*>(form.OpenDialog1())->accept();
         });
         form.Load1->trigger();
         return shown;
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(started.PixImage2->isHidden());
         // Cancelling the dialog now reloads it, as after a confirmed choice.
         QCOMPARE(ChooseInLoad(started, ""), dir_.filePath("start"));
-        QCOMPARE(started.OpenDialog1->selectedFiles(), QStringList({path}));
+        QCOMPARE(started.OpenDialog1()->selectedFiles(), QStringList({path}));
     }
 
     void startPhotoTooLargeIsRefused() {
@@ -252,8 +252,8 @@ private slots:
 
         QString shown;
         QTimer::singleShot(0, &form, [&] {
-            shown = form.OpenDialog1->isVisible() ? "open dialog" : "nothing";
-            form.OpenDialog1->reject();
+            shown = form.OpenDialog1()->isVisible() ? "open dialog" : "nothing";
+            form.OpenDialog1()->reject();
         });
         QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(shown, QString("open dialog"));

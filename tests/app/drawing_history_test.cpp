@@ -62,9 +62,10 @@ private:
 
     void Load(TForm1& form, const std::string& path) {
         QTimer::singleShot(0, &form, [&form, path] {
-            form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit")
+            form.OpenDialog1()
+                ->findChild<QLineEdit*>("fileNameEdit")
                 ->setText(QString::fromStdString(path));
-            static_cast<QDialog*>(form.OpenDialog1)->accept();
+            static_cast<QDialog*>(form.OpenDialog1())->accept();
         });
         form.Load1->trigger();
     }

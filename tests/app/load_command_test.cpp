@@ -85,11 +85,11 @@ private:
     void ChooseInLoad(TForm1& form, const std::string& path) {
         QTimer::singleShot(0, &form, [&form, path] {
             if (path.empty()) {
-                form.OpenDialog1->reject();
+                form.OpenDialog1()->reject();
                 return;
             }
-            form.OpenDialog1->selectFile(QString::fromStdString(path));
-            static_cast<QDialog*>(form.OpenDialog1)->accept();
+            form.OpenDialog1()->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(form.OpenDialog1())->accept();
         });
         form.Load1->trigger();
     }
@@ -183,9 +183,9 @@ private slots:
         // The dialog still opens where the last confirmed photo is, with its name.
         QCOMPARE(form.OpenDialogFolder(), dir_.path());
         QTimer::singleShot(0, &form, [&form] {
-            QCOMPARE(form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit")->text(),
+            QCOMPARE(form.OpenDialog1()->findChild<QLineEdit*>("fileNameEdit")->text(),
                      QString("photo.bmp"));
-            form.OpenDialog1->reject();
+            form.OpenDialog1()->reject();
         });
         form.Load1->trigger();
         QVERIFY(WorkOf(form) == before);
@@ -198,12 +198,12 @@ private slots:
         QWidget* popup = nullptr;
         bool shownInDialog = false;
         QTimer::singleShot(0, &form, [&] {
-            auto* completer = form.OpenDialog1->findChild<QCompleter*>();
-            if (!completer) return form.OpenDialog1->reject();
+            auto* completer = form.OpenDialog1()->findChild<QCompleter*>();
+            if (!completer) return form.OpenDialog1()->reject();
             popup = completer->popup();
             popup->show();
             shownInDialog = popup->isVisible();
-            form.OpenDialog1->reject();
+            form.OpenDialog1()->reject();
         });
         form.Load1->trigger();
         QVERIFY(popup);
