@@ -4,15 +4,15 @@
 // leaves once the window is exposed; the parent reports the median wall time
 // and CPU time of each over the runs, and their ratios.
 // window_start_bench [RUNS]
-#include <QApplication>
-#include <QTimer>
-#include <QWidget>
-#include <QWindow>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -71,8 +71,7 @@ Run Spawn(const char* self, const char* mode) {
     if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status))
         return {};
     const double wall =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
     return {wall, ms(usage.ru_utime) + ms(usage.ru_stime)};
 }
