@@ -14,8 +14,13 @@
 QIcon StrakelIcon() {
     QIcon icon;
     const QDir sizes(":/icons");
-    for (const QString& size : sizes.entryList(QDir::Dirs))
-        icon.addFile(sizes.filePath(size + "/" + kDesktopFileName + ".png"));
+    // Each folder is named after its size ("48x48"): given the size, the icon
+    // decodes a file only when it is first drawn at that size.
+    for (const QString& size : sizes.entryList(QDir::Dirs)) {
+        const QStringList sides = size.split('x');
+        const QSize side = sides.size() == 2 ? QSize(sides[0].toInt(), sides[1].toInt()) : QSize();
+        icon.addFile(sizes.filePath(size + "/" + kDesktopFileName + ".png"), side);
+    }
     return icon;
 }
 

@@ -36,15 +36,16 @@ QStringList TForm1::NameFilters(const QString& filter) {
 
 void TForm1::Load1Click() {
     const QStringList filters = NameFilters(kOpenFilter);
-    OpenDialog1->setNameFilters(filters);
-    OpenDialog1->selectNameFilter(lastConfirmedFilter_.isEmpty() ? filters.first()
-                                                                 : lastConfirmedFilter_);
-    OpenDialog1->setDirectory(OpenDialogFolder());
-    if (!lastConfirmedFile_.isEmpty()) OpenDialog1->selectFile(lastConfirmedFile_);
+    QFileDialog* const dialog = OpenDialog1();
+    dialog->setNameFilters(filters);
+    dialog->selectNameFilter(lastConfirmedFilter_.isEmpty() ? filters.first()
+                                                            : lastConfirmedFilter_);
+    dialog->setDirectory(OpenDialogFolder());
+    if (!lastConfirmedFile_.isEmpty()) dialog->selectFile(lastConfirmedFile_);
     // A cancel loads nothing: the photo, the drawing and its history stay.
-    if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
-    lastConfirmedFile_ = OpenDialog1->selectedFiles().first();
-    lastConfirmedFilter_ = OpenDialog1->selectedNameFilter();
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+    lastConfirmedFile_ = dialog->selectedFiles().first();
+    lastConfirmedFilter_ = dialog->selectedNameFilter();
     LoadConfirmedPhoto();
 }
 

@@ -71,18 +71,6 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
     setAcceptDrops(true);
     WireDrawingHistory();
 
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName("OpenDialog1");
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog1->setOption(QFileDialog::ReadOnly, false);
-    OpenDialog1->setFileMode(QFileDialog::AnyFile);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    // The name box's completion list is a window of its own: left open, it
-    // would stay on screen and take the next key pressed in the main window.
-    connect(OpenDialog1, &QDialog::finished, this, [this] {
-        for (QCompleter* completer : OpenDialog1->findChildren<QCompleter*>())
-            if (completer->popup()) completer->popup()->hide();
-    });
     PixDlgService1 = new TPixDlgService(this);
     PixDlgService1->setObjectName("PixDlgService1");
     PixDlgService1->LoadDialogsFont(WindowFont());
@@ -220,6 +208,24 @@ void TForm1::UpdateCheck() {
 
 void TForm1::FormClose() {
     if (!siteHost_.empty()) CurrentUrlOpener().Open(SiteAddress());
+}
+
+// Made on first use: building the dialog is a good part of the window's start.
+QFileDialog* TForm1::OpenDialog1() {
+    if (openDialog1_) return openDialog1_;
+    openDialog1_ = new QFileDialog(this);
+    openDialog1_->setObjectName("OpenDialog1");
+    openDialog1_->setOption(QFileDialog::DontUseNativeDialog);
+    openDialog1_->setOption(QFileDialog::ReadOnly, false);
+    openDialog1_->setFileMode(QFileDialog::AnyFile);
+    openDialog1_->setAcceptMode(QFileDialog::AcceptOpen);
+    // The name box's completion list is a window of its own: left open, it
+    // would stay on screen and take the next key pressed in the main window.
+    connect(openDialog1_, &QDialog::finished, this, [this] {
+        for (QCompleter* completer : openDialog1_->findChildren<QCompleter*>())
+            if (completer->popup()) completer->popup()->hide();
+    });
+    return openDialog1_;
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -87,7 +87,8 @@ public:
     QAction* Redo1 = nullptr;
 
     // Non-visual components.
-    QFileDialog* OpenDialog1 = nullptr;
+    // The open dialog, made on first use.
+    QFileDialog* OpenDialog1();
     TPixDlgService* PixDlgService1 = nullptr;
     TPixDlgColor* PixDlgColor1 = nullptr;
     TPixDlgImgEffect* PixDlgImgEffect1 = nullptr;
@@ -103,6 +104,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    QFileDialog* openDialog1_ = nullptr;
     void CreateControls();
     void CreateMenu();
     void CreateKeys();

@@ -76,7 +76,7 @@ const std::string& Generated(const char* name, Make make) {
 void DrawPhoto(benchmark::State& state, const std::string& photo, bool color, int width = kWidth,
                int height = kHeight) {
     const std::string out = bench::TempPath("drawing.png");
-    std::vector<std::string> args = {STRAKEL_SKETCH_EXE, "--any-size", "-o", out};
+    std::vector<std::string> args = {STRAKEL_SKETCH_EXE, "--any-size", "-f", "-o", out};
     if (color) args.push_back("--color");
     args.push_back(photo);
     double peak = 0;

@@ -1,9 +1,8 @@
 // strakel-sketch: turns photos into pencil drawings from the command line, with
 // the same engine and passes as the window's Draw sketch.
-#include <malloc.h>
-
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -27,6 +26,7 @@
 #include "imaging/engine/codecs/save_options.h"
 #include "imaging/engine/file_read.h"
 #include "imaging/engine/status_codes.h"
+#include "platform/pixel_memory.h"
 #include "strakel_version.h"
 
 namespace {
@@ -76,10 +76,10 @@ std::string ReadStandardInput(std::vector<uint8_t>* bytes) {
 
 int main(int argc, char** argv) {
     // Each photo passes through several picture-sized buffers in turn. Keeping
-    // freed ones in the heap, rather than returning them to the system, spares
-    // the page faults of mapping fresh memory for every one of them.
-    mallopt(M_MMAP_THRESHOLD, 256 << 20);
-    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    // freed ones mapped for the next photo, rather than returning them to the
+    // system, spares the page faults and the zeroing of fresh memory for every
+    // one of them.
+    KeepFreedPixelMemory(SIZE_MAX);
     const cli::ParsedCommandLine parsed =
         cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) return UsageError(parsed.error);

@@ -11,10 +11,12 @@
 #include "cli/cli_options.h"
 #include "cli/printable_name.h"
 #include "imaging/control/status/status_message.h"
+#include "imaging/engine/codecs/file_format.h"
 #include "imaging/engine/file_info.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/file_save.h"
 #include "imaging/engine/status_codes.h"
+#include "platform/pixel_memory.h"
 #include "sketch/photo_size_rule.h"
 #include "sketch/retouch.h"
 #include "sketch/sketch_pipeline.h"
@@ -140,6 +142,11 @@ std::string RunSketchJob(const SketchJob& job) {
     const sketch::PipelineResult retouched =
         sketch::Retouch(&drawing.bitmap, {job.brightness, job.sharpen});
     if (!retouched.ok()) return retouched.message + ": " + StatusMessage(retouched.status);
+
+    // The PNG encoder takes its buffers from the kept picture blocks; the other
+    // encoders take theirs from the heap, so the kept blocks go back to the
+    // system first, or they would stand beside the encoder's memory.
+    if (job.format != pix::kFormatPng) ReleaseFreedPixelMemory();
 
     int error = 0;
     pix::SaveOptions save;

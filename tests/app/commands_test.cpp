@@ -76,7 +76,9 @@ private slots:
         QCOMPARE(TForm1::NameFilters(TForm1::kOpenFilter),
                  QStringList({"bmp files(*.bmp)", "jpeg files(*.jpeg)", "jpg files(*.jpg)",
                               "sgi files(*.sgi)", "Cineon files(*.cin)"}));
+        QVERIFY2(!form.findChild<QFileDialog*>(), "the dialog is made on first use");
         ChooseInLoad(form, "");
+        QCOMPARE(form.findChild<QFileDialog*>("OpenDialog1"), window_test::OpenDialog(form));
         QCOMPARE(window_test::OpenDialog(form)->nameFilters().size(), 5);
     }
 

@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(Pixels(started.PixImage2->HasBitmap()), chosen[1]);
         QCOMPARE(Pixels(started.Pixbackgnd->HasBitmap()), chosen[2]);
         QVERIFY(started.PixImage2->isHidden());
-        // Cancelling the dialog now reloads it, as after a confirmed choice.
+        // The dialog remembers the start photo as a confirmed choice.
         QCOMPARE(ChooseInLoad(started, ""), dir_.filePath("start"));
         QCOMPARE(window_test::OpenDialog(started)->selectedFiles(), QStringList({path}));
     }

@@ -67,9 +67,10 @@ private:
         const std::string path = dir_.filePath(name).toStdString();
         if (!fixtures::WriteFile(path, fixtures::Bmp24(30, 20, Photo))) qFatal("no fixture");
         QTimer::singleShot(0, &form, [&form, path] {
-            form.OpenDialog1->findChild<QLineEdit*>("fileNameEdit")
+            form.OpenDialog1()
+                ->findChild<QLineEdit*>("fileNameEdit")
                 ->setText(QString::fromStdString(path));
-            static_cast<QDialog*>(form.OpenDialog1)->accept();
+            static_cast<QDialog*>(form.OpenDialog1())->accept();
         });
         form.Load1->trigger();
     }

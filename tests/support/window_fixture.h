@@ -27,7 +27,7 @@ namespace window_test {
 
 // The window's open dialog; the one place the tests reach it.
 inline QFileDialog* OpenDialog(TForm1& form) {
-    return form.OpenDialog1;
+    return form.OpenDialog1();
 }
 
 // Runs File > Load through the real dialog: `path` is selected and confirmed,

@@ -17,11 +17,11 @@ namespace pix {
 // libpng may choose from (PNG_FILTER_* bits; 0: libpng's default), and whether
 // a 24-bit picture whose pixels are all grey is written as 8-bit grey, which
 // holds the same pixels in a third of the data.
-// With `libdeflate`, an 8-bit grey or 24-bit picture whose filtered rows take
-// at most kWholeBufferLimit bytes is framed here and its rows compressed in
-// one piece by libdeflate at `level` (its scale, 1 to 12; -1: 6), every row
-// with the one filter that `filters` names; the strategies do not apply.
-// Other pictures, and several filters, go through libpng and zlib.
+// With `libdeflate`, an 8-bit grey or 24-bit picture of any size is framed
+// here and its rows compressed in one piece by libdeflate at `level` (its
+// scale, 1 to 12; -1: 6), every row with the one filter that `filters` names;
+// the strategies do not apply. Other pictures, and several filters, go through
+// libpng and zlib.
 struct PngEncoding {
     int level = 1;
     int strategy = -1;
@@ -33,19 +33,14 @@ struct PngEncoding {
 // The default. Drawings are mostly flat paper with soft strokes: the Sub
 // filter and libdeflate's fastest level give files within a few per cent of
 // libpng's defaults in a fraction of the time. Pencil drawings are grey and
-// written as 8-bit grey. Palette bitmaps and pictures too large for one buffer
-// go through libpng at zlib's fastest level with the Paeth filter (run-length
-// strategy for grey); palette bitmaps are never filtered.
+// written as 8-bit grey. Palette bitmaps go through libpng at zlib's fastest
+// level, never filtered (run-length strategy for grey palettes).
 inline constexpr PngEncoding kFastPng{};
-// The same for pictures too large for libdeflate's single buffer.
+// The same through libpng, with the Paeth filter: for palette bitmaps, and for
+// comparison.
 inline constexpr PngEncoding kFastStreamPng{1, -1, 3, 0x80, true, false};
 // libpng's and zlib's own defaults, for comparison in the benchmarks.
 inline constexpr PngEncoding kLibraryDefaultPng{-1, -1, -1, 0, false, false};
-// The largest filtered picture that libdeflate compresses in one piece: 16 MiB,
-// a 2300 x 2300 colour picture, so that a large picture does not hold twice
-// its size again in buffers.
-inline constexpr size_t kWholeBufferLimit = size_t(16) << 20;
-
 // `bits` 0 is the bitmap's own depth; 1 and 4 need an 8-bit bitmap whose
 // indices are below 2^bits (codecs/reduce_depth.h). -2 for a bitmap without
 // pixels, -27 for a depth it cannot have, -1 when libpng fails.
