@@ -173,14 +173,16 @@ void ShadingPass(const DibRows& photo, const DibRows& view, int32_t width, int32
             }
             // The photo's colour around the drawn level: its channels' offsets
             // from its grey, shrunk together where they would leave 0..255.
-            const int o0 = p[0] - g, o1 = p[1] - g, o2 = p[2] - g;
+            int o0 = p[0] - g, o1 = p[1] - g, o2 = p[2] - g;
             const int up = std::max({o0, o1, o2, 0}), down = std::min({o0, o1, o2, 0});
-            int num = 1, den = 1;
-            if (y + up > 255) num = 255 - y, den = up;
-            if (y + down < 0 && y * den < -down * num) num = y, den = -down;
-            v[0] = static_cast<uint8_t>(y + o0 * num / den);
-            v[1] = static_cast<uint8_t>(y + o1 * num / den);
-            v[2] = static_cast<uint8_t>(y + o2 * num / den);
+            if (y + up > 255 || y + down < 0) {
+                int num = 255 - y, den = up;
+                if (y + down < 0 && (y + up <= 255 || y * den < -down * num)) num = y, den = -down;
+                o0 = o0 * num / den, o1 = o1 * num / den, o2 = o2 * num / den;
+            }
+            v[0] = static_cast<uint8_t>(y + o0);
+            v[1] = static_cast<uint8_t>(y + o1);
+            v[2] = static_cast<uint8_t>(y + o2);
         }
         std::swap(grey[0], grey[1]);
         std::swap(grey[1], grey[2]);
