@@ -75,41 +75,43 @@ std::vector<Picture> GeneratedPictures() {
     std::vector<Picture> out;
     out.push_back({"scene", 1024, 768, bench::ScenePixels(1024, 768)});
     // A lit sphere on a dark, cloth-like background.
-    out.push_back(Generate("studio", 1024, 768, [](double u, double v, int, int, double& r,
-                                                   double& g, double& b) {
-        const double cloth = 30 + 40 * Noise(u * 40, v * 6, 1) + 20 * Noise(u * 200, v * 200, 2);
-        r = cloth * 1.1, g = cloth * 0.9, b = cloth * 0.8;
-        const double dx = (u - 0.5) * 1.33, dy = v - 0.5, d = std::hypot(dx, dy);
-        if (d < 0.3) {
-            const double z = std::sqrt(1 - (d / 0.3) * (d / 0.3));
-            const double lit = std::clamp(0.6 * z - 0.9 * dx - 0.9 * dy + 0.2, 0.0, 1.0);
-            r = 20 + 235 * lit, g = 20 + 225 * lit, b = 25 + 200 * lit;
-        }
-    }));
+    out.push_back(Generate(
+        "studio", 1024, 768, [](double u, double v, int, int, double& r, double& g, double& b) {
+            const double cloth =
+                30 + 40 * Noise(u * 40, v * 6, 1) + 20 * Noise(u * 200, v * 200, 2);
+            r = cloth * 1.1, g = cloth * 0.9, b = cloth * 0.8;
+            const double dx = (u - 0.5) * 1.33, dy = v - 0.5, d = std::hypot(dx, dy);
+            if (d < 0.3) {
+                const double z = std::sqrt(1 - (d / 0.3) * (d / 0.3));
+                const double lit = std::clamp(0.6 * z - 0.9 * dx - 0.9 * dy + 0.2, 0.0, 1.0);
+                r = 20 + 235 * lit, g = 20 + 225 * lit, b = 25 + 200 * lit;
+            }
+        }));
     // Houses of several greys under a bright sky, with dark windows and shade.
-    out.push_back(Generate("street", 1024, 768, [](double u, double v, int, int, double& r,
-                                                   double& g, double& b) {
-        double grey = 245 - 20 * v;
-        const int house = int(u * 7);
-        const double top = 0.25 + 0.2 * Hash(house, 0, 3);
-        if (v > top) {
-            grey = 90 + 140 * Hash(house, 1, 4) + 15 * Noise(u * 80, v * 80, 5);
-            const double wu = std::fmod(u * 28, 1.0), wv = std::fmod(v * 14, 1.0);
-            if (wu > 0.3 && wu < 0.7 && wv > 0.3 && wv < 0.75) grey = 35;
-            if (std::fmod(u * 7, 1.0) > 0.8) grey *= 0.45;
-        }
-        if (v > 0.88) grey = 70 + 30 * Noise(u * 300, v * 20, 6);
-        r = grey, g = grey * 0.98, b = grey * 0.95;
-    }));
+    out.push_back(Generate(
+        "street", 1024, 768, [](double u, double v, int, int, double& r, double& g, double& b) {
+            double grey = 245 - 20 * v;
+            const int house = int(u * 7);
+            const double top = 0.25 + 0.2 * Hash(house, 0, 3);
+            if (v > top) {
+                grey = 90 + 140 * Hash(house, 1, 4) + 15 * Noise(u * 80, v * 80, 5);
+                const double wu = std::fmod(u * 28, 1.0), wv = std::fmod(v * 14, 1.0);
+                if (wu > 0.3 && wu < 0.7 && wv > 0.3 && wv < 0.75) grey = 35;
+                if (std::fmod(u * 7, 1.0) > 0.8) grey *= 0.45;
+            }
+            if (v > 0.88) grey = 70 + 30 * Noise(u * 300, v * 20, 6);
+            r = grey, g = grey * 0.98, b = grey * 0.95;
+        }));
     // Colourful patches: strong hues with gradients and texture.
-    out.push_back(Generate("colour", 1024, 768, [](double u, double v, int, int, double& r,
-                                                   double& g, double& b) {
-        static const double hues[6][3] = {{200, 40, 35},  {230, 180, 30}, {40, 150, 60},
-                                          {40, 80, 190},  {150, 50, 160}, {156, 43, 39}};
-        const int k = (int(u * 3) + 3 * int(v * 2)) % 6;
-        const double shade = 0.55 + 0.45 * std::fmod(u * 3, 1.0) + 0.1 * Noise(u * 90, v * 90, 7);
-        r = hues[k][0] * shade, g = hues[k][1] * shade, b = hues[k][2] * shade;
-    }));
+    out.push_back(Generate(
+        "colour", 1024, 768, [](double u, double v, int, int, double& r, double& g, double& b) {
+            static const double hues[6][3] = {{200, 40, 35}, {230, 180, 30}, {40, 150, 60},
+                                              {40, 80, 190}, {150, 50, 160}, {156, 43, 39}};
+            const int k = (int(u * 3) + 3 * int(v * 2)) % 6;
+            const double shade =
+                0.55 + 0.45 * std::fmod(u * 3, 1.0) + 0.1 * Noise(u * 90, v * 90, 7);
+            r = hues[k][0] * shade, g = hues[k][1] * shade, b = hues[k][2] * shade;
+        }));
     // Flat grey bands from dark to light, 96 rows each, no edges inside a band.
     Picture chart{"chart", 1024, 768, std::vector<uint8_t>(size_t(1024) * 768 * 3)};
     for (size_t i = 0; i < chart.bgr.size(); ++i)
@@ -217,7 +219,8 @@ double PaperWhite(const Picture& p, const std::vector<uint8_t>& drawing) {
             int lo = 255, hi = 0;
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
-                    const int g = Luma(&p.bgr[(size_t(y + dy) * size_t(p.width) + size_t(x + dx)) * 3]);
+                    const int g =
+                        Luma(&p.bgr[(size_t(y + dy) * size_t(p.width) + size_t(x + dx)) * 3]);
                     lo = std::min(lo, g), hi = std::max(hi, g);
                 }
             if (lo < 230 || hi - lo > 8) continue;

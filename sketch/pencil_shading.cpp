@@ -31,7 +31,7 @@ constexpr double kLevelSigma = 2.0;
 
 struct ToneTable {
     std::array<std::vector<uint8_t>, kLevels + 1> level;
-    std::array<uint8_t, 256> lower{};     // the level at or below each tone
+    std::array<uint8_t, 256> lower{};         // the level at or below each tone
     std::array<uint16_t, 256> upperWeight{};  // of the level above, in 1/256
 
     uint32_t At(uint8_t j, size_t texel) const {
@@ -71,7 +71,8 @@ ToneTable MakeToneTable(const PencilTexture& texture) {
         if (k == kLevels) exponent = 0;
         std::vector<float> dark(texture.tone.size());
         for (size_t i = 0; i < dark.size(); ++i)
-            dark[i] = float(1.0 - std::pow(std::max(double(texture.tone[i]), 1.0) / 255.0, exponent));
+            dark[i] =
+                float(1.0 - std::pow(std::max(double(texture.tone[i]), 1.0) / 255.0, exponent));
         // Too light around a texel: its brightness is scaled down; too dark:
         // its darkness is scaled down. Either way nothing leaves 0..1.
         const std::vector<float> local = WrappedLocalMean(dark, kLevelSigma);
@@ -168,7 +169,8 @@ void ShadingPass(const DibRows& photo, const DibRows& view, int32_t width, int32
             if (lift[size_t(g)]) {
                 int lo = 255, hi = 0;
                 for (const auto& row : grey)
-                    for (size_t k = c; k < c + 3; ++k) lo = std::min<int>(lo, row[k]), hi = std::max<int>(hi, row[k]);
+                    for (size_t k = c; k < c + 3; ++k)
+                        lo = std::min<int>(lo, row[k]), hi = std::max<int>(hi, row[k]);
                 if (hi - lo <= kSmoothRange) y += ((255 - y) * lift[size_t(g)] + 8) / 16;
             }
             // The photo's colour around the drawn level: its channels' offsets

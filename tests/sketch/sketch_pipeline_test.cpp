@@ -381,7 +381,8 @@ TEST(DrawSketch, ShadingIsEvenOverFlatBands) {
 TEST(DrawSketch, ShadingLeavesLightSmoothAreasPaperWhite) {
     Bitmap photo(64, 40, 24);
     for (int32_t y = 0; y < 40; ++y)
-        for (int32_t x = 0; x < 64; ++x) photo.set(x, y, x < 32 ? Grey(235 + (x + y) % 3) : Grey(60));
+        for (int32_t x = 0; x < 64; ++x)
+            photo.set(x, y, x < 32 ? Grey(235 + (x + y) % 3) : Grey(60));
     for (const BlendMode mode : {BlendMode::kPencil, BlendMode::kColorPencil}) {
         Bitmap shaded;
         sketch::DrawingLook look;
