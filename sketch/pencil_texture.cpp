@@ -17,6 +17,8 @@ constexpr double kCrossShare = 0.2;
 // Hatching leans this far from the horizontal, with a little scatter per stroke.
 constexpr double kStrokeAngle = 52.0 * std::numbers::pi / 180.0;
 constexpr double kAngleScatter = 9.0 * std::numbers::pi / 180.0;
+// The reach, in pixels, over which the graphite is evened out.
+constexpr double kEvenSigma = 2.0;
 
 // splitmix64: small, fast and the same on every platform, unlike the standard
 // library's distributions.
@@ -84,12 +86,33 @@ void LayHatchGroup(std::vector<float>& paper, Random& random) {
     }
 }
 
+// Evens out the graphite: each texel's darkness divided by the mean darkness
+// around it and scaled back to the tile's mean, so that no patch of the tile
+// is darker than another and only the hatching's density carries tone.
+// Darkness is capped below full black, so a second round settles what the cap
+// left uneven.
+void EvenOut(std::vector<float>& paper) {
+    constexpr double kSigma = kEvenSigma;
+    for (int round = 0; round < 2; ++round) {
+        std::vector<float> dark(paper.size());
+        double mean = 0;
+        for (size_t i = 0; i < paper.size(); ++i) mean += dark[i] = 1.0f - paper[i];
+        mean /= double(paper.size());
+        const std::vector<float> local = WrappedLocalMean(dark, kSigma);
+        for (size_t i = 0; i < paper.size(); ++i) {
+            const double d = dark[i] * mean / std::max(double(local[i]), 1e-3);
+            paper[i] = static_cast<float>(1.0 - std::min(d, 0.96));
+        }
+    }
+}
+
 }  // namespace
 
 PencilTexture MakePencilTexture() {
     Random random(kSeed);
     std::vector<float> paper(size_t{kSide} * kSide, 1.0f);
     for (int g = 0; g < kGroups; ++g) LayHatchGroup(paper, random);
+    EvenOut(paper);
     // Paper grain: fine noise, a little stronger across the strokes' direction
     // so that it reads as the tooth of the paper catching graphite.
     PencilTexture texture{};
@@ -99,6 +122,31 @@ PencilTexture MakePencilTexture() {
         texture.tone[i] = static_cast<uint8_t>(std::clamp(std::lround(v), 1l, 255l));
     }
     return texture;
+}
+
+std::vector<float> WrappedLocalMean(const std::vector<float>& v, double sigma) {
+    const int radius = static_cast<int>(std::ceil(3 * sigma));
+    std::vector<float> weights(static_cast<size_t>(2 * radius + 1));
+    float total = 0;
+    for (int i = -radius; i <= radius; ++i)
+        total += weights[size_t(i + radius)] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
+    for (float& w : weights) w /= total;
+    std::vector<float> rows(v.size()), out(v.size());
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            float sum = 0;
+            for (int i = -radius; i <= radius; ++i)
+                sum += weights[size_t(i + radius)] * v[size_t(y) * kSide + size_t(Wrap(x + i))];
+            rows[size_t(y) * kSide + size_t(x)] = sum;
+        }
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            float sum = 0;
+            for (int i = -radius; i <= radius; ++i)
+                sum += weights[size_t(i + radius)] * rows[size_t(Wrap(y + i)) * kSide + size_t(x)];
+            out[size_t(y) * kSide + size_t(x)] = sum;
+        }
+    return out;
 }
 
 const PencilTexture& SharedPencilTexture() {

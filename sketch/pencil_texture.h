@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace sketch {
 
@@ -28,5 +29,10 @@ const PencilTexture& SharedPencilTexture();
 
 // Generates the tile; the same every time.
 PencilTexture MakePencilTexture();
+
+// The mean around each texel of a kPencilTextureSide square of values (rows),
+// weighted by a Gaussian of `sigma` pixels, wrapping at the edges as the tile
+// does.
+std::vector<float> WrappedLocalMean(const std::vector<float>& v, double sigma);
 
 }  // namespace sketch

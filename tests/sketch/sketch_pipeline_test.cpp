@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "imaging/engine/color_ops.h"
@@ -346,6 +347,77 @@ TEST(DrawSketch, ShadingTintsAColorPencilDrawingWithoutChangingItsHue) {
             EXPECT_LE(p.b, p.g);
             EXPECT_LE(p.g, p.r);
         }
+}
+
+// Flat grey bands, 64 rows each, shaded: inside each band (its first and last
+// row of blocks hold the line between bands) the 16 x 16 block means differ by
+// at most 5 levels, so the texture lays no blotches over flat areas.
+TEST(DrawSketch, ShadingIsEvenOverFlatBands) {
+    constexpr int kBands[] = {50, 100, 150, 200};
+    Bitmap photo(256, 256, 24), shaded;
+    for (int32_t y = 0; y < 256; ++y)
+        for (int32_t x = 0; x < 256; ++x) photo.set(x, y, Grey(kBands[y / 64]));
+    sketch::DrawingLook look;
+    look.shading = true;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kPencil, look, shaded.get()).ok());
+    for (int band = 0; band < 4; ++band) {
+        SCOPED_TRACE("grey " + std::to_string(kBands[band]));
+        double lo = 255, hi = 0;
+        for (int32_t by = band * 64 + 16; by < band * 64 + 48; by += 16)
+            for (int32_t bx = 0; bx < 256; bx += 16) {
+                long sum = 0;
+                for (int32_t y = by; y < by + 16; ++y)
+                    for (int32_t x = bx; x < bx + 16; ++x) sum += shaded.at(x, y).g;
+                lo = std::min(lo, sum / 256.0), hi = std::max(hi, sum / 256.0);
+            }
+        EXPECT_LE(hi - lo, 5.0);
+        // Shaded: darker than the plain drawing's 0.2 grey + 0.8 white.
+        EXPECT_LT(hi, (kBands[band] + 4 * 255) / 5.0 - 10);
+    }
+}
+
+// A smooth light area (grey 235 with a faint ripple) is white paper with
+// shading, in both modes, while the plain drawing keeps some of its grey.
+TEST(DrawSketch, ShadingLeavesLightSmoothAreasPaperWhite) {
+    Bitmap photo(64, 40, 24);
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            photo.set(x, y, x < 32 ? Grey(235 + (x + y) % 3) : Grey(60));
+    for (const BlendMode mode : {BlendMode::kPencil, BlendMode::kColorPencil}) {
+        Bitmap shaded;
+        sketch::DrawingLook look;
+        look.shading = true;
+        ASSERT_TRUE(DrawSketch(photo.ref(), mode, look, shaded.get()).ok());
+        for (int32_t y = 0; y < 40; ++y)
+            for (int32_t x = 0; x < 30; ++x) {
+                const Bgr p = shaded.at(x, y);
+                ASSERT_TRUE(p.b == 255 && p.g == 255 && p.r == 255)
+                    << int(mode) << " " << x << "," << y << ": " << int(p.r) << " " << int(p.g)
+                    << " " << int(p.b);
+            }
+    }
+}
+
+// With colour pencil a red patch stays red under the shading: its chroma is
+// the photo's own, not dulled towards grey.
+TEST(DrawSketch, ShadingKeepsThePhotosColour) {
+    Bitmap photo(64, 40, 24), shaded;
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 64; ++x) photo.set(x, y, x < 32 ? Grey(128) : Bgr{39, 43, 156});
+    sketch::DrawingLook look;
+    look.shading = true;
+    ASSERT_TRUE(DrawSketch(photo.ref(), BlendMode::kColorPencil, look, shaded.get()).ok());
+    // The photo's chroma (red less the smaller of green and blue) is 117:
+    // every pixel keeps at least half of it and the patch nearly all.
+    long chroma = 0, pixels = 0;
+    for (int32_t y = 0; y < 38; ++y)
+        for (int32_t x = 34; x < 62; ++x) {
+            const Bgr p = shaded.at(x, y);
+            EXPECT_GE(p.r - std::max(p.g, p.b), 59) << x << "," << y;
+            EXPECT_GT(p.g, p.b);
+            chroma += p.r - std::min(p.g, p.b), ++pixels;
+        }
+    EXPECT_GE(chroma, 110 * pixels);
 }
 
 }  // namespace
