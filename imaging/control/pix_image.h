@@ -14,7 +14,7 @@
 #include "imaging/control/layout/image_layout.h"
 #include "imaging/control/pix_image_error.h"
 #include "imaging/engine/bitmap_list.h"
-#include "imaging/engine/codecs/save_options.h"
+#include "imaging/engine/file_save.h"
 #include "imaging/engine/format_options.h"
 #include "imaging/engine/load_options.h"
 #include "imaging/engine/pix_bitmap.h"

@@ -83,9 +83,9 @@ private slots:
         QCOMPARE(TiffCompressionTag(chosen), 8);
 
         const QString plain = dir_.filePath("plain.tif");
-        QCOMPARE(form.PixImage2->Save(QFile::encodeName(plain).toStdString(), pix::kFormatTiff, 0,
-                                      2, 0),
-                 1);
+        QCOMPARE(
+            form.PixImage2->Save(QFile::encodeName(plain).toStdString(), pix::kFormatTiff, 0, 2, 0),
+            1);
         QCOMPARE(TiffCompressionTag(plain), 5);
 
         // The next Save As still offers the compression chosen last.

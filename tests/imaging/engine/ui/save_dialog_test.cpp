@@ -81,9 +81,7 @@ private slots:
         isolated_settings::Use(settings_);
         QCOMPARE(P_DlgInit(1), pix::kSuccess);
     }
-    void cleanup() {
-        save_driver::Stop();
-    }
+    void cleanup() { save_driver::Stop(); }
 
     void refusedRecordsOpenNoDialog() {
         QTemporaryDir dir;
