@@ -15,6 +15,7 @@
 #include "app/update/memo_rows.h"
 #include "app/update/update_check.h"
 #include "app/window_placement.h"
+#include "imaging/engine/ui/save_dialog_records.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
@@ -274,9 +275,12 @@ void TForm1::Save1Click() {
     if (result != 100) return;
 
     TPixDlgFile& d = *PixDlgFile1;
+    // The compression chosen in the dialog is this save's alone.
+    const int32_t compression = DlgSaveCompression(d.AuxValue1());
     if (d.WithStamp()) {
         if (PixImage2->SaveWithStamp(d.FileName(), d.FileFormat(), d.BitsPerPixel(), d.QFactor(),
-                                     d.StampWidth(), d.StampHeight(), d.StampBits()) == 1)
+                                     d.StampWidth(), d.StampHeight(), d.StampBits(),
+                                     compression) == 1)
             MarkDrawingSaved();
         return;
     }
@@ -313,8 +317,8 @@ void TForm1::Save1Click() {
     PixImage2->SetJBIG2ParamM(d.JBIG2ParamM());
     PixImage2->SetJBIG2ParamN(d.JBIG2ParamN());
     // The close question no longer asks about a drawing that is now on disk.
-    if (PixImage2->Save(d.FileName(), d.FileFormat(), d.BitsPerPixel(), d.QFactor(),
-                        d.PageMode()) == 1)
+    if (PixImage2->Save(d.FileName(), d.FileFormat(), d.BitsPerPixel(), d.QFactor(), d.PageMode(),
+                        compression) == 1)
         MarkDrawingSaved();
 }
 void TForm1::Button5Click() {

@@ -14,6 +14,7 @@
 #include "imaging/control/layout/image_layout.h"
 #include "imaging/control/pix_image_error.h"
 #include "imaging/engine/bitmap_list.h"
+#include "imaging/engine/file_save.h"
 #include "imaging/engine/format_options.h"
 #include "imaging/engine/load_options.h"
 #include "imaging/engine/pix_bitmap.h"
@@ -88,11 +89,14 @@ public:
     // the save page (the first). Format code 2 writes every page of the list,
     // any other code the current bitmap. Raise "Save: Image not allocated."
     // without an image and, with EnableMethodErrors, the engine's failures.
+    // `compression` is a kCompression* code for this save alone; the default
+    // keeps the engine's default options, the format's usual compression.
     int32_t Save(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
-                 int32_t qualityFactor, int32_t modify);
+                 int32_t qualityFactor, int32_t modify,
+                 int32_t compression = pix::kCompressionDefault);
     int32_t SaveWithStamp(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
                           int32_t qualityFactor, int32_t stampWidth, int32_t stampHeight,
-                          int32_t stampBits);
+                          int32_t stampBits, int32_t compression = pix::kCompressionDefault);
     // The value the descriptor's use-lookup-table bit takes while saving. A
     // save puts the bit back as it found it, and UseLUT with it.
     bool UseLUT() const { return useLUT_; }
@@ -205,7 +209,7 @@ private:
     // Save steps.
     void ApplyUseLUT();
     void PrepareSaveOptions(PixSaveFileOptions* options, int32_t modify, int32_t bitsPerPixel,
-                            bool withListData);
+                            bool withListData, int32_t compression);
     int32_t ProgressSave(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
                          int32_t qualityFactor, uint32_t saveFlags,
                          const PixSaveFileOptions& options);

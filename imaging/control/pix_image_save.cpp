@@ -20,6 +20,13 @@ constexpr int32_t kFormatWholeList = 2;
 constexpr uint32_t kSaveClearedBits = 0x1 | 0x8000 | 0x40 | 0x400000 | 0x4000 | 0x1000000;
 constexpr uint32_t kSaveListBits = kSaveUseBackground | kSaveUsePalette | kSaveUseLoop;
 
+// A compression asked of one save goes into that save's record only.
+void UseCompression(PixSaveFileOptions* o, int32_t compression) {
+    if (compression == pix::kCompressionDefault) return;
+    o->Compression = compression;
+    o->Progressive = compression == pix::kCompressionProgressiveJpeg ? -1 : 0;
+}
+
 bool FileExists(const std::string& fileName) {
     return !fileName.empty() && QFile::exists(QFile::decodeName(fileName.c_str()));
 }
@@ -89,9 +96,10 @@ void TPixImage::ApplyUseLUT() {
 }
 
 void TPixImage::PrepareSaveOptions(PixSaveFileOptions* o, int32_t modify, int32_t bitsPerPixel,
-                                   bool withListData) {
+                                   bool withListData, int32_t compression) {
     if (modify == -1) modify = 1;
     P_GetDefaultSaveFileOption(o, sizeof *o);
+    UseCompression(o, compression);
     // They stay installed after the save.
     P_SetJ2KOptions(&j2kSave_, sizeof j2kSave_);
     P_SetPDFSaveOptions(&pdfSave_, sizeof pdfSave_);
@@ -157,7 +165,7 @@ int32_t TPixImage::ProgressSave(const std::string& fileName, int32_t format, int
 }
 
 int32_t TPixImage::Save(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
-                        int32_t qualityFactor, int32_t modify) {
+                        int32_t qualityFactor, int32_t modify, int32_t compression) {
     CheckNotBusy();
     if (!imageAllocated_) {
         lastStatus_ = pix::kInvalidBitmap;
@@ -179,11 +187,11 @@ int32_t TPixImage::Save(const std::string& fileName, int32_t format, int32_t bit
 
         PixSaveFileOptions options{};
         if (format == kFormatWholeList) {
-            PrepareSaveOptions(&options, modify, bitsPerPixel, true);
+            PrepareSaveOptions(&options, modify, bitsPerPixel, true, compression);
             result = P_SaveBitmapList(fileName.c_str(), list_, format, bitsPerPixel, qualityFactor,
                                       &options);
         } else {
-            PrepareSaveOptions(&options, modify, bitsPerPixel, false);
+            PrepareSaveOptions(&options, modify, bitsPerPixel, false, compression);
             result = enableProgressEvent_
                          ? ProgressSave(fileName, format, bitsPerPixel, qualityFactor, 0, options)
                          : P_SaveBitmap(fileName.c_str(), &bitmap_, format, bitsPerPixel,
@@ -199,7 +207,7 @@ int32_t TPixImage::Save(const std::string& fileName, int32_t format, int32_t bit
 
 int32_t TPixImage::SaveWithStamp(const std::string& fileName, int32_t format, int32_t bitsPerPixel,
                                  int32_t qualityFactor, int32_t stampWidth, int32_t stampHeight,
-                                 int32_t stampBits) {
+                                 int32_t stampBits, int32_t compression) {
     CheckNotBusy();
     if (!imageAllocated_) {
         lastStatus_ = pix::kInvalidBitmap;
@@ -213,6 +221,7 @@ int32_t TPixImage::SaveWithStamp(const std::string& fileName, int32_t format, in
 
         PixSaveFileOptions options{};
         P_GetDefaultSaveFileOption(&options, sizeof options);
+        UseCompression(&options, compression);
         options.Flags = kSaveWithStamp;
         options.PageNumber = kSaveNewFile;
         options.StampWidth = stampWidth;

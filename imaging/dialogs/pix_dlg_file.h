@@ -91,6 +91,8 @@ public:
     void SetPageMode(int32_t v) { pageMode_ = v; }
     bool AuxSwitch() const { return auxSwitch_; }
     void SetAuxSwitch(bool v) { auxSwitch_ = v; }
+    // The engine's save dialog keeps the compression here, plus one
+    // (DlgSaveCompression); the component only carries it.
     int32_t AuxValue1() const { return auxValue1_; }
     void SetAuxValue1(int32_t v) { auxValue1_ = v; }
     bool WithStamp() const { return withStamp_; }

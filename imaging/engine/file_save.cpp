@@ -95,12 +95,8 @@ int32_t Encode(std::span<PreparedPage* const> pages, const PixBitmap* stamp, int
             return EncodeJpeg(b, JpegQuality(o.qualityFactor),
                               compression == kCompressionProgressiveJpeg, bytes, stamp);
         case kFormatJp2:
-        case kFormatJ2k: {
-            // The wavelet levels come from the JPEG 2000 record the caller installed.
-            PixJ2KOptions j2k;
-            P_GetJ2KOptions(&j2k, sizeof j2k);
-            return EncodeJp2(b, {format == kFormatJ2k, o.qualityFactor, j2k.Levels}, bytes);
-        }
+        case kFormatJ2k:
+            return EncodeJp2(b, {format == kFormatJ2k, o.qualityFactor, o.jpeg2000Levels}, bytes);
         case kFormatSgi:
             return EncodeSgi(b, compression == kCompressionRle, bytes);
         case kFormatTiff: {
@@ -231,6 +227,9 @@ int32_t SaveBitmapFile(const PixBitmap& bitmap, const std::string& path, int32_t
 }  // namespace pix
 
 namespace {
+// The engine calls take the JPEG 2000 levels from the record installed with
+// P_SetJ2KOptions (the image control installs its own before every save);
+// the pix:: saves take them from their SaveOptions only.
 int32_t OptionsOf(const PixSaveFileOptions* record, int32_t bitsPerPixel, int32_t qualityFactor,
                   pix::SaveOptions* out) {
     PixSaveFileOptions defaults;
@@ -238,7 +237,11 @@ int32_t OptionsOf(const PixSaveFileOptions* record, int32_t bitsPerPixel, int32_
         P_GetDefaultSaveFileOption(&defaults, sizeof(defaults));
         record = &defaults;
     }
-    return pix::SaveOptionsFromRecord(*record, bitsPerPixel, qualityFactor, out);
+    const int32_t s = pix::SaveOptionsFromRecord(*record, bitsPerPixel, qualityFactor, out);
+    if (s != pix::kSuccess) return s;
+    PixJ2KOptions j2k;
+    if (P_GetJ2KOptions(&j2k, sizeof j2k) == pix::kSuccess) out->jpeg2000Levels = j2k.Levels;
+    return pix::kSuccess;
 }
 }  // namespace
 

@@ -29,7 +29,9 @@
 // carries it as its EXIF thumbnail, TIFF as a second, reduced-resolution
 // sub-file; other formats give -16) and the page placement (PageNumber with
 // kSaveInsertPage / kSaveReplacePage; only TIFF has pages, other formats give
-// -16 for anything but a new file).
+// -16 for anything but a new file). The JPEG 2000 levels of these calls are
+// those of the record installed with P_SetJ2KOptions; the pix:: saves below
+// take them from their SaveOptions.
 //
 // bitsPerPixel 0 keeps the bitmap's depth. A lower depth is reached by
 // reduction (codecs/reduce_depth.h): grey pictures by grey levels, colour

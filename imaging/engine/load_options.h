@@ -141,8 +141,7 @@ static_assert(offsetof(PixSaveFileOptions, Compression) == 1076);
 
 // The engine's default save options: size 1650, flags kSaveDefaultBit, page
 // kSaveNewFile, the format's usual compression (-1), everything else 0, unless
-// P_SetDefaultSaveFileOption changed them on the calling thread. The save
-// dialog keeps the compression the user chose there, so that the next save
-// built from the defaults uses it. -789 for another size, -13 for null.
+// P_SetDefaultSaveFileOption changed them on the calling thread. -789 for
+// another size, -13 for null.
 int32_t P_GetDefaultSaveFileOption(PixSaveFileOptions* options, uint32_t structSize);
 int32_t P_SetDefaultSaveFileOption(const PixSaveFileOptions* options, uint32_t structSize);

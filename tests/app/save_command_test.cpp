@@ -15,7 +15,6 @@
 #include "app/main_window.h"
 #include "imaging/dialogs/dlg_engine.h"
 #include "imaging/engine/codecs/file_format.h"
-#include "imaging/engine/load_options.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_url.h"
 #include "tests/imaging/engine/codecs/image_fixtures.h"
@@ -85,13 +84,6 @@ private slots:
         });
     }
     void cleanup() {
-        // The dialog leaves the compression it offered as the engine's
-        // default; each test starts from the usual one.
-        PixSaveFileOptions defaults{};
-        P_GetDefaultSaveFileOption(&defaults, sizeof defaults);
-        defaults.Compression = -1;
-        defaults.Progressive = 0;
-        P_SetDefaultSaveFileOption(&defaults, sizeof defaults);
         SetUrlOpener(nullptr);
         SetBoxRecorder(nullptr);
         SetDlgEngine(nullptr);

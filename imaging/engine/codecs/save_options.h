@@ -41,6 +41,9 @@ struct SaveOptions {
     int32_t stampWidth = 0;
     int32_t stampHeight = 0;
     int32_t stampBits = 0;
+    // JPEG 2000 only: the wavelet decomposition levels (0 to 32), fewer when
+    // the picture is too small to halve that often.
+    int32_t jpeg2000Levels = 5;
     PagePlacement placement = PagePlacement::kNewFile;
     int32_t page = 0;  // kInsert, kReplace: the page (0 = first) of the existing file
     // False: a file already at the path is left alone and the save fails with

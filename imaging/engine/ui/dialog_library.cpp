@@ -9,8 +9,6 @@
 #include <new>
 #include <optional>
 
-#include "imaging/engine/codecs/save_options.h"
-#include "imaging/engine/load_options.h"
 #include "imaging/engine/retouch_ops.h"
 #include "imaging/engine/status_codes.h"
 #include "imaging/engine/ui/adjust_dialog.h"
@@ -69,14 +67,7 @@ void WriteChoices(const SaveDialog& dialog, OPENFILENAMEA* ofn, PixDlgSaveParams
     params->StampWidth = dialog.StampWidth();
     params->StampHeight = dialog.StampHeight();
     params->StampBits = dialog.StampBits();
-
-    // The compression has no field of its own in the record: it becomes the
-    // engine's default for the saves that follow.
-    PixSaveFileOptions defaults{};
-    P_GetDefaultSaveFileOption(&defaults, sizeof defaults);
-    defaults.Compression = dialog.Compression();
-    defaults.Progressive = dialog.Compression() == pix::kCompressionProgressiveJpeg ? -1 : 0;
-    P_SetDefaultSaveFileOption(&defaults, sizeof defaults);
+    params->AuxValue1 = DlgSaveAuxValue1(dialog.Compression());
 }
 
 int32_t RunSaveDialog(QWidget* parent, OPENFILENAMEA* ofn, PixDlgSaveParams* params) {

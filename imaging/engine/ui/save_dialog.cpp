@@ -21,7 +21,6 @@
 
 #include "imaging/engine/codecs/format_table.h"
 #include "imaging/engine/codecs/save_options.h"
-#include "imaging/engine/load_options.h"
 #include "imaging/engine/status_codes.h"
 
 namespace {
@@ -198,10 +197,8 @@ SaveDialog::SaveDialog(QWidget* parent, const OPENFILENAMEA& ofn, const PixDlgSa
         tree->header()->setStretchLastSection(true);
     }
     setDirectory(StartFolder(ofn));
-    // The compression chosen last time, if the format has it.
-    PixSaveFileOptions defaults{};
-    if (P_GetDefaultSaveFileOption(&defaults, sizeof defaults) == pix::kSuccess)
-        initialCompression_ = defaults.Compression;
+    // The record's compression (the one chosen last time), if the format has it.
+    initialCompression_ = DlgSaveCompression(params.AuxValue1);
     if (ofn.nMaxFile > 0) maxPath_ = std::min<size_t>(maxPath_, ofn.nMaxFile - 1);
 
     QStringList filters;
@@ -374,7 +371,7 @@ void SaveDialog::UpdateCompressions() {
     const SaveDialogFormat& f = Format();
     const int32_t bits = bits_->currentData().toInt();
     // The compression chosen before at another depth, else the one of the
-    // last save (for the first format shown), else the usual one.
+    // record (for the first format shown), else the usual one.
     const int32_t previous = compression_->currentData().isValid()
                                  ? compression_->currentData().toInt()
                                  : initialCompression_;

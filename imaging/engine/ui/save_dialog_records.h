@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/engine/codecs/save_options.h"
 #include "imaging/engine/format_options.h"
 #include "imaging/engine/pix_bitmap.h"
 #include "imaging/engine/ui/dialog_records.h"
@@ -69,6 +70,16 @@ constexpr int32_t kPageModeAppend = 1;
 constexpr int32_t kPageModeReplacePage = 2;
 constexpr int32_t kPageModeInsertPage = 3;
 
+// AuxValue1 of the save-dialog record carries the compression, in and out:
+// a kCompression* code (codecs/save_options.h) plus one, so that 0 means the
+// format's usual compression.
+constexpr int32_t DlgSaveCompression(int32_t auxValue1) {
+    return auxValue1 > 0 ? auxValue1 - 1 : pix::kCompressionDefault;
+}
+constexpr int32_t DlgSaveAuxValue1(int32_t compression) {
+    return compression >= 0 ? compression + 1 : 0;
+}
+
 // The save-dialog record: the fields in their order, with native pointers.
 // StructSize must hold sizeof(PixDlgSaveParams). Booleans are -1 or 0 going in
 // and true whenever not 0 coming back.
@@ -81,7 +92,7 @@ struct PixDlgSaveParams {
     int32_t QFactor;                     // 2 (best) to 255
     int32_t PageModePlusOne;             // multi-page mode + 1
     int32_t AuxSwitch;                   // Boolean, passed through
-    int32_t AuxValue1;                   // passed through
+    int32_t AuxValue1;                   // compression + 1 (DlgSaveCompression)
     int32_t WithStamp;                   // Boolean: save with an embedded stamp
     int32_t StampBits;                   // 0: the picture's depth
     int32_t StampWidth;

@@ -1,7 +1,8 @@
 // The JPEG 2000 writer as a save drives it: the quality factor chooses the
-// reversible or the irreversible wavelet and the file's size, the installed
-// JPEG 2000 record its decomposition levels; damaged copies of what it writes
-// are refused without a crash.
+// reversible or the irreversible wavelet and the file's size, the options
+// (or, for the engine's save call, the installed JPEG 2000 record) its
+// decomposition levels; damaged copies of what it writes are refused without
+// a crash.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -41,10 +42,12 @@ Bytes ReadAll(const std::string& path) {
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-Bytes Save(const PixBitmap& b, int32_t format, int32_t qualityFactor, int32_t* status = nullptr) {
+Bytes Save(const PixBitmap& b, int32_t format, int32_t qualityFactor, int32_t* status = nullptr,
+           int32_t levels = pix::SaveOptions{}.jpeg2000Levels) {
     const std::string path = WriteTemp("j2k-save.out", {});
     pix::SaveOptions o;
     o.qualityFactor = qualityFactor;
+    o.jpeg2000Levels = levels;
     const int32_t s = pix::SaveBitmapFile(b, path, format, o);
     if (status) *status = s;
     return s == pix::kSuccess ? ReadAll(path) : Bytes{};
@@ -94,19 +97,21 @@ TEST(SaveJpeg2000, TheRecordChoosesTheLevelsThatThePictureAllows) {
     PixBitmap big = Picture(), flat = Picture(300, 6);
     EXPECT_EQ(CodingStyleOf(Save(big, pix::kFormatJ2k, 2)).levels, 5) << "the record's default";
     EXPECT_EQ(CodingStyleOf(Save(flat, pix::kFormatJ2k, 2)).levels, 2) << "6 rows halve twice";
-    {
-        WithLevels three(3);
-        EXPECT_EQ(CodingStyleOf(Save(big, pix::kFormatJp2, 50)).levels, 3);
-    }
-    {
-        WithLevels none(0);
-        EXPECT_EQ(CodingStyleOf(Save(big, pix::kFormatJp2, 2)).levels, 0);
-    }
+    EXPECT_EQ(CodingStyleOf(Save(big, pix::kFormatJp2, 50, nullptr, 3)).levels, 3);
+    EXPECT_EQ(CodingStyleOf(Save(big, pix::kFormatJp2, 2, nullptr, 0)).levels, 0);
     for (const int32_t levels : {-1, 33}) {
-        WithLevels bad(levels);
         int32_t status = 0;
-        Save(big, pix::kFormatJp2, 2, &status);
+        Save(big, pix::kFormatJp2, 2, &status, levels);
         EXPECT_EQ(status, -538) << levels;  // "... decomposition level was too high."
+    }
+    {
+        // The engine's save call takes the installed record's levels; the
+        // saves with their own options never see it.
+        WithLevels three(3);
+        const std::string path = WriteTemp("j2k-installed.out", {});
+        ASSERT_EQ(P_SaveBitmap(path.c_str(), &big, pix::kFormatJp2, 0, 2, nullptr), pix::kSuccess);
+        EXPECT_EQ(CodingStyleOf(ReadAll(path)).levels, 3);
+        EXPECT_EQ(CodingStyleOf(Save(big, pix::kFormatJp2, 2)).levels, 5);
     }
     P_FreeBitmap(&big);
     P_FreeBitmap(&flat);

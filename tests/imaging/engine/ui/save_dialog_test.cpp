@@ -69,14 +69,6 @@ bool Shown(QDialog* d, const char* name) {
     return w && w->isVisibleTo(d);
 }
 
-void SetDefaultCompression(int32_t compression) {
-    PixSaveFileOptions o{};
-    P_GetDefaultSaveFileOption(&o, sizeof o);
-    o.Compression = compression;
-    o.Progressive = 0;
-    P_SetDefaultSaveFileOption(&o, sizeof o);
-}
-
 }  // namespace
 
 class SaveDialogTest : public QObject {
@@ -89,10 +81,7 @@ private slots:
         isolated_settings::Use(settings_);
         QCOMPARE(P_DlgInit(1), pix::kSuccess);
     }
-    void cleanup() {
-        save_driver::Stop();
-        SetDefaultCompression(pix::kCompressionDefault);
-    }
+    void cleanup() { save_driver::Stop(); }
 
     void refusedRecordsOpenNoDialog() {
         QTemporaryDir dir;
@@ -297,10 +286,34 @@ private slots:
         QCOMPARE(r.params.StampWidth, 64);
         QCOMPARE(r.params.StampHeight, 48);
         QCOMPARE(r.params.StampBits, 8);
-        // The compression becomes the default of the saves that follow.
+        // The compression comes back in the record, plus one; the engine's
+        // defaults stay as they were.
+        QCOMPARE(r.params.AuxValue1, pix::kCompressionDeflate + 1);
         PixSaveFileOptions defaults{};
         P_GetDefaultSaveFileOption(&defaults, sizeof defaults);
-        QCOMPARE(defaults.Compression, pix::kCompressionDeflate);
+        QCOMPARE(defaults.Compression, pix::kCompressionDefault);
+    }
+
+    // The dialog starts from the compression the record carries, plus one;
+    // 0 starts from the format's usual one.
+    void startsFromTheRecordsCompression() {
+        const struct {
+            int32_t auxValue1;
+            QString shown;
+        } cases[] = {{pix::kCompressionDeflate + 1, "Deflate"}, {0, "LZW"}};
+        for (const auto& c : cases) {
+            QTemporaryDir dir;
+            Records r(dir.path());
+            r.params.FileFormat = pix::kFormatTiff;
+            r.params.AuxValue1 = c.auxValue1;
+            QString shown;
+            save_driver::Drive([&](QDialog* d) {
+                shown = d->findChild<QComboBox*>("compression")->currentText();
+                d->reject();
+            });
+            QCOMPARE(r.Run(), kDlgCancel);
+            QCOMPARE(shown, c.shown);
+        }
     }
 
     // Without the stamp and page flags those options stay hidden, and a format
@@ -352,9 +365,7 @@ private slots:
         QCOMPARE(compressions, QStringList({"RLE", "None"}));
         QCOMPARE(r.params.FileFormat, pix::kFormatBmp);
         QCOMPARE(r.params.BitsPerPixel, 8);
-        PixSaveFileOptions defaults{};
-        P_GetDefaultSaveFileOption(&defaults, sizeof defaults);
-        QCOMPARE(defaults.Compression, pix::kCompressionRle);
+        QCOMPARE(r.params.AuxValue1, pix::kCompressionRle + 1);
     }
 
     // With a help callback the dialog has a Help button that calls it.
