@@ -37,8 +37,10 @@ endif()
 # objects (__FILE__, debug information), and every timestamp that reaches a
 # file (the icons embedded in the program, the package's files) is the last
 # commit's time unless SOURCE_DATE_EPOCH says otherwise.
-add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
-                    -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+# The build tree's map comes last, so that it wins where the build tree lies
+# inside the source tree.
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+                    -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(strakel_epoch "$ENV{SOURCE_DATE_EPOCH}")
 else()
@@ -61,7 +63,7 @@ endif()
 if(NOT strakel_epoch MATCHES "^[0-9]+$")
   message(FATAL_ERROR "SOURCE_DATE_EPOCH must be seconds since 1970, not '${strakel_epoch}'")
 endif()
-set(STRAKEL_SOURCE_DATE_EPOCH ${strakel_epoch})
+set(STRAKEL_SOURCE_DATE_EPOCH ${strakel_epoch} CACHE INTERNAL "Timestamp of this build's files")
 
 # cpack reads this when it packs: the package's timestamps are the same epoch,
 # unless cpack itself runs with SOURCE_DATE_EPOCH set.
