@@ -53,6 +53,14 @@ else()
                     ERROR_QUIET RESULT_VARIABLE strakel_git_result)
     if(NOT strakel_git_result EQUAL 0)
       set(strakel_epoch "")
+    else()
+      # A new commit or checkout configures again, for the new commit's time.
+      execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --path-format=absolute --git-path logs/HEAD
+                      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                      OUTPUT_VARIABLE strakel_head_log OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+      if(strakel_head_log AND EXISTS "${strakel_head_log}")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${strakel_head_log})
+      endif()
     endif()
   endif()
   if(strakel_epoch STREQUAL "")
