@@ -72,6 +72,10 @@ if(NOT strakel_epoch MATCHES "^[0-9]+$")
   message(FATAL_ERROR "SOURCE_DATE_EPOCH must be seconds since 1970, not '${strakel_epoch}'")
 endif()
 set(STRAKEL_SOURCE_DATE_EPOCH ${strakel_epoch} CACHE INTERNAL "Timestamp of this build's files")
+# Steps that write the epoch into a file depend on this one, which changes only
+# with the epoch.
+set(STRAKEL_SOURCE_DATE_EPOCH_FILE ${PROJECT_BINARY_DIR}/source_date_epoch.txt)
+file(CONFIGURE OUTPUT ${STRAKEL_SOURCE_DATE_EPOCH_FILE} CONTENT "${STRAKEL_SOURCE_DATE_EPOCH}\n")
 
 # cpack reads this when it packs: the package's timestamps are the same epoch,
 # unless cpack itself runs with SOURCE_DATE_EPOCH set.
