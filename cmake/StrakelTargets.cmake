@@ -1,7 +1,12 @@
 # Helpers that give every target of ours the same warnings, sanitizers and test
 # registration.
 
-set(STRAKEL_WARNINGS -Wall -Wextra -Werror)
+# Warnings are errors only with STRAKEL_WERROR, so that a newer compiler's new
+# warning never stops a user's build.
+set(STRAKEL_WARNINGS -Wall -Wextra)
+if(STRAKEL_WERROR)
+  list(APPEND STRAKEL_WARNINGS -Werror)
+endif()
 # GCC 12's optimiser reports impossible overlaps inside the standard library's
 # string concatenation (a known false positive); the warning is of no use there.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)

@@ -99,3 +99,24 @@ if command -v lintian >/dev/null; then
 else
     echo "deb-check: lintian is not installed; its check is skipped"
 fi
+
+# Hardening and reproducibility, for the optimised builds that ship: the
+# sanitizer and Debug builds go without the hardening flags, and are not
+# built twice.
+cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+type=$(cache CMAKE_BUILD_TYPE)
+if [[ ! $type =~ ^(Release|RelWithDebInfo|MinSizeRel)$ ]] || [ -n "$(cache STRAKEL_SANITIZE)" ] ||
+    [ "$(cache STRAKEL_HARDENING)" = OFF ]; then
+    echo "deb-check: hardening and reproducibility not checked in this ${type:-untyped} build"
+    exit 0
+fi
+for f in usr/bin/Strakel usr/bin/strakel-sketch; do
+    readelf -lW "$root/$f" | grep -q GNU_RELRO || fail "$f has no RELRO segment"
+    readelf -dW "$root/$f" | grep -qE '\(FLAGS\).*BIND_NOW|\(BIND_NOW\)' || fail "$f is not linked with -z now"
+    syms=$(readelf --dyn-syms -W "$root/$f")
+    grep -q ' __stack_chk_fail' <<<"$syms" || fail "$f has no stack protector"
+    grep -qE ' __[a-z_]+_chk(@| )' <<<"$(grep -v __stack_chk_fail <<<"$syms")" ||
+        fail "$f calls no fortified function"
+done
+echo "deb-check: both programs have full RELRO, a stack protector and fortified functions"
+"$(dirname "$0")/repro-check.sh" "$build" "$deb"

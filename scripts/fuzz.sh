@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for the given number of
 # seconds (default 60), starting from its stored inputs.
+# Usage: scripts/fuzz.sh [seconds] [extra cmake arguments...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 seconds=${1:-60}
+shift || true
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSTRAKEL_BUILD_GUI=OFF -DSTRAKEL_BUILD_TESTS=OFF -DSTRAKEL_BUILD_FUZZERS=ON \
-    -DSTRAKEL_SANITIZE=address,undefined
+    -DSTRAKEL_SANITIZE=address,undefined "$@"
 cmake --build build/fuzz -j "$(nproc)"
 shopt -s nullglob
 bins=(build/fuzz/fuzz/fuzz_*)
