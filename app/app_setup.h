@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the desktop program presents itself: the name of its desktop entry, its
 // icon and version, its command line (--help, --version, PHOTO), and the photo
 // that the command line names.

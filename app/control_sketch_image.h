@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An image control as the drawing sequence's image: the control's own
 // operations, its DIB handed out for the passes, and drawing back through its
 // device context.

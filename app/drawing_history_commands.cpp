@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of the right view (Ctrl+Z, Ctrl+Shift+Z), and the question
 // before a changed, unsaved drawing is closed or replaced. Every command that may change
 // the right view is followed by a look at it: a view unlike the last one

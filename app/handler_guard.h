@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a command handler and shows any error that leaves it in the standard
 // error box, so the application goes on running.
 #pragma once

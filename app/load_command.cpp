@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Load: picks a photo, measures it from its file header, refuses it
 // when both sides exceed 1024 pixels, and otherwise loads it into the work
 // image and both views. A photo named on the command line or dropped on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: the command line, the application object, the main window
 // and the message loop.
 #include <QApplication>

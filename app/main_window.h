@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm1, the application's one window: the left view, the right view, the
 // hidden work image, the color pencil box, the Adjustments buttons, the menu,
 // and every non-visual component; start-up and close.

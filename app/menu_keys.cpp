@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's keys: Ctrl+O for Load, Ctrl+Shift+S for Save As, Ctrl+Q to
 // close, and Alt+letter for the menus. The captions carry no '&', so that they
 // read exactly as designed; the mnemonics are shortcuts of their own instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A photo dropped on the window: the first local file of the drop loads as if
 // its name had been confirmed in File > Load's dialog.
 #include <QDragEnterEvent>

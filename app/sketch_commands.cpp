@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sketch > Draw sketch and Sketch > Equalize: the drawing sequence on the image
 // controls; what stops it is told to the user.
 #include "app/control_sketch_image.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The undo history of the right view: each state that the drawing passed
 // through since the last Load, kept zlib-compressed (a drawing is mostly
 // paper), with the redo steps and which state was last saved. No Qt.

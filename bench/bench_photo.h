@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photo-like inputs for the benchmarks: a generated picture, encoded as JPEG,
 // and files in a per-process temporary folder.
 #pragma once

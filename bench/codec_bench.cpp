@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load speed: a 1024 x 768 JPEG through P_LoadFile next to the library's own
 // decode of the same file, and BMP and SGI loads in bytes of pixels per second;
 // save speed: PNG, BMP and TIFF encoding of a drawing and its reduction to

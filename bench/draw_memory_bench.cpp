@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Peak memory of strakel-sketch drawing with --any-size: the tool runs as a
 // child process and its peak resident size is reported as the counter
 // peak_MiB, next to budget_MiB (three 24-bit pictures plus 32 MiB). Photos: a

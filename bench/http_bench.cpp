@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of reading HTTP answers from memory: lines through the input buffer,
 // and whole answers of many header lines or many distinct cookies, up to the
 // client's 4 MiB answer limit.

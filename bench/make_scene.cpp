@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the generated landscape of the benchmarks as a photo, for the
 // README's gallery: make_scene OUT.bmp|OUT.png [WIDTH HEIGHT].
 #include <cstdio>

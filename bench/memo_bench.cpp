@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of putting an update answer into the hidden text box and reading its
 // row 0, for answers of one long line and of many short lines, up to the box's
 // capacity, and of refusing an answer beyond it.

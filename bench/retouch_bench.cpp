@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the retouch dialogs on a 1024 x 768 drawing: opening the preview
 // (scaling a copy), one preview update as the slider moves (the budget is
 // 30 ms), and the full-size change that OK applies.

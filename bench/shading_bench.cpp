@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of pencil shading: the whole drawing of a generated 1024 x 768
 // landscape, plain and with --shading, in both modes.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the sketch and blend passes on photo-sized DIBs, next to a plain copy
 // of the same DIB so that the two can be compared on the machine at hand.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory and time of one undo step in the window: a 1024 x 768 drawing of the
 // generated landscape packed as the history keeps it, and unpacked again.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of strakel-sketch: what it asks for, or why it is unusable.
 #pragma once
 

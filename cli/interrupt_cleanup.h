@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes an interrupted run (Ctrl-C, SIGTERM, a closed terminal) leave no hidden
 // temporary files beside the outputs it was writing.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // strakel-sketch: turns photos into pencil drawings from the command line, with
 // the same engine and passes as the window's Draw sketch.
 #include <atomic>

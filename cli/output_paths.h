@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where strakel-sketch writes each drawing and in which format.
 #pragma once
 

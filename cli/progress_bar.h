@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A one-line progress bar on a terminal, shared by the worker threads, and the
 // failure messages printed above it. The bar fits the terminal's width, asked
 // again at every redraw so that it follows a resize.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One photo through strakel-sketch: load, size check, drawing, retouch, atomic
 // save.
 #pragma once

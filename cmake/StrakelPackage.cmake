@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package made by `cpack -G DEB`: everything `cmake --install`
 # puts in place, under /usr, with its dependencies taken from the shared
 # libraries that the programs link (dpkg-shlibdeps, from dpkg-dev).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers that give every target of ours the same warnings, sanitizers and test
 # registration.
 

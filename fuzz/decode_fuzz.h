@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The body shared by the decoder fuzz targets: read the header, then decode
 // the pixels when the picture is small enough to keep each run short.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the HTTP answer reader as a peer's answer: status
 // line, header block, and a body by length, by chunks or up to the close.
 // The first byte chooses the size of the pieces the stream hands out.

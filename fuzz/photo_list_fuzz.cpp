@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the reader of --list as a list of photo names, the
 // first byte choosing line ends or NUL ends (--null): every name it hands back
 // is non-empty, within the length limit and free of NUL bytes; a line holds no

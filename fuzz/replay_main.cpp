@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays every stored input below the given folders through a fuzz target's
 // entry point, so that inputs once found by the fuzzer stay fixed in every build.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds an RLE SGI file whose single row holds far more run data than any
 // stored input could: a pattern of run codes repeated to a given length. Used
 // by the huge-row fuzz target and by the decoder's regression test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the SGI run-length row expansion with rows of tens of megabytes,
 // beyond the size of any stored input: the input's first two bytes give the
 // width, the rest is a pattern of run codes repeated to fill the row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the whole skin reader. The first byte chooses what the rest is: odd,
 // a decompressed container (so that mutations reach the name list, the size
 // table, the description and the bitmaps directly); 2, bytes that the LZHUF

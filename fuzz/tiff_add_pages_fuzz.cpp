@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes adding a page to an existing TIFF file: the file's bytes come from
 // outside (whatever is at the save's path), and its chain of directories is
 // read and relinked for insert and replace.

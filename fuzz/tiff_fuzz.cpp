@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the tiff decoder on bytes from memory.
 #include "fuzz/decode_fuzz.h"
 #include "imaging/engine/codecs/tiff_decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The byte stream that an HTTP exchange reads its answer from and writes its
 // request to: a connected socket, or an in-memory twin in tests and fuzzing.
 #pragma once

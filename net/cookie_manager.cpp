@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "net/cookie_manager.h"
 
 #include "net/header_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cookie store: keeps the cookies that answers set, per host, so that a
 // later request to the same host could send them back. It holds a bounded
 // number of cookies and finds one by host and name without a scan.

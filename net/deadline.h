@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one time limit of an exchange: a point on the steady clock by which
 // every wait of the exchange (lookup, connect, send, receive) must be over.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The multipart form: its fields and the read-only byte stream that produces
 // the request body from them, part by part.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Header lines ("Name: value") with case-insensitive lookup, folded
 // continuation lines and in-place replacement.
 #pragma once

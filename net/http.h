@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTTP client that posts a multipart form and returns the answer's body:
 // request settings, URL handling, the request bytes, and the connection that
 // may stay open between posts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading one HTTP answer: status line, header block (interim 100 answers
 // skipped), acceptance of the answer, and its body by length, by chunks or up
 // to the peer's close.

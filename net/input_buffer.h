@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input buffer of one exchange: collects received bytes in pieces and
 // hands them out as lines and body bytes, within a line limit, a limit on the
 // whole answer, and the exchange's deadline. Each byte received is copied a

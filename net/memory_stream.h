@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An in-memory byte stream: serves a fixed answer in pieces of a chosen size
 // and records what is written, so answers can be read without a socket.
 #pragma once

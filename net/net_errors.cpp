@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "net/net_errors.h"
 
 ENetSocketError::ENetSocketError(int errorNumber, const std::string& text)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form post client's error family: one base class carrying the message,
 // one class per kind of failure, so callers can catch the family as a whole.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thin layer over the system's socket calls. Each call behaves like the
 // system call of the same name (-1 and errno on failure); tests derive from it
 // to make a chosen call fail.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One TCP connection over IPv4: name resolution, a connect with a time
 // limit, and reads and writes that wait for the socket with a time limit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a URL into the pieces that a request needs.
 #pragma once
 

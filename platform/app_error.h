@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base of every error the application raises for the standard error box:
 // it carries only the message.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A device context that draws into a caller's pixel memory, and StretchDIBits,
 // the one drawing call the application makes on it.
 #pragma once

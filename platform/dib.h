@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device-independent bitmap structures, byte for byte as DIB consumers expect
 // them, and the one reader of where a DIB's colour table and pixel rows lie.
 #pragma once

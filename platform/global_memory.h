@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Movable global memory blocks: handles that must be locked to reach their
 // bytes, with a lock count, and that refuse use after free instead of crashing.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Allocation of picture-sized memory blocks. Large blocks are mapped on their
 // own, aligned to and backed by huge pages where the system offers them, so
 // that a fresh picture costs a few page faults instead of one per 4 KiB, and

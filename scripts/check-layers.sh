@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes a header of a layer above its own, or when
 # a folder that must build without Qt includes Qt. Each folder may include the
 # folders listed for it (and its own); the most specific folder of a file holds.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a built tree, unpacks it into a scratch folder
 # of its own (it never installs into the system), and checks it: the files it
 # installs, dependencies taken from the linked shared libraries, that both

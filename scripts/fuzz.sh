@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for the given number of
 # seconds (default 60), starting from its stored inputs.
 # Usage: scripts/fuzz.sh [seconds] [extra cmake arguments...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, from Debian's packages only, whatever the build and the tests need
 # and the machine does not have yet. Runs as root, or through sudo otherwise.
 # With --window: only what building and running the window needs.

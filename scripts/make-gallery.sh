@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the README's gallery: the generated landscape of the benchmarks, and
 # its drawings with the defaults, a low threshold, more tone and shading, as
 # small PNGs in docs/. Builds what it needs in build/bench (or $1).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds everything (the benchmarks too, so that they
 # keep building) and runs every test with CTest.
 # Usage: scripts/test.sh [build-dir] [extra cmake arguments...]

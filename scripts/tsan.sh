@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the command-line tool and the engine's load tests with ThreadSanitizer
 # (no Qt parts) and runs them: the tool's workers load, draw and save photos
 # side by side, and these tests drive that from several threads.

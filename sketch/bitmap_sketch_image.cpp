@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sketch/bitmap_sketch_image.h"
 
 #include <cstring>

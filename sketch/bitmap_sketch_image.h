@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A plain engine bitmap as the drawing sequence's image: the engine's calls on
 // it, its rows handed out in place (no DIB copy), and a reload that copies the
 // photo back in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The blend pass: mixes a photo's DIB into a view's DIB with the photo's weight
 // in whole percent (20 for pencil, 25 for colour pencil unless asked otherwise).
 #pragma once

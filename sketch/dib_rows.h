@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 24-bit pixel rows that the passes work on, in DIB memory order and
 // reached through a start and a stride, so that a packed DIB block and an
 // engine bitmap's own memory serve alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one sequence of Draw sketch and Equalize, over the image interface that
 // the window's controls and plain engine bitmaps implement.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a drawing looks: the edge threshold of the sketch pass, the share of the
 // photo that the blend lays back, and pencil shading. The defaults give the
 // window's drawing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scoped ownership of a DIB block handed out for the passes: locked while the
 // guard lives, unlocked and freed at its end (also when an error passes), with
 // the header copy and pixel start that drawing the block back needs.

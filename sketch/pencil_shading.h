@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pencil shading: the photo's tones drawn with the pencil texture and
 // multiplied into a drawing, so that dark areas come out as dense graphite and
 // light ones stay paper.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pencil texture that shading draws tone with: a square tile of graphite
 // hatching, directional strokes with tapered ends on grained paper, generated
 // from a fixed seed so that every run draws the same texture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone map of pencil shading: a photo's grey levels remapped so that their
 // distribution follows that of pencil drawings, a wide band of white paper, an
 // even spread of mid tones and a small share of dense dark graphite.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sketch/photo_size_rule.h"
 
 #include "imaging/engine/file_info.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The photo size rule of the window and of strakel-sketch: a photo whose sides
 // both exceed 1024 pixels is refused. The size comes from the file's header,
 // so that a refused photo is never decoded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sketch/retouch.h"
 
 #include "imaging/engine/retouch_ops.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The retouch of a finished drawing without a window: what OK in the brightness
 // dialog and then OK in the sharpen dialog apply to the right view.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image that the drawing sequence works on: the operations it needs of the
 // window's image controls and of a plain engine bitmap alike.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sketch pass: turns a grey photo held in a 24-bit DIB into its edge image,
 // in place.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sketch/sketch_pipeline.h"
 
 #include "imaging/engine/status_codes.h"

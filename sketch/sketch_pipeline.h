@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole drawing of a loaded photo without a window, for the command-line
 // tool and for comparing against the window: the same sequence as the main
 // window's Draw sketch and Equalize, on plain engine bitmaps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LZHUF: LZSS over a 4096-byte ring window with adaptive Huffman coding of the
 // literals and match lengths, as skin files store their container.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes the Windows BMP entries of a skin into plain 24-bit pixels.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin container that a skin file holds once decompressed: a header with
 // the version, a version-dependent gap, the entry names, their sizes and
 // their bytes one after the other.

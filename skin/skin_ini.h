@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin description's INI dialect: sections found ignoring letter case
 // (the first of a name counts), keys likewise, numbers in decimal or
 // hexadecimal, colours as the first three numbers of a value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a skin: the file from disk, then its bytes through decompression,
 // the container and the description into the skin objects.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin objects that a skin description defines: bitmaps with their margins
 // and frame strips, title and border settings, colours and title-bar buttons.
 // Plain values without Qt; the painters in skin/qt draw from them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update check's line splitter: puts an answer into the hidden text box as
 // the box holds it, within the box's capacity, and reads row 0 as the box
 // lays its text out.

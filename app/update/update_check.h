@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update check at start-up: posts search=1 to the product's web site and
 // compares the version named in the first row of the answer with this
 // build's; a different version makes the user download the new one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TPixImage, the image-view control: owns one engine bitmap (through a bitmap
 // list), paints it scaled into its client area, loads it, hands its pixels out
 // and applies colour operations, with the shared busy, allocation and status

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EPixImageError, the error the image control raises, and the message formats
 // it uses.
 #pragma once

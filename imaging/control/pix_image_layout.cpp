@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layout properties and painting of TPixImage: size mode, zoom and centring
 // settings (the arithmetic is ImageLayout's), and the paint with its
 // background fill.

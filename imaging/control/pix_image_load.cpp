@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File load of TPixImage: the engine's option records installed around the
 // load, one read of the file for its information and then its pixels, pages
 // appended band by band through the load callback, and the cancel path.

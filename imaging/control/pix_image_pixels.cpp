@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel export and colour operations of TPixImage.
 #include "imaging/control/pix_image.h"
 #include "imaging/engine/color_ops.h"

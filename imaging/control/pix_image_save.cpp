@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File save of TPixImage: the save options record built for every save, the
 // JPEG 2000 and PDF save records installed, the use-lookup-table bit applied
 // and put back, the status callback and the cancel path, and the progress

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's dialog calls as the dialog components reach them, behind an
 // interface so that tests can put a recording or failing engine in its place.
 #pragma once

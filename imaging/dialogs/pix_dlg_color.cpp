@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/dialogs/pix_dlg_color.h"
 
 #include "imaging/dialogs/dlg_engine.h"

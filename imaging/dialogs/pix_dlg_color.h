@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TPixDlgColor, the component that runs the engine's brightness dialog on the
 // bitmap of an image control.
 #pragma once

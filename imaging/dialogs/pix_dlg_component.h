@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the brightness and sharpen dialog components share: their properties,
 // the run of one engine dialog on an image control's bitmap (record, modal
 // bracket, read-back, BitmapUpdateMessage, status check) and the help

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog components as the main window owns them; each works on the bitmap
 // of the image control it is pointed at.
 #pragma once

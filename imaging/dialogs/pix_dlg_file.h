@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TPixDlgFile, the component that runs the engine's save dialog for the bitmap
 // of an image control and keeps the user's choices as its properties, and
 // TPixFileSaveFormat, one entry of the formats it offers. It saves nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TPixDlgImgEffect, the component that runs the engine's sharpen dialog on the
 // bitmap of an image control.
 #pragma once

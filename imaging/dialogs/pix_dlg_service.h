@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TPixDlgService, the component that initialises the engine's dialog library
 // and owns the font of its dialogs; the dialog components' error classes; and
 // the process-wide modal bracket around every engine dialog.

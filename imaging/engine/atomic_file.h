@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes files whole or not at all: the bytes go to a short hidden temporary
 // file in the target's folder, are flushed to disk and renamed over the target.
 // The temporary files of writes in progress are listed where a signal handler

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Engine bitmap lists: ordered pages of a picture. The list owns the pixel
 // memory of its items; descriptors fetched from it share that memory. Lists
 // may be created and destroyed on any thread; one list is used by one thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour operations that change an engine bitmap in place: saturation,
 // intensity, inversion, and the change of a palette bitmap to 24 bits.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export of an engine bitmap as a packed DIB in a movable global block.
 #pragma once
 

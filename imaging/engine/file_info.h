@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a file's information (format, size, depth, palette) without decoding
 // its pixels, so that a caller knows the geometry before the first row; from
 // the file, or from its bytes already in memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads a file's pixels into an engine bitmap, handing the rows to a callback
 // in bands as they are decoded, and the plain whole-file load for callers
 // without a callback; from the file, or from its bytes already in memory.

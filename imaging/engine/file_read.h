@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads an image file whole into memory, turning each failure into the
 // engine's status: no name -8, missing -10, not openable or not a plain file
 // -14, a read error -7, larger than the limit -1, and -9 for a file whose

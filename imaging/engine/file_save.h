@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes engine bitmaps to files in the formats the engine encodes itself
 // (BMP, JPEG, PNG, SGI, TIFF): the engine's save calls for the image control
 // (P_SaveBitmap, P_SaveBitmapList, P_SaveFile with a row callback) and the

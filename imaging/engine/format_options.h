@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's current option records for formats that it rasterises (PDF,
 // raster view, WMF, RTF, PLT, PTK, JBIG2, AutoCAD, DJVU), each with a get/set
 // pair: what is set is what a later get on the same thread returns. Each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records that travel with a file load or save: load options (44 bytes),
 // file information (1144 bytes) and save options (1650 bytes), byte for byte,
 // and the engine's default load and save options with their get/set pairs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's bitmap descriptor and the calls that create, copy and free its
 // pixel memory. Pixels are 8 bits per channel, rows top to bottom: 24-bit
 // blue-green-red, or 8-bit indices into a 256-entry palette (grey files carry a

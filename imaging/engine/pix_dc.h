@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device contexts whose drawing lands in an engine bitmap's pixels.
 #pragma once
 

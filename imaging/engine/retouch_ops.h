@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The retouch that the brightness and sharpen dialogs apply on OK, and that
 // strakel-sketch applies to its drawings: the same integer arithmetic for both,
 // so that the window and the command line give the same pixels.

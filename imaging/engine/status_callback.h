@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's progress callback: long operations report a percentage, and a
 // callback result of 0 asks them to stop. Each thread has a callback of its
 // own (none when it starts): an operation reports to the callback that its

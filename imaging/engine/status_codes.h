@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Named status codes of the imaging engine that our code returns or tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Owns a file descriptor and closes it when it goes out of scope.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's two modal boxes: the plain user message (no icon, one OK)
 // and the standard error box (error icon, OK, full stop appended where due),
 // both captioned with the application title. Tests install a recorder so that

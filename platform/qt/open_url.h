@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a web address in the default browser, behind an interface so that
 // tests record the calls instead of starting a browser.
 #pragma once

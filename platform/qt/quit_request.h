@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The queued quit request: it posts a quit that ends the event loop once the
 // loop runs (also when asked before the loop started); nothing returns early
 // and no window is closed by it.

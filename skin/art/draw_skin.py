@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the bitmaps of Strakel's own skin ("Graphite") into xplorer_mod/.
 
 Every bitmap is a strip of frames side by side, 24 bits per pixel; magenta

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TSkinData, the skin component: its settings, the skin file it reads and
 // the skin it holds, and switching skinning on and off through the manager.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The errors that assigning a skin file raises.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "skin/qt/skin_form_painter.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TSkinFormPainter, the painter of one skinned window: makes it frameless and
 // draws its frame, title and title-bar buttons from the skin, gives it the
 // skin's palette and puts the control painters (TSkinStyle) on its controls;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program finds its skin file: beside the executable first, then in
 // the data folders of the installation, the one relative to the executable
 // before the one fixed when the program was built.

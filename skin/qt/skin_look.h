@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SkinLook, a loaded skin in the terms the painters use: each skin object's
 // bitmap as an image with its frames, margins and switches, the title-bar
 // buttons, the title text settings and the colours.

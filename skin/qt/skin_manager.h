@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TSkinManager, one per process: the skin components, the skinned windows
 // with their painters, an application-wide event filter that sees top-level
 // windows shown and activated, and the 250 ms timer for deferred changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing skin objects: a frame of a strip laid into a rectangle by its
 // margins (corners kept, edges and middle stretched or tiled), and a border
 // strip along its length.

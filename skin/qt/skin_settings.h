@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kinds of windows a skin component serves, the control kinds it skins
 // and its drawing options, each set a bit mask whose bit i is the i-th member.
 #pragma once

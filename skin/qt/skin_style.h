@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TSkinStyle, the control painters: a proxy over the application's style that
 // draws push buttons, check boxes, group boxes, panels, edits, scroll bars,
 // the menu bar and menus from the skin objects and leaves every other element

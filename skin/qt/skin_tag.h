@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Tag of a form or a control: a number the program gives it (the dynamic
 // property "tag") that the skin reads to leave a form or a control alone.
 #pragma once

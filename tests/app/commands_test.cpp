@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Load, Sketch > Draw sketch, Sketch > Equalize and the Adjustments
 // buttons on the main window: photos are opened as a confirmed Load opens
 // them, the retouch dialogs are driven as a user would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as a desktop program: a photo named on the command line or
 // dropped on the window loads as File > Load would, the open dialog's start
 // folder, the keys and the menu mnemonics, the window icon and desktop name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of the right view through the window's shortcuts, and the
 // question before a changed drawing is closed, answered through its driver.
 #include <QMessageBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: controls, menus, start-up order and the close handler.
 #include "app/main_window.h"
 

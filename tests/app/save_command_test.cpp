@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Save As on the main window: the real save dialog driven as a user
 // would, the file read back with exact pixels, the cursor on every way out,
 // and the dialog's other answers through a recording engine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preloaded into strakel-sketch by its tests to stop or fail the one call that
 // every output passes through before it takes its name: fsync. With
 // STRAKEL_TEST_FSYNC=fail the call fails with EIO; with =hold it writes "held\n"

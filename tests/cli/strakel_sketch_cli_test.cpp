@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the strakel-sketch program as a user would and checks its exit status,
 // its messages and the files it leaves.
 #include <fcntl.h>

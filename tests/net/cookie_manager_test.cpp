@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cookie store: replacement by host and name, the parts of a header kept,
 // and the bound on how many cookies it holds.
 #include "net/cookie_manager.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks that a call throws exactly the expected error class with the
 // expected message.
 #pragma once

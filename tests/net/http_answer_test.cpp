@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The answer reader on the in-memory stream: line rules, limits, and the
 // reading of bodies when data arrives one byte at a time.
 #include "net/http_answer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client against a scripted peer on the loopback interface: the request
 // bytes on the wire, the acceptance of answers, the failure table, and the
 // limits on waiting and on answer size.

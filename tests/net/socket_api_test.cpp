@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system socket layer's host lookup, on names this machine answers itself.
 #include "net/socket_api.h"
 

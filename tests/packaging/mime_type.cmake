@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds a MIME database from Strakel's MIME package alone, in SCRATCH, and
 # checks that it knows Cineon photos by their name and by their first bytes.
 file(REMOVE_RECURSE "${SCRATCH}")

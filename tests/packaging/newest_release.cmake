@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails unless the first (newest) release of the metainfo is VERSION, so that
 # a version bump cannot ship with the previous release notes.
 file(READ "${METAINFO}" text)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds packed 24-bit DIB blocks for the pass tests, with poisoned row padding
 // and a guard area after the block that the passes must leave alone.
 #pragma once

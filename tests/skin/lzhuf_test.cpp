@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LZHUF: hand-made streams whose bits were worked out from the initial tree
 // and the position codes, and round trips through our encoder.
 #include "skin/lzhuf.h"

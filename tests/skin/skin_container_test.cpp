@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin container: each version's gap, the name list's line ends, the
 // size table and the limits that make a container damaged.
 #include "skin/skin_container.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin fuzzer's stored inputs: each whole file or container (after the
 // fuzzer's first byte) loads or is refused as its name says.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the skin file from disk: a missing file is no error, one that
 // cannot be read gives the message with the system's reason.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin description's INI dialect: lines, sections, keys, numbers and
 // colours.
 #include "skin/skin_ini.h"

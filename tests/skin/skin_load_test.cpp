@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a whole skin file: the refusals and messages, and the skin objects
 // that a description builds, bitmaps included.
 #include "skin/skin_load.h"

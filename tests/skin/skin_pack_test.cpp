@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // skin-pack: a folder of an INI text and BMP files becomes a skin file that
 // loads; a folder that holds anything else is refused and nothing is written.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers the engine's brightness and sharpen dialogs in tests, as a user
 // would: types a value into the spin box and presses OK or Cancel, so that no
 // dialog is left waiting.

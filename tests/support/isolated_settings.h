@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps what Qt's file dialog remembers (its history, last folder, column
 // widths) inside a test's temporary folder instead of the user's settings.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/loopback_server.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scripted HTTP peer on 127.0.0.1 and an ephemeral port, run on its own
 // thread inside a test: it records the bytes of each request and answers each
 // connection with the next reply of its script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the engine's save dialog in tests as a user would: picks a format
 // from the file types, types a name, presses Save or Cancel, and answers the
 // question boxes it asks, so that no dialog is left waiting.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // skin-pack: packs a folder holding one INI text and BMP files into a skin
 // file (container version 60000, LZHUF-coded), then reads the result back to
 // prove that the skin loads.

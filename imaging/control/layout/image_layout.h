@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the image control puts its bitmap: zoom factors, source, destination
 // and clip rectangles, scroll positions and ranges for each size mode, and
 // centring. Plain values without widgets, so that the arithmetic is the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of every status code that the engine, the image control and the
 // dialog components report; codes without an entry read "Undefined Error: N".
 #include "imaging/control/status/status_message.h"

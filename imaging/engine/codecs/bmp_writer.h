@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes an engine bitmap as a Windows bitmap file: 40-byte header, bottom-up
 // rows padded to 4 bytes; 24 bits, or palette indices packed at 1, 4 or 8 bits
 // with a palette of 2^bits entries, and 8 bits optionally run-length encoded

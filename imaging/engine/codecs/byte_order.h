@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads little- and big-endian integers from byte pointers; callers check bounds.
 #pragma once
 

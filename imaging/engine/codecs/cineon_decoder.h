@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoder of Cineon film scans: one (grey) or three logarithmic channels of 8,
 // 10, 12 or 16 bits in any of the format's packings and orientations, in either
 // byte order, converted to 8-bit display values: log code to linear light,

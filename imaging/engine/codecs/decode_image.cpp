@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/engine/codecs/decode_image.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes a whole image held in memory into a freshly allocated bitmap at the
 // file's own depth, for callers that need no bands (tests, fuzzing, skins).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which codec reads a file: the format by the file's first bytes, and the
 // decoder for a format.
 #pragma once

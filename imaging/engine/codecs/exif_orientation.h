@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds the orientation tag (1 to 8) in the payload of a JPEG APP1 Exif marker.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's file format codes for the formats that it reads and writes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one table of the engine's file formats: code, name, file extensions, the
 // depths each can be saved at and its compressions (sub-formats) with the
 // depths each holds. The loader, the savers, the dialogs and the command line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/engine/codecs/image_decoder.h"
 
 #include "imaging/engine/status_codes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decoder interface that every file codec implements: the file's
 // information first, then its pixels into an allocated bitmap, row band by row
 // band. Decoders read from memory and never past it.

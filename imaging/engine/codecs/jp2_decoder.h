@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes JPEG 2000 (JP2 files and bare codestreams) from memory with
 // OpenJPEG into 8-bit grey or 24-bit bitmaps; alpha is drawn over white.
 #pragma once

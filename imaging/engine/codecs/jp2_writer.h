@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes an 8-bit grey or 24-bit engine bitmap as JPEG 2000 with OpenJPEG,
 // in a JP2 file or as a bare codestream: lossless at the best quality factor,
 // lossy to a target quality otherwise.

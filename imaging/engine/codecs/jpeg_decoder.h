@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG decoder on libjpeg-turbo: baseline and progressive, grey, colour and
 // CMYK/YCCK files (converted to blue-green-red). The Exif orientation is
 // applied to the pixels, so the bitmap stands upright.

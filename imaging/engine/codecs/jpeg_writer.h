@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes an 8-bit grey or 24-bit engine bitmap as baseline or progressive
 // JPEG with libjpeg; colour keeps full-resolution chroma from quality 90 up;
 // optionally with an EXIF thumbnail.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes an 8- or 24-bit engine bitmap as PNG: a grey-ramp bitmap as 8-bit
 // grey, another 8-bit bitmap with its palette, 24 bits as RGB; palette indices
 // may be packed at 1 or 4 bits (grey when the palette is that depth's even

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reduces a picture to palette indices for saving at 8, 4 or 1 bits per pixel:
 // grey pictures to evenly spaced grey levels, colour pictures to a palette
 // made for them by median cut; both diffuse the rounding error (Floyd and

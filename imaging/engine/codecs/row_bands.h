@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Groups rows that a decoder finishes in file order (top-down or bottom-up)
 // into bands of bitmap rows for a band sink.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Brings a bitmap to the depth a file is saved at: palette pictures to 24 bits
 // or to grey, 24-bit pictures to grey.
 #pragma once

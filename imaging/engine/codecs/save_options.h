@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a save asks of an encoder beyond the format: depth, quality factor,
 // compression, progressive JPEG, a stamp and where the picture goes among the
 // pages of a multi-page file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes an 8-bit grey or 24-bit engine bitmap as an SGI image file, one byte
 // per sample, verbatim or run-length encoded.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes the stamp (thumbnail) a save embeds: the picture scaled down by area
 // averaging to fit a box with its aspect kept, at 8-bit grey or 24 bits.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/engine/codecs/tiff_decoder.h"
 
 #include <tiffio.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF decoder on libtiff: the first page. Pages are the full-resolution
 // images; a reduced-resolution one (a stamp) is not counted or loaded. Grey
 // files load as 8-bit grey, striped palette files of up to 8 bits as 8-bit

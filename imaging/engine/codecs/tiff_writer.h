@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes engine bitmaps as TIFF with libtiff: one or several pages, each at
 // 1, 4 or 8 bits (grey or palette) or 24 bits, uncompressed, LZW, Deflate or
 // JPEG; a page may be marked as the reduced-resolution image (a stamp) of the

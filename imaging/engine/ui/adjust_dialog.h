@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog behind P_DlgBrightness and P_DlgSharpen: a preview, a slider with
 // a spin box for the value, a "Before" button, OK, Cancel and an optional Help.
 #pragma once

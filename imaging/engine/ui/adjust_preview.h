@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live preview of a retouch dialog: a copy of the picture scaled to fit the
 // preview box, and the retouch worked on a copy of that copy for each value, so
 // that the real bitmap stays untouched and every update stays cheap.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's dialog library: initialisation, the font its dialogs use, and
 // the brightness and sharpen dialogs with their parameter record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter record of the engine's brightness and sharpen dialogs, with
 // its help callback, identifiers and flag bits.
 #pragma once

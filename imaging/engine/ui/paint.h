@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's painting: scales a source rectangle of a bitmap into a
 // destination rectangle on a QPainter, with smooth resampling, and the stored
 // display mode bits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog behind P_DlgSave: Qt's own file dialog (name, folder, the usual
 // places, the format list as its file types) with the format's options below
 // it: bits per pixel, compression, quality factor, multi-page mode and stamp.

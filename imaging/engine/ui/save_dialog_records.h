@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two records of the engine's save dialog: the file-dialog record (name
 // buffers, folder, title, filter index) and the save-dialog record (format,
 // depth, quality, pages, stamp, JPEG 2000 and JBIG2 settings, format list).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hidden line splitter as the main window makes it, in a fixed small font
 // so that the rows the tests expect do not depend on the machine's fonts.
 #pragma once

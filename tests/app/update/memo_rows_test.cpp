@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update check's line splitter: the text the box holds, its capacity, and
 // row 0 compared with the box's own layout of its whole first line.
 #include "app/update/memo_rows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update check against a scripted web site on the loopback interface:
 // which answers pass, and the boxes, opened addresses and quit request that
 // the others lead to.

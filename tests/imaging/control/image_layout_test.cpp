@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image control's layout arithmetic: for a bitmap extent, a client size
 // and the size-mode settings, the zoom factors, rectangles, scroll positions
 // and ranges, centring, the size AutoSize asks for, and the paint placement.

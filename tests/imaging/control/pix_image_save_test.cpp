@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image control's file save: the allocation checks and error texts, files
 // read back with exact pixels, the page modes, the use-lookup-table bit, and
 // a cancelled save that leaves nothing behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image control: geometry, fit layout and painting, the device-context
 // pair, the busy and status checks with their exact messages, the processing
 // bracket with its cancel path, pixel export, and file load.

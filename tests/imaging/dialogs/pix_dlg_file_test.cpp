@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save dialog component against a recording engine: its initial values,
 // the buffer-size rule, both records as the engine receives them, the results
 // read back (or not), the engine settings put back around the dialog, the

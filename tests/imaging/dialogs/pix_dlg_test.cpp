@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog service, the brightness component and the sharpen component:
 // against a recording engine for the records and the failures, and against the
 // real engine dialogs, answered through their test hook, for the pixels.

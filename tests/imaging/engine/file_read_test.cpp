@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading an image file into memory: the head decides before the rest is read,
 // and a picture comes back byte for byte.
 #include "imaging/engine/file_read.h"

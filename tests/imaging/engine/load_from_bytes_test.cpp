@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A load from a file read once: the file entries open the file once each, and
 // the entries over bytes already in memory give the same information record
 // and pixels as the file entries without opening anything.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's load-related option records as one snapshot: what a thread
 // starts with, and a scope that installs a snapshot and puts the previous
 // records back on leaving, also when an exception passes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Skinning with Qt: the component's states and messages, which windows and
 // controls the manager skins, the frameless frame and its close button, the
 // control painters' pixels, and the image view left as it is.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window with the skin that ships beside the program: skinned when
 // shown, frameless, closed by its title-bar close button, and the engine's
 // brightness dialog skinned when it opens.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints "code<TAB>text" for every status code from -1400 to 200, one per line.
 #include <cstdio>
 

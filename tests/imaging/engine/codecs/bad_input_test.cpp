@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every kind of bad input, kept as a named file among the fuzzers' stored
 // inputs, must be refused with its status and leave no bitmap behind.
 #include <gtest/gtest.h>

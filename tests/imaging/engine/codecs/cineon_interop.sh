@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Decodes Cineon files written by independent programs (ImageMagick's convert,
 # GraphicsMagick's gm) from a photo-like picture and compares them with
 # ImageMagick's readings of the same file: every sample with the code values

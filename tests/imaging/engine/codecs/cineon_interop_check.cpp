@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the Cineon decoder against another program's reading of the same
 // file. `--source OUT.ppm` writes the 16-bit photo-like test picture that the
 // script hands to the other program. `FILE.cin RAW.pnm SHOWN.pnm` compares our

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes fixture bytes for the codec tests and reads pixels back.
 #pragma once
 

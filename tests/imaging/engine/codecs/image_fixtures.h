@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds small image files in memory for the codec tests: every format's
 // variants from one description of the pixels, so that each decoded pixel
 // can be checked against the value it was written from.

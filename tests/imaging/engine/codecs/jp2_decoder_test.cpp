@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG 2000 files written by another encoder (the stored inputs of the jp2
 // fuzzer, each made from a formula): the pixels, alpha drawn over white, deep
 // samples scaled to 8 bits, and what P_FileInfo tells about them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG 2000 writer as a save drives it: the quality factor chooses the
 // reversible or the irreversible wavelet and the file's size, the options
 // (or, for the engine's save call, the installed JPEG 2000 record) its

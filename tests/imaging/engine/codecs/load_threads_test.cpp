@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads on several threads at once, as the command-line tool's workers run
 // them: each thread starts from the engine's defaults, keeps the option records
 // and the status callback it installs, hears the progress of its own loads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PNG writer's two roads: the PNGs framed here from rows filtered by us
 // and compressed by libdeflate, and libpng's stream for the rest. Each file is
 // read back by libpng's own reader with the pixels it was given.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reduction to 8, 4 and 1 bits: how close the reduced picture stays to the
 // original, and that the picture's own colours are kept when they fit.
 #include "imaging/engine/codecs/reduce_depth.h"

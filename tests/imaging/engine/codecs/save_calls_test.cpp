@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's save calls as the image control makes them: the options
 // record, P_SaveBitmap, P_SaveBitmapList and the row-callback save.
 #include <gtest/gtest.h>

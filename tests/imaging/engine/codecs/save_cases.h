@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of save cases (format, depth, compression, source picture) that
 // the round-trip test reads back with our loader and the interop writer
 // hands to an independent reader, with the pixels each file must hold.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes every format and depth the engine saves (save_interop_write) and
 # reads the files back with Pillow, an independent reader (python3-pil).
 # Skips (exit 77) when Pillow is not installed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the files of save_interop_write with Pillow and checks what its
 manifest says: each page's pixels (exactly, or within the tolerance of a
 lossy format), the depth the file declares, the number of pages, the EXIF

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes every save case, a multi-page TIFF, pages placed into an existing
 // TIFF and files with stamps into a folder, with the pixels each must hold as
 // binary PPM and a manifest saying what an independent reader should find

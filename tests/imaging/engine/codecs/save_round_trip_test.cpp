@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every format and depth the engine saves, written through P_SaveBitmap and
 // read back with our loader: the pixels are the ones the save was given (the
 // reduced picture for lower depths), exactly for lossless formats.

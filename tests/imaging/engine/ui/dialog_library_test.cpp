@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's brightness and sharpen dialogs, driven through their test hook.
 #include "imaging/engine/ui/dialog_library.h"
 

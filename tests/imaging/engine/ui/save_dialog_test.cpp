@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's save dialog, driven through its test hook as a user would:
 // formats and their options, the extension that follows the format, the
 // question before replacing a file, and what goes back into both records.
