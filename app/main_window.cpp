@@ -69,6 +69,7 @@ TForm1::TForm1(const std::string& siteHost, QWidget* parent)
 
     CreateControls();
     CreateMenu();
+    CreateHelpMenu();
     CreateKeys();
     setAcceptDrops(true);
     WireDrawingHistory();

@@ -53,6 +53,9 @@ public:
     void Button5Click();
     void SharpenClick();
     // Undo and redo of the right view: Ctrl+Z and Ctrl+Shift+Z.
+    // Help > About Strakel: the version, the copyright and the licence.
+    void About1Click();
+    static std::string AboutText();
     void Undo1Click();
     void Redo1Click();
     // The right view's drawing is saved as it stands: closing asks no more
@@ -83,6 +86,8 @@ public:
     QAction* Drawsketch1 = nullptr;
     QAction* Equalize1 = nullptr;
     QAction* Equalaze1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* About1 = nullptr;
     // Shortcuts on the window, in no menu.
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
@@ -108,6 +113,7 @@ private:
     QFileDialog* openDialog1_ = nullptr;
     void CreateControls();
     void CreateMenu();
+    void CreateHelpMenu();
     void CreateKeys();
     void LoadConfirmedPhoto();
     void FormCreate();

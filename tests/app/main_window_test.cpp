@@ -15,6 +15,7 @@
 #include "platform/qt/open_url.h"
 #include "platform/qt/quit_request.h"
 #include "platform/qt/system_colors.h"
+#include "strakel_version.h"
 #include "tests/support/loopback_server.h"
 
 namespace {
@@ -170,14 +171,30 @@ private slots:
     void menus() {
         TForm1 form("");
         const QList<QAction*> top = form.menuBar()->actions();
-        QCOMPARE(top.size(), 2);
+        QCOMPARE(top.size(), 3);
         QCOMPARE(top[0]->text(), QString("File"));
         QCOMPARE(top[1]->text(), QString("Sketch"));
-        QStringList file, sketch;
+        QCOMPARE(top[2]->text(), QString("Help"));
+        QStringList file, sketch, help;
         for (QAction* a : form.File1->actions()) file << a->text();
         for (QAction* a : form.Sketch1->actions()) sketch << a->text();
+        for (QAction* a : form.Help1->actions()) help << a->text();
         QCOMPARE(file, QStringList({"Load", "Save As"}));
         QCOMPARE(sketch, QStringList({"Draw sketch", "Equalize", ""}));
+        QCOMPARE(help, QStringList({"About Strakel"}));
+
+        // About tells the version, the copyright and the licence.
+        boxes_.clear();
+        form.About1->trigger();
+        QCOMPARE(boxes_.size(), size_t(1));
+        QCOMPARE(boxes_[0].text, "Strakel " + std::string(kStrakelVersion) +
+                                     "\nCopyright (C) 2026 The Strakel developers.\n"
+                                     "License GPL-3.0-or-later: GNU GPL version 3 or later "
+                                     "<https://gnu.org/licenses/gpl.html>.\n"
+                                     "This is free software: you are free to change and "
+                                     "redistribute it.\n"
+                                     "There is NO WARRANTY, to the extent permitted by law.\n"
+                                     "\nTurns a photograph into a pencil drawing.");
 
         // The empty third entry does nothing.
         boxes_.clear();
