@@ -64,4 +64,5 @@ void TForm1::CreateKeys() {
     connect(quit, &QShortcut::activated, this, [this] { close(); });
     AddMenuMnemonic(this, File1, Qt::Key_F);
     AddMenuMnemonic(this, Sketch1, Qt::Key_S);
+    AddMenuMnemonic(this, Help1, Qt::Key_H);
 }

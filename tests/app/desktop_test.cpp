@@ -391,6 +391,12 @@ private slots:
         QCOMPARE(messages_, std::vector<std::string>({"Imges empty"}));
         QCOMPARE(form.File1->title(), QString("File"));
         QCOMPARE(form.Sketch1->title(), QString("Sketch"));
+
+        QVERIFY(Activate(form));
+        QTest::keyClick(&form, Qt::Key_H, Qt::AltModifier);
+        QTRY_VERIFY(form.Help1->isVisible());
+        QTest::keyClick(form.Help1, Qt::Key_Escape);
+        QTRY_VERIFY(!form.Help1->isVisible());
     }
 };
 
