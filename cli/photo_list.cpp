@@ -10,8 +10,9 @@ std::string ReadPhotoList(std::istream& in, std::vector<std::string>* photos, bo
     std::string line;
     size_t number = 1;
     auto end = [&] {
-        // A line of a list written on Windows ends in CR LF.
-        if (!nullSeparated && !line.empty() && line.back() == '\r') line.pop_back();
+        // A line of a list written on Windows ends in CR LF; one converted
+        // twice ends in CR CR LF.
+        while (!nullSeparated && !line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty()) photos->push_back(line);
         line.clear();
         ++number;

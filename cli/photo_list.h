@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The photo names of --list: one a line (LF or CR LF) or, with --null, each
+// The photo names of --list: one a line (LF, CR LF or CR CR LF) or, with --null, each
 // ending in a NUL byte; from a file or standard input.
 #pragma once
 

@@ -967,10 +967,11 @@ TEST_F(StrakelSketchCli, AListNamesThePhotosFromAFileOrStandardInput) {
     EXPECT_TRUE(fs::is_regular_file(dir_ / "out/c-sketch.png"));
     fs::remove_all(dir_ / "out");
 
-    // Lines ending in CR LF; with --null, names ending in NUL bytes, which may
-    // hold line ends and CRs of their own.
+    // Lines ending in CR LF (or CR CR LF, after two conversions); with
+    // --null, names ending in NUL bytes, which may hold line ends and CRs of
+    // their own.
     WritePhoto("d\r\ne.bmp", 9, 10, 5);
-    { std::ofstream(dir_ / "crlf.txt") << "a.bmp\r\n\r\nb b.bmp\r\n"; }
+    { std::ofstream(dir_ / "crlf.txt") << "a.bmp\r\n\r\nb b.bmp\r\r\n"; }
     { std::ofstream(dir_ / "nul.txt") << std::string("d\r\ne.bmp\0\0c.bmp", 16); }
     const struct {
         std::vector<std::string> args;
