@@ -19,22 +19,11 @@
 #include "imaging/engine/file_info.h"
 #include "imaging/engine/file_load.h"
 #include "imaging/engine/status_codes.h"
+#include "tests/support/address_sanitizer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
 
 class FileReadTest : public ::testing::Test {
 protected:

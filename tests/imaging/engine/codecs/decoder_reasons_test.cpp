@@ -14,22 +14,11 @@
 #include "imaging/engine/codecs/tiff_writer.h"
 #include "imaging/engine/status_codes.h"
 #include "tests/imaging/engine/codecs/decode_helpers.h"
+#include "tests/support/address_sanitizer.h"
 
 using namespace fixtures;
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
 
 std::string TextOf(const Bytes& file) {
     Decoded d(file);
